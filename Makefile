@@ -1,0 +1,30 @@
+# Entry points for people and CI. Every target installs what it needs first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test check demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Unit tests and golden cases of the native build.
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Everything CI runs.
+check: test
+
+demo: build
+	@scripts/demo.sh $(BUILD)/zudiz
+
+clean:
+	rm -rf $(BUILD)

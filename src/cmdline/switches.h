@@ -1,0 +1,14 @@
+// The switches: every slash in a command-line word starts one, matched
+// against the keyword table with minimal abbreviations; what is left of the
+// word is the next file name. Fills RunState::settings and the file names;
+// ends the run on a bad switch, a usage request or a third file name.
+#pragma once
+
+#include "cmdline/command_words.h"
+
+struct RunState;
+
+// Upper-cases `word` in place, applies every switch in it and stores what
+// remains, if anything, as file name 1 or else 2. Returns only when the word
+// was handled without error.
+void processArgument(RunState& run, Word& word);

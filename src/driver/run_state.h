@@ -1,0 +1,54 @@
+// Everything one run of the program works on, in one object: the host, the
+// settings and counters, both file slots and page readers, the marks, the
+// pending difference and the output writer. main() builds one on its stack;
+// a test builds a fresh one around a FakeHost. Operations take the run and,
+// where they act on one file, the file number 1 or 2.
+#pragma once
+
+#include <array>
+#include <cassert>
+
+#include "driver/output.h"
+#include "driver/settings.h"
+#include "host/host.h"
+#include "listing/diff_state.h"
+#include "reader/reader_state.h"
+
+struct RunState {
+  explicit RunState(Host& h) : host(h), out(h) {}
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
+
+  Host& host;
+  Output out;
+  Settings settings;
+  RunValues values;
+  Counters counters;
+  std::array<FileSlot, 2> files;
+  std::array<PageReader, 2> readers;
+  Marks marks;
+  PendingDiff pending;
+};
+
+// Maps a file number (1 or 2) to its index in the per-file arrays.
+inline int fileIndex(int fileNo) {
+  assert(fileNo == 1 || fileNo == 2);
+  return fileNo == 2 ? 1 : 0;
+}
+inline PageReader& reader(RunState& run, int fileNo) {
+  return run.readers[fileIndex(fileNo)];
+}
+inline ReaderPosition& position(RunState& run, int fileNo) {
+  return run.readers[fileIndex(fileNo)].position;
+}
+
+// Every setting to its default, both file names empty, extraHeadLines -1,
+// pairsListed 0 and labelWidth 3.
+void setDefaults(RunState& run);
+
+// All seven difference counters to 0.
+void clearCounters(RunState& run);
+
+// Flushes the output and ends the process with status 9, the status of every
+// end of this program. Never returns (with a FakeHost it throws).
+[[noreturn]] void endRun(RunState& run);

@@ -1,0 +1,20 @@
+#include <cstdlib>
+
+#include "driver/run_state.h"
+
+void setDefaults(RunState& run) {
+  for (FileSlot& slot : run.files) {
+    slot.fileName.clear();
+    slot.typedName.clear();
+  }
+  run.settings = Settings{};
+  run.values = RunValues{};
+}
+
+void clearCounters(RunState& run) { run.counters = Counters{}; }
+
+void endRun(RunState& run) {
+  run.out.flush();
+  run.host.exitProcess(9);
+  std::abort();
+}

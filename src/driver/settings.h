@@ -1,0 +1,62 @@
+// The run-wide settings record that the switches fill, the run values that no
+// switch sets, the two file slots and the seven difference counters. All of
+// it lives in RunState (run_state.h); setDefaults and clearCounters put it in
+// its starting state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "driver/fixed_text.h"
+#include "host/host.h"
+
+inline constexpr std::size_t kNameCapacity = 256;
+inline constexpr std::size_t kLabelCapacity = 16;
+
+struct Settings {
+  bool wordMode = false;  // compare streams of words, not lines
+  bool showAll = false;   // list tiny and last-place differences too
+  bool ignoreRelative = false;
+  double ignoreTolerance = 1e-7;
+  bool noPage = true;    // a page that ends first flows into its next page
+  bool skipPlot = true;  // drop plot sections, codes and hidden lines
+  std::int32_t skipHead = 2;
+  std::int32_t skipFoot = 0;
+  std::int32_t maxPairs = 100;
+};
+
+struct RunValues {
+  std::int32_t extraHeadLines = -1;  // measured once on file 1's first page
+  std::int32_t pairsListed = 0;
+  std::uint32_t labelWidth = 3;
+};
+
+struct FileSlot {
+  FixedText<kNameCapacity> fileName;   // as typed, upper-cased
+  FixedText<kNameCapacity> typedName;  // as typed, letter case kept
+  FixedText<kLabelCapacity> fileLabel;
+  FileHandle fileHandle = kNoFile;
+};
+
+// The four word-level counters; the marks keep copies of them.
+struct WordCounts {
+  std::int32_t wordDiffCount = 0;
+  std::int32_t numericDiffCount = 0;
+  std::int32_t lastDigitCount = 0;
+  std::int32_t tinyDiffCount = 0;
+};
+
+struct Counters {
+  std::int32_t extraCount = 0;
+  std::int32_t linesCompared = 0;
+  std::int32_t linesDiffered = 0;
+  WordCounts words;  // wordDiffCount, numericDiffCount, lastDigit, tiny
+};
+
+// Adds one to a counter; a counter that reached the largest 32-bit value
+// stays there instead of wrapping.
+inline void bump(std::int32_t& counter) {
+  if (counter < INT32_MAX) {
+    ++counter;
+  }
+}

@@ -1,0 +1,69 @@
+// The page reader: each report file is held in a fixed 30000-byte window, its
+// page buffer, and served byte by byte by offset from the current token.
+// The window is refilled on demand, keeping everything from the earliest
+// position that the cursor or a mark still holds; plot sections, whitespace
+// codes and hidden lines are removed as the text comes in (skipPlot), SUB
+// bytes at the end are dropped and every file ends with a page end (FF).
+//
+// Owns RunState::readers. Used by the token reader, the comparison and the
+// listing. Every call that may refill (fillBuffer, charAt, matchAt,
+// bothMatchAt, nextToken) may shift all offsets of that file down: take
+// tokenStart afresh after such a call.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "driver/run_state.h"
+
+// Compacts the buffer of file `fileNo` (dropping the bytes before the
+// smallest protected position) and reads more of the file, filtering what it
+// reads. Does nothing once the file has been read to its end.
+void fillBuffer(RunState& run, int fileNo);
+
+// The slow path of charAt: the byte lies outside the valid bytes.
+unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset);
+
+// Returns the byte `offset` bytes after the current token start of file
+// `fileNo`; before the buffer start it returns 0, past the end of a fully
+// read file a form feed (12). May refill the page buffer, which shifts every
+// offset held for this file: take tokenStart afresh after the call. Ends the
+// run with "Page too large to fit in buffer" when the byte cannot be brought
+// into the window.
+inline unsigned char charAt(RunState& run, int fileNo, std::int32_t offset) {
+  PageReader& r = reader(run, fileNo);
+  std::int64_t p = std::int64_t{r.position.tokenStart} + offset;
+  if (p >= 0 && p < std::int64_t{r.bufLen}) {
+    return r.pageBuffer[static_cast<std::size_t>(p)];
+  }
+  return charAtSlow(run, fileNo, offset);
+}
+
+// True when the file is read to its end and the current token is its final
+// form feed (or lies beyond it).
+inline bool atFileEnd(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  return r.atEof && std::uint64_t{r.position.tokenStart} + 1 >= r.bufLen;
+}
+
+// Removes `count` bytes at `pos` from the buffer of file `fileNo` (cut to the
+// valid bytes; nothing when pos is at or past them) and moves the positions:
+// the current position and wordMark's always, lineMark's and altLineMark's
+// only while wordMode is off.
+void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
+                 std::uint32_t count);
+
+// True when the bytes at `offset`, `offset` + 1, ... from the current token
+// of file `fileNo` equal `text`. May refill (see charAt).
+bool matchAt(RunState& run, int fileNo, std::int32_t offset,
+             std::string_view text);
+
+// matchAt for file 1 and, only when that holds, for file 2.
+bool bothMatchAt(RunState& run, std::int32_t offset, std::string_view text);
+
+// The length of the whitespace code at the end of the line text
+// buffer[start .. start + length - 1]: 0, or 8 to 64. The last four blanks
+// encode v (TAB 1, SPACE 0, most significant first); the code is the last
+// 4 * (v + 1) blanks when the text ends with that many.
+std::uint32_t trailingCodeLength(const unsigned char* buffer,
+                                 std::uint32_t start, std::uint32_t length);

@@ -1,0 +1,55 @@
+// The data of the report reader: each file's page buffer (a fixed window over
+// the file), its reading position, and the three marks that hold copies of
+// both files' positions for look-ahead and going back. page_buffer.h and
+// token_reader.h hold the operations on it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "driver/settings.h"
+
+inline constexpr std::uint32_t kPageBufferSize = 30000;
+// A read never brings a buffer above this many bytes; the byte after them is
+// free for the search terminator or the final form feed.
+inline constexpr std::uint32_t kMaxRead = kPageBufferSize - 1;
+
+inline constexpr unsigned char kLf = 10;
+inline constexpr unsigned char kFf = 12;
+inline constexpr unsigned char kCr = 13;
+inline constexpr unsigned char kSub = 26;
+inline constexpr unsigned char kPlotMarker = 21;
+
+// Where a file stands: the current token (a word, line end or page end) as an
+// offset and length in the page buffer, the line ends passed since the start
+// of the file, and whether the token is a line end or page end.
+struct ReaderPosition {
+  std::uint32_t tokenStart = 0;
+  std::uint32_t tokenLength = 0;
+  std::int32_t lineCount = 0;
+  bool atLineEnd = true;
+};
+
+struct PageReader {
+  std::array<unsigned char, kPageBufferSize> pageBuffer{};
+  std::uint32_t bufLen = 0;  // valid bytes from offset 0
+  bool atEof = false;        // the file is read to its end and closed
+  ReaderPosition position;   // the current token
+  // Bytes a fill handed back (the last, possibly partial, line, or the line
+  // of a plot marker met too late in the buffer). They are served, exactly
+  // as they were, to the next read before any more of the file.
+  std::array<unsigned char, kPageBufferSize> heldBack{};
+  std::uint32_t heldBackLen = 0;
+};
+
+// A saved copy of both files' positions and the four word-level counters.
+struct Mark {
+  std::array<ReaderPosition, 2> files;
+  WordCounts counts;
+};
+
+struct Marks {
+  Mark wordMark;
+  Mark lineMark;
+  Mark altLineMark;
+};

@@ -1,0 +1,47 @@
+// The token reader: walks each report file token by token (a word, a line
+// end or a page end), read in place in its page buffer, and keeps the three
+// marks that hold both files' positions for look-ahead and going back.
+//
+// Owns the positions in RunState::readers and RunState::marks. Used by the
+// comparison and the listing. nextToken may refill the buffer (page_buffer.h).
+#pragma once
+
+#include "driver/run_state.h"
+
+// Byte classes of the token reader.
+enum class ByteClass : unsigned char {
+  kLineEnd,    // LF, CR
+  kPageEnd,    // FF
+  kBlank,      // 0-9, 11, 14-32, comma, DEL: skipped between tokens
+  kWordStart,  // every other byte
+};
+
+// Moves file `fileNo` to its next token. In word mode line ends are passed
+// over (and counted). At the final page end of a fully read file the token
+// length becomes 0 and the position stays there for good.
+void nextToken(RunState& run, int fileNo);
+
+// nextToken for file 1, then file 2.
+void nextTokenBoth(RunState& run);
+
+// Passes what stands before the first page of file `fileNo`: a leading plot
+// section, a leading form feed and the CR / CR LF pairs right after it; then
+// saves wordMark. Leaves tokenLength, lineCount and atLineEnd as they are.
+void skipLeadIn(RunState& run, int fileNo);
+
+// Both files' positions to and from wordMark.
+void saveWordMark(RunState& run);
+void restoreWordMark(RunState& run);
+// The four word-level counters to and from wordMark's copy.
+void saveWordCounts(RunState& run);
+void restoreWordCounts(RunState& run);
+// Both files' positions and the four counters to and from lineMark.
+void saveLineMark(RunState& run);
+void restoreLineMark(RunState& run);
+// Exchanges lineMark and altLineMark, positions and counters.
+void swapLineMarks(RunState& run);
+
+// Sets the tokenStart held by wordMark, lineMark and altLineMark for file
+// `fileNo` to its current tokenStart, so that compaction may drop the text
+// before the current position.
+void moveMarksToCurrent(RunState& run, int fileNo);

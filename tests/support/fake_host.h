@@ -1,0 +1,74 @@
+// A Host that keeps files in memory, captures standard output, and turns the
+// process exit into a FatalExit exception, so a test can run any part of the
+// program, including its fatal paths, inside the test process.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+struct FatalExit {
+  int status;
+};
+
+class FakeHost : public Host {
+ public:
+  // Files by name (as the program passes them to openForReading: the typed
+  // name is tried first, then the stored one).
+  std::map<std::string, std::string> files;
+  std::string output;
+  std::string commandLineText = "ZUDIZ";
+  // When set, readBlock returns at most this many bytes per call even before
+  // the end of the file (a faulty file layer's short read).
+  std::size_t shortReadLimit = 0;
+  int readCalls = 0;
+  int openFiles = 0;
+
+  // Drive services of the fake platform.
+  std::string currentDir = "C:\\WORK";
+  std::uint32_t drives = 0;
+  std::map<char, std::string> connections;  // drive letter -> remote name
+  std::map<std::string, std::string> environment;
+  bool failSetDirectory = false;
+
+  void addFile(const std::string& name, const std::string& bytes) {
+    files[name] = bytes;
+  }
+
+  std::string_view commandLine() override { return commandLineText; }
+  void convertToOem(char*, std::size_t) override {}
+  void setUpConsole() override {}
+  bool isExistingFile(const char* name) override;
+  FileHandle openForReading(const char* typed, const char* stored) override;
+  std::size_t readBlock(FileHandle file, unsigned char* dest,
+                        std::size_t count) override;
+  void closeFile(FileHandle file) override;
+  void writeOut(const char* data, std::size_t count) override {
+    output.append(data, count);
+  }
+  void exitProcess(int status) override { throw FatalExit{status}; }
+
+  std::uint32_t getCurrentDirectory(char* buffer,
+                                    std::uint32_t capacity) override;
+  std::uint32_t getFullPathName(const char* path, char* buffer,
+                                std::uint32_t capacity) override;
+  std::uint32_t getLogicalDrives() override { return drives; }
+  bool getNetworkConnection(const char* local, char* remote,
+                            std::uint32_t capacity) override;
+  bool setEnvironmentVariable(const char* name, const char* value) override {
+    environment[name] = value;
+    return true;
+  }
+  bool setCurrentDirectory(const char* path) override;
+
+ private:
+  struct OpenFile {
+    std::string data;
+    std::size_t offset = 0;
+    bool open = false;
+  };
+  std::vector<OpenFile> open_;
+};

@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test check demo clean
+.PHONY: all deps build test check demo bench clean
 
 all: build
 
@@ -26,5 +26,10 @@ check: test
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
 
+# Times the program against cmp, diff and numdiff on generated reports;
+# settings by environment (BENCH_SIZES, BENCH_DIR, ...: see the script).
+bench:
+	@bench/run_bench.sh
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-bench

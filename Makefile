@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test check demo bench clean
+.PHONY: all deps build test sanitize fuzz check demo bench clean
 
 all: build
 
@@ -20,8 +20,19 @@ build: deps $(BUILD)/CMakeCache.txt
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Unit tests and golden cases built with address and undefined-behaviour
+# sanitizers.
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUDIZ_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer target for FUZZ_SECONDS (default 60).
+fuzz:
+	@scripts/fuzz.sh
+
 # Everything CI runs.
-check: test
+check: test sanitize fuzz
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
@@ -32,4 +43,4 @@ bench:
 	@bench/run_bench.sh
 
 clean:
-	rm -rf $(BUILD) build-bench
+	rm -rf $(BUILD) build-asan build-fuzz build-bench

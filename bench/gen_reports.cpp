@@ -643,7 +643,7 @@ class PairWriter {
     int rows = static_cast<int>(content_.range(4, 18));
     for (int r = 0; r < rows && pageLines_ < target - 2; ++r) {
       writeRow(columns);
-      if (r + 1 < rows && content_.chance(15000)) {
+      if (r + 1 < rows && pageLines_ < target - 2 && content_.chance(15000)) {
         writeHidden();
       }
     }

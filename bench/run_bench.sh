@@ -139,8 +139,9 @@ peak_rss() {
   echo "${out##*: }"
 }
 
-median_of() {
-  jq -r '.results[0].median' "$1"
+# The median wall time and the mean CPU time (user + system) of a run.
+times_of() {
+  jq -r '.results[0] | "\(.median)\t\(.user + .system)"' "$1"
 }
 
 results=$dir/results.tsv
@@ -166,7 +167,7 @@ for size in $sizes; do
         --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
         2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
       printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tool" "$variant" "$size" \
-        "$(median_of "$out")" "$bytes" "$(peak_rss "$cmd")" >>"$results"
+        "$(times_of "$out")" "$bytes" "$(peak_rss "$cmd")" >>"$results"
     done
   done
 done
@@ -192,7 +193,7 @@ if [ "$small" -gt 0 ]; then
     hyperfine -N --warmup 1 --runs "$runs" --ignore-failure --output=null \
       --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
       2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
-    printf '%s\t%s\t%s\n' "$tool" "$(median_of "$out")" "$bytes" \
+    printf '%s\t%s\t%s\n' "$tool" "$(times_of "$out")" "$bytes" \
       >>"$small_results"
   done
 fi
@@ -200,22 +201,23 @@ fi
 # --- Table --------------------------------------------------------------------
 {
   echo
-  echo "Large pairs (MB/s of both files; x cmp and x diff are time ratios to"
-  echo "cmp-full and diff on the same pair; RSS is peak resident memory)"
+  echo "Large pairs: median wall time and mean CPU time (user + system) in"
+  echo "seconds; MB/s of both files by the median; x cmp and x diff are ratios"
+  echo "of the median to cmp-full's and diff's on the same pair; peak RSS"
   awk -F'\t' '
     { key = $2 "\t" $3; t[$1, key] = $4; row[NR] = $0 }
     END {
-      printf "%-9s %-6s %-5s %10s %9s %8s %8s %10s\n",
-             "tool", "case", "size", "median s", "MB/s", "x cmp", "x diff",
-             "peak RSS"
+      printf "%-9s %-6s %-5s %9s %8s %9s %7s %7s %10s\n",
+             "tool", "case", "size", "median", "cpu", "MB/s", "x cmp",
+             "x diff", "peak RSS"
       for (i = 1; i <= NR; i++) {
         split(row[i], f, "\t")
         key = f[2] "\t" f[3]
         c = t["cmp-full", key]; d = t["diff", key]
-        rss = f[6] >= 10240 ? sprintf("%.1f MiB", f[6] / 1024) \
-                            : sprintf("%d KiB", f[6])
-        printf "%-9s %-6s %-5s %10.4f %9.1f %8s %8s %10s\n",
-               f[1], f[2], f[3], f[4], f[5] / 1e6 / f[4],
+        rss = f[7] >= 10240 ? sprintf("%.1f MiB", f[7] / 1024) \
+                            : sprintf("%d KiB", f[7])
+        printf "%-9s %-6s %-5s %9.4f %8.4f %9.1f %7s %7s %10s\n",
+               f[1], f[2], f[3], f[4], f[5], f[6] / 1e6 / f[4],
                c ? sprintf("%.2f", f[4] / c) : "-",
                d ? sprintf("%.2f", f[4] / d) : "-", rss
       }
@@ -226,11 +228,11 @@ fi
     awk -F'\t' -v n="$small" '
       { t[$1] = $2; row[NR] = $0 }
       END {
-        printf "%-9s %10s %12s %8s %12s\n",
-               "tool", "total s", "ms per pair", "x cmp", "ms over true"
+        printf "%-9s %9s %8s %12s %7s %13s\n", "tool", "total s",
+               "cpu s", "ms per pair", "x cmp", "ms over true"
         for (i = 1; i <= NR; i++) {
           split(row[i], f, "\t")
-          printf "%-9s %10.3f %12.3f %8s %12.3f\n", f[1], f[2],
+          printf "%-9s %9.3f %8.3f %12.3f %7s %13.3f\n", f[1], f[2], f[3],
                  f[2] / n * 1000,
                  t["cmp"] ? sprintf("%.2f", f[2] / t["cmp"]) : "-",
                  (f[2] - t["true"]) / n * 1000

@@ -63,6 +63,9 @@ TEST(Memory, KeepContentsCarriesTheBytesOver) {
   }
 }
 
+// The address sanitizer ends the process on a request this large instead of
+// returning null, so the handler can only be reached in a plain build.
+#if !defined(__SANITIZE_ADDRESS__)
 struct OutOfMemory {
   std::string message;
 };
@@ -72,9 +75,6 @@ void throwOutOfMemory(const char* message) {
 }
 
 TEST(Memory, FailedAllocationCallsTheHandler) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer ends the process on a huge request";
-#else
   OutOfMemoryHandler saved = outOfMemoryHandler;
   outOfMemoryHandler = throwOutOfMemory;
   void* block = nullptr;
@@ -87,7 +87,7 @@ TEST(Memory, FailedAllocationCallsTheHandler) {
   outOfMemoryHandler = saved;
   EXPECT_EQ("Not enough memory", message);
   EXPECT_EQ(nullptr, block);
-#endif
 }
+#endif
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "cmdline/switches.h"
 
-#include <cstdint>
-#include <functional>
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -14,237 +13,120 @@
 
 namespace {
 
-void handWords(RunState& run, const std::vector<std::string>& words) {
-  for (const std::string& text : words) {
-    Word word;
-    word.assign(text);
-    processArgument(run, word);
+// The settings that differ from their defaults and the file names (the
+// typed name in brackets when its letter case differs), e.g.
+// "all ignore%=0.01 pairs=12 1=X".
+std::string describe(const RunState& run) {
+  const Settings& s = run.settings;
+  const Settings d;
+  std::string text;
+  auto add = [&](bool show, const std::string& piece) {
+    text += show ? piece + " " : "";
+  };
+  char real[32];
+  *std::to_chars(real, real + sizeof real - 1, s.ignoreTolerance,
+                 std::chars_format::fixed)
+       .ptr = '\0';
+  add(s.wordMode, "word");
+  add(s.showAll, "all");
+  add(s.ignoreRelative || s.ignoreTolerance != d.ignoreTolerance,
+      std::string(s.ignoreRelative ? "ignore%=" : "ignore=") + real);
+  add(s.skipHead != d.skipHead, "head=" + std::to_string(s.skipHead));
+  add(s.skipFoot != d.skipFoot, "foot=" + std::to_string(s.skipFoot));
+  add(s.maxPairs != d.maxPairs, "pairs=" + std::to_string(s.maxPairs));
+  add(!s.noPage, "page");
+  add(!s.skipPlot, "plots");
+  for (int i = 0; i < 2; ++i) {
+    std::string name(run.files[i].fileName.view());
+    std::string typed(run.files[i].typedName.view());
+    add(!name.empty(), std::to_string(i + 1) + "=" + name +
+                           (typed == name ? "" : "(" + typed + ")"));
   }
+  return text.empty() ? text : text.substr(0, text.size() - 1);
 }
 
-void expectSettings(const Settings& want, const Settings& got) {
-  EXPECT_EQ(want.wordMode, got.wordMode);
-  EXPECT_EQ(want.showAll, got.showAll);
-  EXPECT_EQ(want.ignoreRelative, got.ignoreRelative);
-  EXPECT_EQ(want.ignoreTolerance, got.ignoreTolerance);
-  EXPECT_EQ(want.noPage, got.noPage);
-  EXPECT_EQ(want.skipPlot, got.skipPlot);
-  EXPECT_EQ(want.skipHead, got.skipHead);
-  EXPECT_EQ(want.skipFoot, got.skipFoot);
-  EXPECT_EQ(want.maxPairs, got.maxPairs);
-}
-
-struct SettingsCase {
-  std::vector<std::string> words;
-  // Turns the default settings into the expected ones.
-  std::function<void(Settings&)> change;
-  std::string file1;  // as stored (upper case)
-  std::string file2;
-};
-
-void showAll(Settings& s) {
-  s.showAll = true;
-}
-void noChange(Settings&) {}
-
-const SettingsCase kSettingsCases[] = {
-    {{"/all"}, showAll, "", ""},
-    {{"/All"}, showAll, "", ""},
-    {{"/a"}, showAll, "", ""},
-    {{"/LASTDIG"}, showAll, "", ""},
-    {{"/La"}, showAll, "", ""},
-    {{"/ALLX"}, showAll, "X", ""},
-    {{"/WORD"}, [](Settings& s) { s.wordMode = true; }, "", ""},
-    {{"/WORDS"}, [](Settings& s) { s.wordMode = true; }, "S", ""},
-    {{"/W/LI"}, noChange, "", ""},
-    {{"/LINE", "/W"}, [](Settings& s) { s.wordMode = true; }, "", ""},
-    {{"/ALL/WORD"},
-     [](Settings& s) {
-       s.showAll = true;
-       s.wordMode = true;
-     },
-     "",
-     ""},
-    // Tolerance: relative 1e-4 unless a value follows.
-    {{"/IGNORE"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 1e-4;
-     },
-     "",
-     ""},
-    {{"/I%"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 1e-4;
-     },
-     "",
-     ""},
-    {{"/IGNORE%:1"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 0.01;
-     },
-     "",
-     ""},
-    {{"/IGNORE%:0.5"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 0.005;
-     },
-     "",
-     ""},
-    {{"/IGNORE%:0.00004"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 0;
-     },
-     "",
-     ""},
-    {{"/IGNORE:0.5"}, [](Settings& s) { s.ignoreTolerance = 0.5; }, "", ""},
-    {{"/IGNORE:0.00004"}, [](Settings& s) { s.ignoreTolerance = 0; }, "", ""},
-    {{"/IGN:1.5X"}, [](Settings& s) { s.ignoreTolerance = 1.5; }, "X", ""},
-    {{"/IGNORE%X"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 1e-4;
-     },
-     "X",
-     ""},
-    {{"/IGNORE:0.5", "/IGNORE"},
-     [](Settings& s) {
-       s.ignoreRelative = true;
-       s.ignoreTolerance = 1e-4;
-     },
-     "",
-     ""},
-    // Whole-number arguments.
-    {{"/SKIPHEAD:0"}, [](Settings& s) { s.skipHead = 0; }, "", ""},
-    {{"/skiph:007"}, [](Settings& s) { s.skipHead = 7; }, "", ""},
-    {{"/SKIPFOOT:2147483647"},
-     [](Settings& s) { s.skipFoot = INT32_MAX; },
-     "",
-     ""},
-    {{"/SKIPF:3A"}, [](Settings& s) { s.skipFoot = 3; }, "A", ""},
-    {{"/V:12X"}, [](Settings& s) { s.maxPairs = 12; }, "X", ""},
-    {{"/VERBOSE:0"}, [](Settings& s) { s.maxPairs = 0; }, "", ""},
-    {{"/V:5", "/VERBOSE"}, noChange, "", ""},
-    {{"/VERBOSITY"}, noChange, "ITY", ""},
-    // Paging and plots, with the minus forms.
-    {{"/-NOPAGE"}, [](Settings& s) { s.noPage = false; }, "", ""},
-    {{"/-NOP", "/NOPAGE"}, noChange, "", ""},
-    {{"/-SKIPPLOT"}, [](Settings& s) { s.skipPlot = false; }, "", ""},
-    {{"/-SKIPP", "/SKIPP"}, noChange, "", ""},
-    // File names.
-    {{"one.rpt", "two.rpt"}, noChange, "ONE.RPT", "TWO.RPT"},
-    {{"REPORT1/ALL", "/WORD", "report2"},
-     [](Settings& s) {
-       s.showAll = true;
-       s.wordMode = true;
-     },
-     "REPORT1",
-     "REPORT2"},
-    {{"?", "-x.rpt"}, noChange, "?", "-X.RPT"},
-    {{"", "a", "", "b", ""}, noChange, "A", "B"},
-    {{"a", "b", "/ALL"}, showAll, "A", "B"},
-};
-
-TEST(Switches, SetSettingsAndFileNames) {
-  for (const SettingsCase& c : kSettingsCases) {
-    std::string name;
-    for (const std::string& w : c.words) {
-      name += "[" + w + "]";
-    }
-    SCOPED_TRACE(name);
-    FakeHost host;
-    RunState run{host};
-    setDefaults(run);
-    std::string printed = runAndCatch(host, [&] { handWords(run, c.words); });
-    EXPECT_EQ("", printed);
-    Settings want;
-    c.change(want);
-    expectSettings(want, run.settings);
-    EXPECT_EQ(c.file1, run.files[0].fileName.view());
-    EXPECT_EQ(c.file2, run.files[1].fileName.view());
-  }
-}
-
-struct FatalCase {
-  std::vector<std::string> words;
-  std::string message;  // the whole line printed
-};
-
-const FatalCase kFatalCases[] = {
-    {{"/"}, "*** Bad switch \"/\"\r\n"},
-    {{"REPORT/"}, "*** Bad switch \"/\"\r\n"},
-    {{"/WORD/"}, "*** Bad switch \"/\"\r\n"},
-    {{"Report/Foo/Word"}, "*** Bad switch \"/FOO/WORD\"\r\n"},
-    {{"/S"}, "*** Bad switch \"/S\"\r\n"},
-    {{"/N"}, "*** Bad switch \"/N\"\r\n"},
-    {{"/L"}, "*** Bad switch \"/L\"\r\n"},
-    {{"/SKIP"}, "*** Bad switch \"/SKIP\"\r\n"},
-    {{"/-NO"}, "*** Bad switch \"/-NO\"\r\n"},
-    {{"//ALL"}, "*** Bad switch \"//ALL\"\r\n"},
-    {{"C:/RUNS/X.RPT"}, "*** Bad switch \"/RUNS/X.RPT\"\r\n"},
-    {{"/IGNORE:"}, "*** Bad real argument for switch\r\n"},
-    {{"/IGNORE%:"}, "*** Bad real argument for switch\r\n"},
-    {{"/IGNORE:1.2.3"}, "*** Bad real argument for switch\r\n"},
-    {{"/IGNORE:."}, "*** Bad real argument for switch\r\n"},
-    {{"/IGNORE:-1"}, "*** Bad real argument for switch\r\n"},
-    {{"/SKIPHEAD"}, "*** Switch argument missing\r\n"},
-    {{"/SKIPHEADER:3"}, "*** Switch argument missing\r\n"},
-    {{"/SKIPFOOT 3"}, "*** Switch argument missing\r\n"},
-    {{"/SKIPHEAD:-1"}, "*** Bad cardinal argument for switch\r\n"},
-    {{"/SKIPHEAD:+1"}, "*** Bad cardinal argument for switch\r\n"},
-    {{"/SKIPHEAD:2147483648"}, "*** Bad cardinal argument for switch\r\n"},
-    {{"/SKIPFOOT:99999999999999999999999"},
-     "*** Bad cardinal argument for switch\r\n"},
-    {{"/V:"}, "*** Bad cardinal argument for switch\r\n"},
-    {{"a", "b", "c"}, "*** Too many files\r\n"},
-    {{"a", "b/ALL", "c/WORD"}, "*** Too many files\r\n"},
-    // The first error in command-line order ends the run.
-    {{"REPORT1", "/FOO", "/SKIPHEAD"}, "*** Bad switch \"/FOO\"\r\n"},
-    {{"a", "b", "c", "/FOO"}, "*** Too many files\r\n"},
-};
-
-TEST(Switches, ErrorsEndTheRunWithTheirMessage) {
-  for (const FatalCase& c : kFatalCases) {
-    std::string name;
-    for (const std::string& w : c.words) {
-      name += "[" + w + "]";
-    }
-    SCOPED_TRACE(name);
-    FakeHost host;
-    RunState run{host};
-    setDefaults(run);
-    int status = 0;
-    EXPECT_EQ(c.message, runAndCatch(
-                             host, [&] { handWords(run, c.words); }, &status));
+// Hands the words to processArgument in order; returns the line printed
+// when the run ended (CR LF taken off), then what the words set.
+std::string outcome(FakeHost& host, const std::vector<std::string>& words) {
+  RunState run{host};
+  setDefaults(run);
+  int status = 0;
+  std::string printed = runAndCatch(
+      host,
+      [&] {
+        for (const std::string& text : words) {
+          Word word;
+          word.assign(text);
+          processArgument(run, word);
+        }
+      },
+      &status);
+  if (status != -1) {
     EXPECT_EQ(9, status);
+    EXPECT_EQ("\r\n", printed.substr(printed.size() - 2));
+    printed.resize(printed.size() - 2);
   }
+  std::string settings = describe(run);
+  return printed + (printed.empty() || settings.empty() ? "" : " | ") +
+         settings;
 }
 
-TEST(Switches, SwitchesBeforeTheErrorAreApplied) {
-  FakeHost host;
-  RunState run{host};
-  setDefaults(run);
-  runAndCatch(host, [&] { handWords(run, {"a", "b", "c/WORD/V:7"}); });
-  EXPECT_TRUE(run.settings.wordMode);
-  EXPECT_EQ(7, run.settings.maxPairs);
+struct SwitchCase {
+  std::vector<std::string> words;
+  std::string want;
+};
 
-  setDefaults(run);
-  runAndCatch(host, [&] { handWords(run, {"/FOO", "/ALL"}); });
-  EXPECT_FALSE(run.settings.showAll);
-}
+const SwitchCase kSwitchCases[] = {
+    {{"/all", "/A", "/LASTDIG", "/La"}, "all"},
+    {{"/ALLX"}, "all 1=X"},
+    {{"/WORDS"}, "word 1=S"},
+    {{"/W/LI"}, ""},
+    {{"/IGNORE"}, "ignore%=0.0001"},
+    {{"/I%"}, "ignore%=0.0001"},
+    {{"/IGNORE%:0.5"}, "ignore%=0.005"},
+    {{"/IGN:1.5X"}, "ignore=1.5 1=X"},
+    {{"/IGNORE%X"}, "ignore%=0.0001 1=X"},
+    {{"/IGNORE:0.5", "/IGNORE"}, "ignore%=0.0001"},
+    {{"/SKIPHEAD:0", "/skipf:007"}, "head=0 foot=7"},
+    {{"/SKIPFOOT:2147483647"}, "foot=2147483647"},
+    {{"/V:12X"}, "pairs=12 1=X"},
+    {{"/V:5", "/VERBOSE"}, ""},
+    {{"/VERBOSITY"}, "1=ITY"},
+    {{"/-NOPAGE", "/-SKIPP"}, "page plots"},
+    {{"/-NOP", "/NOPAGE", "/-SKIPPLOT", "/SKIPPLOT"}, ""},
+    {{"REPORT1/ALL", "", "/WORD", "REPORT2"}, "word all 1=REPORT1 2=REPORT2"},
+    {{"?", "-x.rpt"}, "1=? 2=-X.RPT(-x.rpt)"},
+    {{"Rep/v:3Ort", "c:\\b.rpt/All"},
+     "all pairs=3 1=REPORT(RepOrt) 2=C:\\B.RPT(c:\\b.rpt)"},
+    {{"A", "B", "/ALL"}, "all 1=A 2=B"},
+    // Errors, in command-line order.
+    {{"/"}, "*** Bad switch \"/\""},
+    {{"/WORD/"}, "*** Bad switch \"/\" | word"},
+    {{"Report/Foo/Word"}, "*** Bad switch \"/FOO/WORD\""},
+    {{"/S"}, "*** Bad switch \"/S\""},
+    {{"/L"}, "*** Bad switch \"/L\""},
+    {{"C:/RUNS/X.RPT"}, "*** Bad switch \"/RUNS/X.RPT\""},
+    {{"/FOO", "/ALL"}, "*** Bad switch \"/FOO\""},
+    {{"/" + std::string(255, 'q')},
+     "*** Bad switch \"/" + std::string(256 - 13, 'Q')},
+    {{"/IGNORE:"}, "*** Bad real argument for switch | ignore=0.0001"},
+    {{"/I:1.2.3"}, "*** Bad real argument for switch | ignore=0.0001"},
+    {{"/I%:."}, "*** Bad real argument for switch | ignore%=0.0001"},
+    {{"/SKIPHEAD"}, "*** Switch argument missing"},
+    {{"/SKIPHEADER:3"}, "*** Switch argument missing"},
+    {{"/SKIPFOOT:-1"}, "*** Bad cardinal argument for switch"},
+    {{"/SKIPHEAD:2147483648"}, "*** Bad cardinal argument for switch"},
+    {{"/V:99999999999999999999"}, "*** Bad cardinal argument for switch"},
+    {{"A", "B/WORD", "C/V:7", "/FOO"},
+     "*** Too many files | word pairs=7 1=A 2=B"},
+};
 
-TEST(Switches, BadSwitchMessageIsCutTo256) {
-  FakeHost host;
-  RunState run{host};
-  setDefaults(run);
-  std::string word = "/" + std::string(255, 'q');
-  std::string printed = runAndCatch(host, [&] { handWords(run, {word}); });
-  EXPECT_EQ("*** Bad switch \"/" + std::string(256 - 13, 'Q') + "\r\n",
-            printed);
+TEST(Switches, SettingsFileNamesAndErrors) {
+  for (const SwitchCase& c : kSwitchCases) {
+    SCOPED_TRACE(c.words.front());
+    FakeHost host;
+    EXPECT_EQ(c.want, outcome(host, c.words));
+  }
 }
 
 TEST(Switches, UsageRequestsPrintTheUsageAndEndTheRun) {
@@ -252,58 +134,23 @@ TEST(Switches, UsageRequestsPrintTheUsageAndEndTheRun) {
   RunState run{host};
   printUsage(run);
   run.out.flush();
-  const std::string usage = host.output;
-  for (const char* word : {"/?", "/h", "/Help", "/HELPME", "report/?"}) {
+  std::string usage = host.output;
+  usage.resize(usage.size() - 2);
+  for (const char* word : {"/?", "/Help", "report/h"}) {
     SCOPED_TRACE(word);
-    setDefaults(run);
-    int status = 0;
-    EXPECT_EQ(usage, runAndCatch(
-                         host,
-                         [&] {
-                           handWords(run, {word, "x"});
-                         },
-                         &status));
-    EXPECT_EQ(9, status);
-    EXPECT_TRUE(run.files[0].fileName.empty());
+    EXPECT_EQ(usage, outcome(host, {word, "X"}));
   }
-}
-
-TEST(Switches, TypedNameKeepsLetterCase) {
-  FakeHost host;
-  RunState run{host};
-  setDefaults(run);
-  handWords(run, {"Rep/v:3Ort.rpt", "c:\\Runs\\b.rpt/All"});
-  EXPECT_EQ("REPORT.RPT", run.files[0].fileName.view());
-  EXPECT_EQ("RepOrt.rpt", run.files[0].typedName.view());
-  EXPECT_EQ("C:\\RUNS\\B.RPT", run.files[1].fileName.view());
-  EXPECT_EQ("c:\\Runs\\b.rpt", run.files[1].typedName.view());
-  EXPECT_EQ(3, run.settings.maxPairs);
-  EXPECT_TRUE(run.settings.showAll);
 }
 
 TEST(Switches, ExistingPathWithSlashesIsOneFileName) {
   FakeHost host;
   host.addFile("runs/a.rpt", "");
   host.addFile("/tmp/all", "");
-  host.addFile("runs/x.rpt", "");
-  RunState run{host};
-  setDefaults(run);
-  handWords(run, {"runs/a.rpt", "/tmp/all"});
-  EXPECT_EQ("RUNS/A.RPT", run.files[0].fileName.view());
-  EXPECT_EQ("runs/a.rpt", run.files[0].typedName.view());
-  EXPECT_EQ("/TMP/ALL", run.files[1].fileName.view());
-  expectSettings(Settings{}, run.settings);
-
-  // Only the word exactly as typed counts; anything else is switches.
-  setDefaults(run);
-  handWords(run, {"runs/a.rpt/all"});
-  EXPECT_EQ("RUNS.RPT", run.files[0].fileName.view());
-  EXPECT_EQ("runs.rpt", run.files[0].typedName.view());
-  EXPECT_TRUE(run.settings.showAll);
-
-  setDefaults(run);
-  EXPECT_EQ("*** Bad switch \"/X.RPT\"\r\n",
-            runAndCatch(host, [&] { handWords(run, {"RUNS/X.RPT"}); }));
+  EXPECT_EQ("1=RUNS/A.RPT(runs/a.rpt) 2=/TMP/ALL(/tmp/all)",
+            outcome(host, {"runs/a.rpt", "/tmp/all"}));
+  // Only the word exactly as typed counts.
+  EXPECT_EQ("all 1=RUNS.RPT(runs.rpt)", outcome(host, {"runs/a.rpt/all"}));
+  EXPECT_EQ("*** Bad switch \"/RUNS/A.RPT\"", outcome(host, {"C:/RUNS/A.RPT"}));
 }
 
 }  // namespace

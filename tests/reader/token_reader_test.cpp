@@ -300,4 +300,91 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   }
 }
 
+// Where walking the line pair word by word stops: on the last word of file
+// 1's current line, or where it stands when that is its last word. The same
+// for file 2, whose text is the same.
+std::string lastWordByWalking(RunState& run) {
+  std::string last = show(position(run, 1));
+  while (!position(run, 1).atLineEnd) {
+    last = show(position(run, 1));
+    nextToken(run, 1);
+  }
+  return last;
+}
+
+TEST(TokenReader, SkipToLastEqualWordStopsWhereAWalkWould) {
+  // Lines after a leading word, as both files hold them.
+  std::vector<std::string> lines = {
+      " b c\r\n",         " 1,234,567\n", " 1,2,a\n",      " 5,\n",
+      " a,b\n",           " 1,,2 x\r",    " q \t, \x7f\n", "\x80\xff z\f",
+      " 12.5kg 9,99, \n", ",7,8 ,9\n",    " -1.5E+03\r\n", "\n"};
+  // Random lines over the bytes that matter to the word rules.
+  std::mt19937 random(7);
+  const std::string alphabet = "19,, a.\t-\x7f\x80\x01";
+  for (int i = 0; i < 300; ++i) {
+    std::string line;
+    const int length = static_cast<int>(random() % 12);
+    for (int j = 0; j < length; ++j) {
+      line += alphabet[random() % alphabet.size()];
+    }
+    lines.push_back(line + "\n");
+  }
+  for (const std::string& rest : lines) {
+    SCOPED_TRACE(::testing::PrintToString(rest));
+    const std::string text = "head\nw" + rest + "tail\n";
+    FakeHost walkHost;
+    RunState walk{walkHost};
+    setDefaults(walk);
+    openReports(walkHost, walk, text, text);
+    FakeHost skipHost;
+    RunState skip{skipHost};
+    setDefaults(skip);
+    openReports(skipHost, skip, text, "x " + text);
+    for (int i = 0; i < 3; ++i) {
+      nextToken(walk, 1);
+      nextToken(skip, 1);
+      nextToken(skip, 2);
+    }
+    nextToken(skip, 2);
+    const std::string expected = lastWordByWalking(walk);
+    const std::string before = show(position(skip, 1));
+    const bool moved = skipToLastEqualWord(skip);
+    EXPECT_EQ(expected, show(position(skip, 1)));
+    EXPECT_EQ(moved, expected != before);
+    ReaderPosition second = position(skip, 2);
+    second.tokenStart -= 2;  // file 2 has "x " in front
+    EXPECT_EQ(show(position(skip, 1)), show(second));
+  }
+}
+
+TEST(TokenReader, SkipToLastEqualWordNeedsTheSameBytesToALineEnd) {
+  struct Row {
+    std::string one;
+    std::string two;
+  };
+  const Row rows[] = {
+      {"a b c\n", "a b d\n"},
+      {"a b c\n", "a  b c\n"},
+      {"a b c\n", "a b cd\n"},
+      {"a b\n", "\n"},  // file 2 on a line end
+      // The line end lies beyond the first fill (no hand-back without
+      // skipPlot).
+      {"a b " + std::string(29994, 'c') + " d\n",
+       "a b " + std::string(29994, 'c') + " d\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.two.substr(0, 20));
+    FakeHost host;
+    RunState run{host};
+    setDefaults(run);
+    run.settings.skipPlot = false;
+    openReports(host, run, row.one, row.two);
+    nextTokenBoth(run);
+    const std::string before =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    EXPECT_FALSE(skipToLastEqualWord(run));
+    EXPECT_EQ(before, show(position(run, 1)) + " / " + show(position(run, 2)));
+  }
+}
+
 }  // namespace

@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test check demo clean
+.PHONY: all deps build test sanitize fuzz check demo clean
 
 all: build
 
@@ -20,11 +20,22 @@ build: deps $(BUILD)/CMakeCache.txt
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Unit tests and golden cases built with address and undefined-behaviour
+# sanitizers.
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUDIZ_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer target for FUZZ_SECONDS (default 60).
+fuzz:
+	@scripts/fuzz.sh
+
 # Everything CI runs.
-check: test
+check: test sanitize fuzz
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

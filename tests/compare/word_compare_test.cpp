@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/run_state.h"
-#include "listing/pending_diff.h"
+#include "reader/open_reports.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 #include "support/fake_host.h"
@@ -86,30 +86,11 @@ TEST(LastDigitPlace, PlaceOfTheLastWrittenDigit) {
   }
 }
 
-// A run over two one-line in-memory files, reset as the driver does and
-// standing on the first word of each.
+// A run over two in-memory files, reset as the driver does and standing on
+// the first word of each.
 void startRun(FakeHost& host, RunState& run, const std::string& one,
               const std::string& two) {
-  setDefaults(run);
-  clearCounters(run);
-  clearDiff(run);
-  swapDiff(run);
-  clearDiff(run);
-  host.addFile("ONE", one);
-  host.addFile("TWO", two);
-  run.files[0].fileHandle = host.openForReading("ONE", "ONE");
-  run.files[1].fileHandle = host.openForReading("TWO", "TWO");
-  for (int f = 1; f <= 2; ++f) {
-    reader(run, f).bufLen = 0;
-    position(run, f) = ReaderPosition{};
-  }
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  swapLineMarks(run);
-  saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
+  openReports(host, run, one, two);
   nextTokenBoth(run);
 }
 

@@ -109,8 +109,9 @@ fi
 
 if [ -x "$zudiz" ]; then
   probe=$data/$(set -- $variants; echo "$1")-$(set -- $sizes; echo "$1")
-  if ! "$zudiz" "$probe.1.rpt" "$probe.2.rpt" 2>/dev/null | head -1 |
-       grep -q '^Comparing '; then
+  heading=$("$zudiz" "$probe.1.rpt" "$probe.2.rpt" 2>/dev/null | head -c 10 ||
+            true)
+  if [ "$heading" != "Comparing " ]; then
     say "zudiz does not run end to end yet; timing the other tools"
     zudiz=""
   fi
@@ -144,8 +145,27 @@ times_of() {
   jq -r '.results[0] | "\(.median)\t\(.user + .system)"' "$1"
 }
 
+# Rows of earlier runs stay unless this run times them again, so that one
+# tool can be timed anew (BENCH_TOOLS=zudiz) against the others' rows.
+# keep_rows FILE FIELDS...: drops the rows whose first fields match one of
+# the words of each FIELDS list.
+keep_rows() {
+  local file=$1
+  shift
+  touch "$file"
+  awk -F'\t' -v lists="$(printf '%s|' "$@")" '
+    BEGIN { n = split(lists, l, "|") - 1
+            for (i = 1; i <= n; i++) { split(l[i], w, " ")
+                                      for (j in w) want[i, w[j]] = 1 } }
+    { drop = 1
+      for (i = 1; i <= n; i++) if (!((i, $i) in want)) drop = 0
+      if (!drop) print }' "$file" >"$file.tmp"
+  mv "$file.tmp" "$file"
+}
+
 results=$dir/results.tsv
-: >"$results"
+small_results=$dir/small.tsv
+keep_rows "$results" "$tools" "$variants" "$sizes"
 json=$dir/json
 mkdir -p "$json"
 
@@ -173,9 +193,8 @@ for size in $sizes; do
 done
 
 # --- Small pairs --------------------------------------------------------------
-small_results=$dir/small.tsv
-: >"$small_results"
 if [ "$small" -gt 0 ]; then
+  keep_rows "$small_results" "true $tools"
   list=$data/small-$small/pairs.txt
   bytes=$(cat "$list" | xargs stat -c %s | awk '{s += $1} END {print s}')
   for tool in true $tools; do
@@ -204,7 +223,13 @@ fi
   echo "Large pairs: median wall time and mean CPU time (user + system) in"
   echo "seconds; MB/s of both files by the median; x cmp and x diff are ratios"
   echo "of the median to cmp-full's and diff's on the same pair; peak RSS"
-  awk -F'\t' '
+  awk -F'\t' -v OFS='\t' '
+    BEGIN { split("cmp cmp-full diff diff-I numdiff zudiz", o, " ")
+            for (i in o) order[o[i]] = i
+            split("same tiny lines", v, " ")
+            for (i in v) vorder[v[i]] = i }
+    { printf "%015d\t%d\t%d\t%s\n", $6, vorder[$2], order[$1], $0 }
+  ' "$results" | sort | cut -f4- | awk -F'\t' '
     { key = $2 "\t" $3; t[$1, key] = $4; row[NR] = $0 }
     END {
       printf "%-9s %-6s %-5s %9s %8s %9s %7s %7s %10s\n",
@@ -221,7 +246,7 @@ fi
                c ? sprintf("%.2f", f[4] / c) : "-",
                d ? sprintf("%.2f", f[4] / d) : "-", rss
       }
-    }' "$results"
+    }'
   if [ -s "$small_results" ]; then
     echo
     echo "$small small pairs, one process per pair (xargs -n 2)"

@@ -135,6 +135,33 @@ std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
   }
 }
 
+// Offset of the first line terminator in buf[from .. end - 1], or `end`.
+std::uint32_t findLineEnd(const unsigned char* buf, std::uint32_t from,
+                          std::uint32_t end) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::uint32_t i = from;
+  for (;;) {
+    while (end - i >= 8) {
+      std::uint64_t x;
+      std::memcpy(&x, buf + i, 8);
+      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
+        break;  // a byte below 14 (LF, FF and CR are)
+      }
+      i += 8;
+    }
+    const std::uint32_t stop = std::min(end, i + 8);
+    for (; i < stop; ++i) {
+      if (isTerminatorByte(buf[i])) {
+        return i;
+      }
+    }
+    if (i == end) {
+      return end;
+    }
+  }
+}
+
 void savePositions(RunState& run, Mark& mark) {
   mark.files[0] = run.readers[0].position;
   mark.files[1] = run.readers[1].position;
@@ -216,6 +243,29 @@ void skipLeadIn(RunState& run, int fileNo) {
     }
   }
   saveWordMark(run);
+}
+
+void skipToLineEnd(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  ReaderPosition& pos = position(run, fileNo);
+  if (!pos.atLineEnd && !run.settings.wordMode) {
+    // The bytes up to the terminator are words and blanks, all in the
+    // buffer, so nextToken would pass them without a refill: stand just
+    // before the terminator and let nextToken take it as it would.
+    const std::uint64_t next = std::uint64_t{pos.tokenStart} + pos.tokenLength;
+    if (next < r.bufLen) {
+      const std::uint32_t end = findLineEnd(
+          r.pageBuffer.data(), static_cast<std::uint32_t>(next), r.bufLen);
+      if (end < r.bufLen) {
+        pos.tokenStart = end;
+        pos.tokenLength = 0;
+        nextToken(run, fileNo);
+      }
+    }
+  }
+  while (!pos.atLineEnd) {
+    nextToken(run, fileNo);
+  }
 }
 
 bool skipToLastEqualWord(RunState& run) {

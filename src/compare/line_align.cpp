@@ -245,9 +245,7 @@ void listRestOfLine(RunState& run, int fileNo) {
 }
 
 void skipRestOfLine(RunState& run, int fileNo) {
-  while (!atLineEnd(run, fileNo)) {
-    nextToken(run, fileNo);
-  }
+  skipToLineEnd(run, fileNo);
   if (!atPageEnd(run, fileNo)) {
     nextToken(run, fileNo);
   }

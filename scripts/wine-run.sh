@@ -1,28 +1,25 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the cross build under wine, quietly and without a
 # display:
-#   wine-run.sh [--prefix DIR] [--start] [--drive LETTER FOLDER]
-#               [PROGRAM.exe [ARGS...]]
+#   wine-run.sh [--prefix DIR] [--drive LETTER FOLDER] [PROGRAM.exe [ARGS...]]
 #
 # The wine prefix is DIR (the cross build passes <build>/wineprefix),
 # overridden by ZUDIZ_WINEPREFIX. The first use creates the prefix, under a
-# lock so that parallel tests wait for one another. --start also leaves a
-# wineserver running for a while (it ends on its own when idle), so that a
-# series of short runs does not pay for a server start each time; with no
-# program after it, it only prepares the prefix. --drive maps a drive letter
-# of the prefix to a folder (Z: is always the root folder).
+# lock so that parallel tests wait for one another. A wineserver is kept for
+# a minute after the last program ends, so that a series of short runs does
+# not pay for a start each time. With no program, wine-run.sh only prepares
+# the prefix and the server. --drive maps a drive letter of the prefix to a
+# folder (Z: is always the root folder).
 #
 # The program's exit status is passed on. Wine's own messages go to the
 # error stream; the program's standard output is left untouched.
 set -euo pipefail
 
 prefix=""
-start=0
 drives=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix="$2"; shift 2 ;;
-    --start) start=1; shift ;;
     --drive) drives+=("$2" "$3"); shift 3 ;;
     *) break ;;
   esac
@@ -51,7 +48,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-run.sh: creating wine prefix $WINEPREFIX" >&2
-    wine wineboot --init >/dev/null 2>&1 || true
+    wine wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
     "$wineserver_bin" --wait || true
     [ -f "$WINEPREFIX/system.reg" ] || {
       echo "wine-run.sh: could not create the wine prefix" >&2
@@ -70,10 +67,18 @@ for ((i = 0; i < ${#drives[@]}; i += 2)); do
   [ "$(readlink "$link" 2>/dev/null)" = "$target" ] || ln -sfn "$target" "$link"
 done
 
-if [ "$start" -eq 1 ]; then
-  # Keeps the server for 60 idle seconds; fails harmlessly when one runs.
-  "$wineserver_bin" -p60 >/dev/null 2>&1 || true
+# The wine session: a wineserver and the service processes that the first
+# program of a session starts, all long-lived. Started here with no standard
+# handles of ours, since a caller that reads the program's output through a
+# pipe (ctest does) would otherwise wait for them to end. The server stays
+# 60 idle seconds and then ends with its services on its own.
+exec 8>"$WINEPREFIX.session.lock"
+flock 8
+if "$wineserver_bin" -p60 </dev/null >/dev/null 2>&1 8>&-; then
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 8>&- || true
 fi
+flock -u 8
+exec 8>&-
 
 [ $# -gt 0 ] || exit 0
 exec wine "$@"

@@ -19,7 +19,7 @@ set(ZUDIZ_CASE_WORK ${CMAKE_CURRENT_BINARY_DIR}/case_work)
 # Makes the prefix, keeps a wineserver up while the cases run and maps drive
 # W: to the work folder of the Windows-only cases.
 add_test(NAME wine.start
-         COMMAND ${ZUDIZ_WINE_RUN} --start --drive w ${ZUDIZ_CASE_WORK}/windows)
+         COMMAND ${ZUDIZ_WINE_RUN} --drive w ${ZUDIZ_CASE_WORK}/windows)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
 
 function(zudiz_wine_case kind case_dir)

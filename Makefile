@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build test check demo clean \
-        windows-deps windows windows-check package
+        windows-deps windows windows-check package-deps package
 
 all: build
 
@@ -45,7 +45,10 @@ windows-check: windows
 
 # Release packages: a Debian package of the native build and a zip of
 # zudiz.exe with the README and the manual page, both in out/.
-package: build windows
+package-deps:
+	@scripts/install-deps.sh dpkg-dev file
+
+package: package-deps build windows
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out
 	cd $(BUILD_WIN) && cpack -G ZIP -B $(CURDIR)/out
 

@@ -4,7 +4,7 @@ BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test check demo clean \
+.PHONY: all deps build test sanitize fuzz check demo clean \
         windows-deps windows windows-check package-deps package
 
 all: build
@@ -22,8 +22,19 @@ build: deps $(BUILD)/CMakeCache.txt
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Unit tests and golden cases built with address and undefined-behaviour
+# sanitizers.
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUDIZ_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer target for FUZZ_SECONDS (default 60).
+fuzz:
+	@scripts/fuzz.sh
+
 # Everything CI runs.
-check: test
+check: test sanitize fuzz
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
@@ -53,4 +64,4 @@ package: package-deps build windows
 	cd $(BUILD_WIN) && cpack -G ZIP -B $(CURDIR)/out
 
 clean:
-	rm -rf $(BUILD) $(BUILD_WIN)
+	rm -rf $(BUILD) build-asan build-fuzz $(BUILD_WIN)

@@ -45,7 +45,7 @@ winpath() {
 rm -rf "$work"
 mkdir -p "$work"
 cp -R "$case_dir/." "$work/"
-rm -f "$work/args" "$work/cmdline" "$work/expected.txt"
+rm -f "$work/args" "$work/cmdline" "$work/expected.txt" "$work/README"
 
 if [ "$kind" = windows ]; then
   cp "$case_dir/cmdline" "$cmdfile"

@@ -25,6 +25,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 prefix="${ZUDIZ_WINEPREFIX:-${prefix:-${WINEPREFIX:-$HOME/.wine}}}"
+case "$prefix" in
+  /*) ;;
+  *) prefix="$PWD/$prefix" ;;  # wine takes only an absolute prefix
+esac
 
 command -v wine >/dev/null || {
   echo "wine-run.sh: wine is not installed" >&2

@@ -13,7 +13,7 @@
 # - A case with a cmdline file (tests/cases_windows/) uses that file's bytes
 #   as the whole command line, program name first, in the ANSI code page;
 #   one line end at its end is dropped. Drive W: is mapped to
-#   WORK_ROOT/windows, so W:\<case>\ is the case's own folder.
+#   tests/cases_windows, so W:\<case>\ is the case's source folder.
 # - A case with an args file (tests/cases/) gets the line the native build
 #   sees: "zudiz" and the words of args (one a line) joined by blanks, a word
 #   that is empty or holds a blank, and no double quote, wrapped in quotes.

@@ -58,3 +58,11 @@ foreach(cmdline_file ${ZUDIZ_WINDOWS_CASES})
   get_filename_component(case_dir ${cmdline_file} DIRECTORY)
   zudiz_wine_case(windows ${case_dir})
 endforeach()
+
+# Standard output closed by its reader: the program ends quietly with 9.
+add_test(NAME windows.closed_pipe
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/support/wine_closed_pipe.sh
+                 $<TARGET_FILE:zudiz> ${ZUDIZ_CASE_WORK}/closed_pipe
+                 ${ZUDIZ_WINE_RUN})
+set_tests_properties(windows.closed_pipe PROPERTIES FIXTURES_REQUIRED wine
+                                                 TIMEOUT 120)

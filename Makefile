@@ -25,7 +25,7 @@ test: build
 # Unit tests and golden cases built with address and undefined-behaviour
 # sanitizers.
 sanitize: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZUDIZ_SANITIZE=ON
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 

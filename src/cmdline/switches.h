@@ -9,6 +9,8 @@
 struct RunState;
 
 // Upper-cases `word` in place, applies every switch in it and stores what
-// remains, if anything, as file name 1 or else 2. Returns only when the word
-// was handled without error.
+// remains, if anything, as file name 1 or else 2 (fileName upper-cased,
+// typedName in the letter case typed). A word that holds a slash and, as
+// typed, names an existing file is one file name with no switches in it.
+// Returns only when the word was handled without error.
 void processArgument(RunState& run, Word& word);

@@ -1,11 +1,183 @@
 #include "driver/run.h"
 
+#include "cmdline/command_words.h"
+#include "cmdline/switches.h"
 #include "cmdline/usage.h"
+#include "compare/file_loop.h"
 #include "driver/run_state.h"
+#include "host/paths.h"
+#include "listing/pending_diff.h"
+#include "reader/page_buffer.h"
+#include "reader/token_reader.h"
+
+namespace {
+
+void openReportFile(RunState& run, int fileNo) {
+  FileSlot& slot = run.files[fileIndex(fileNo)];
+  char typed[kNameCapacity + 1];
+  char stored[kNameCapacity + 1];
+  slot.typedName.copyTerminated(typed);
+  slot.fileName.copyTerminated(stored);
+  slot.fileHandle = run.host.openForReading(typed, stored);
+  if (slot.fileHandle == kNoFile) {
+    FixedText<kNameCapacity> message;
+    message.append("Could not open ");
+    message.append(slot.fileName.view());
+    fatalError(run, message.view());
+  }
+  resetReader(run, fileNo);
+}
+
+// The letter s after a count that is not 1.
+void plural(Output& out, std::int64_t count) {
+  if (count != 1) {
+    out.text("s");
+  }
+}
+
+}  // namespace
+
+void deriveLabel(RunState& run, int fileNo) {
+  FileSlot& slot = run.files[fileIndex(fileNo)];
+  std::string_view name = slot.fileName.view();
+  std::size_t cut = name.find_last_of("\\/");
+  if (cut != std::string_view::npos) {
+    name.remove_prefix(cut + 1);
+  }
+  name = name.substr(0, kLabelCapacity);
+  std::size_t colon = name.find_last_of(':');
+  if (colon != std::string_view::npos) {
+    name.remove_prefix(colon + 1);
+  }
+  slot.fileLabel.assign(name);
+  if (slot.fileLabel.length > run.values.labelWidth) {
+    run.values.labelWidth = slot.fileLabel.length;
+  }
+}
+
+void resetReader(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  r.atEof = false;
+  r.bufLen = 0;
+  r.heldBackLen = 0;
+  r.position = ReaderPosition{};
+  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
+}
+
+void startComparison(RunState& run) {
+  clearCounters(run);
+  clearDiff(run);
+  swapDiff(run);
+  clearDiff(run);
+  saveWordCounts(run);
+  saveWordMark(run);
+  saveLineMark(run);
+  swapLineMarks(run);
+  saveLineMark(run);
+  fillBuffer(run, 1);
+  fillBuffer(run, 2);
+}
+
+void writeSummary(RunState& run) {
+  Output& out = run.out;
+  const Settings& s = run.settings;
+  const Counters& c = run.counters;
+  if (c.extraCount != 0) {
+    std::int64_t extra = c.extraCount;
+    std::int64_t magnitude = extra < 0 ? -extra : extra;
+    out.number(magnitude, 7);
+    out.text("  Extra ");
+    out.text(s.wordMode ? "word" : "line");
+    plural(out, magnitude);
+    out.text(" in file ");
+    out.text(run.files[extra > 0 ? 0 : 1].fileLabel.view());
+    out.endLine();
+  }
+  if (!s.wordMode) {
+    out.number(c.linesCompared, 7);
+    out.text("  Line");
+    plural(out, c.linesCompared);
+    out.text(" compared");
+    out.endLine();
+    out.number(c.linesDiffered, 7);
+    out.text("  Line");
+    plural(out, c.linesDiffered);
+    out.text(" differed");
+    if (s.skipHead > 0 || s.skipFoot > 0) {
+      out.text(" (except page headers/footers)");
+    }
+    out.endLine();
+  }
+  out.number(c.words.wordDiffCount, 7);
+  out.text("  Non-numeric word difference");
+  plural(out, c.words.wordDiffCount);
+  out.endLine();
+  out.number(c.words.numericDiffCount, 7);
+  out.text("  Numeric difference");
+  plural(out, c.words.numericDiffCount);
+  out.endLine();
+  std::int32_t tiny = c.words.tinyDiffCount;
+  std::int32_t lastDigit = c.words.lastDigitCount;
+  if (!s.showAll && (tiny > 0 || lastDigit > 0)) {
+    out.text("(plus ");
+    if (tiny > 0) {
+      out.number(tiny);
+      out.text(" differed by less than 0.1%");
+    }
+    if (tiny > 0 && lastDigit > 0) {
+      out.text(" and ");
+    }
+    if (lastDigit > 0) {
+      out.number(lastDigit);
+      out.text(" in last decimal place only");
+    }
+    out.text(")");
+    out.endLine();
+  }
+}
 
 void runProgram(RunState& run) {
+  // Start-up: console and code page, then a network current directory moves
+  // to its drive letter.
   run.host.setUpConsole();
+  moveToMappedDrive(run.host);
+
   setDefaults(run);
-  printUsage(run);
+  std::uint32_t count = argumentCount(run);
+  if (count == 0) {
+    printUsage(run);
+    endRun(run);
+  }
+  Word word;
+  for (std::uint32_t i = 1; i <= count; ++i) {
+    getArgument(run, i, word);
+    processArgument(run, word);
+  }
+
+  bool noName1 = run.files[0].fileName.empty();
+  bool noName2 = run.files[1].fileName.empty();
+  if (noName1 && noName2) {
+    printUsage(run);
+    endRun(run);
+  }
+  if (noName1 || noName2) {
+    fatalError(run, "Missing compare file");
+  }
+
+  for (int fileNo = 1; fileNo <= 2; ++fileNo) {
+    deriveLabel(run, fileNo);
+    openReportFile(run, fileNo);
+  }
+
+  startComparison(run);
+
+  run.out.text("Comparing ");
+  run.out.text(run.files[0].fileName.view());
+  run.out.text(" vs. ");
+  run.out.text(run.files[1].fileName.view());
+  run.out.endLine();
+
+  compareFiles(run);
+  writeSummary(run);
   endRun(run);
 }

@@ -8,7 +8,7 @@
 // files ONE and TWO (at its middle when there is no such separator).
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -42,10 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   host.commandLineText.append(words);
   host.addFile("ONE", std::string(one));
   host.addFile("TWO", std::string(two));
-  auto run = std::make_unique<RunState>(host);
+  // A fresh run state each time, built in static storage: a heap block of
+  // this size would be mapped and unmapped on every run.
+  alignas(RunState) static unsigned char storage[sizeof(RunState)];
+  RunState* run = new (storage) RunState(host);
   try {
     runProgram(*run);
   } catch (const FatalExit& exit) {
+    run->~RunState();
     if (exit.status != 9) {
       __builtin_trap();
     }

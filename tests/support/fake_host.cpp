@@ -46,6 +46,9 @@ void FakeHost::closeFile(FileHandle file) {
 
 std::uint32_t FakeHost::getCurrentDirectory(char* buffer,
                                             std::uint32_t capacity) {
+  if (failCurrentDirectory) {
+    return 0;
+  }
   if (currentDir.size() + 1 > capacity) {
     return static_cast<std::uint32_t>(currentDir.size() + 1);
   }
@@ -56,7 +59,8 @@ std::uint32_t FakeHost::getCurrentDirectory(char* buffer,
 std::uint32_t FakeHost::getFullPathName(const char* path, char* buffer,
                                         std::uint32_t capacity) {
   std::string full = path;
-  if (full.size() < 2 || full[1] != ':') {
+  bool network = full.size() >= 2 && full[0] == '\\' && full[1] == '\\';
+  if (!network && (full.size() < 2 || full[1] != ':')) {
     if (!full.empty() && full[0] == '\\') {
       full = currentDir.substr(0, 2) + full;
     } else {
@@ -81,6 +85,7 @@ bool FakeHost::getNetworkConnection(const char* local, char* remote,
 }
 
 bool FakeHost::setCurrentDirectory(const char* path) {
+  ++setDirectoryCalls;
   if (failSetDirectory) {
     return false;
   }

@@ -33,6 +33,8 @@ class FakeHost : public Host {
   std::map<char, std::string> connections;  // drive letter -> remote name
   std::map<std::string, std::string> environment;
   bool failSetDirectory = false;
+  bool failCurrentDirectory = false;  // getCurrentDirectory returns 0
+  int setDirectoryCalls = 0;
 
   void addFile(const std::string& name, const std::string& bytes) {
     files[name] = bytes;

@@ -1,0 +1,289 @@
+#include "cmdline/switches.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "cmdline/usage.h"
+#include "compare/word_compare.h"
+#include "driver/run_state.h"
+
+namespace {
+
+enum class Keyword {
+  kUsage,
+  kHelp,
+  kWord,
+  kLine,
+  kAll,
+  kLastDigit,
+  kIgnore,
+  kSkipHead,
+  kSkipFoot,
+  kVerbose,
+  kNoPage,
+  kPage,
+  kSkipPlot,
+  kKeepPlot,
+};
+
+struct KeywordEntry {
+  // What must be typed, a slash, then what may follow in full or in part.
+  std::string_view text;
+  Keyword keyword;
+};
+
+// Tried in this order; the first entry that matches wins.
+constexpr KeywordEntry kKeywordTable[] = {
+    {"?", Keyword::kUsage},
+    {"H/ELP", Keyword::kHelp},
+    {"W/ORD", Keyword::kWord},
+    {"LI/NE", Keyword::kLine},
+    {"A/LL", Keyword::kAll},
+    {"LA/STDIG", Keyword::kLastDigit},
+    {"I/GNORE", Keyword::kIgnore},
+    {"SKIPH/EAD", Keyword::kSkipHead},
+    {"SKIPF/OOT", Keyword::kSkipFoot},
+    {"V/ERBOSE", Keyword::kVerbose},
+    {"NOP/AGE", Keyword::kNoPage},
+    {"-NOP/AGE", Keyword::kPage},
+    {"SKIPP/LOT", Keyword::kSkipPlot},
+    {"-SKIPP/LOT", Keyword::kKeepPlot},
+};
+
+constexpr std::int32_t kDefaultMaxPairs = 100;
+constexpr double kDefaultIgnore = 1e-4;
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+char upperCase(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// One command-line word while its switches are taken out of it. The word is
+// upper-cased; `typed` keeps the original letter case and loses exactly the
+// same characters, so what is left of both names the same file.
+class SwitchReader {
+ public:
+  SwitchReader(RunState& run, Word& word) : run_(run), word_(word) {
+    typed_ = word;
+    for (std::uint32_t i = 0; i < word_.length; ++i) {
+      word_.data[i] = upperCase(word_.data[i]);
+    }
+  }
+
+  // Applies every switch in the word, in order.
+  void applySwitches();
+
+  const Word& typed() const { return typed_; }
+
+ private:
+  std::string_view rest() const { return word_.view().substr(p_); }
+  bool atEnd() const { return p_ >= word_.length; }
+  std::size_t firstSlash() const { return word_.view().find('/'); }
+
+  // Removes `count` characters at p from the word and its typed copy.
+  void removeAtP(std::size_t count);
+
+  // Tries one table entry at p; removes what matched.
+  bool matchKeyword(std::string_view entry);
+  void apply(Keyword keyword);
+  std::int32_t readCardinal();
+  double readReal();
+  [[noreturn]] void badSwitch();
+
+  RunState& run_;
+  Word& word_;
+  Word typed_;
+  std::size_t p_ = 0;
+};
+
+void SwitchReader::removeAtP(std::size_t count) {
+  for (Word* text : {&word_, &typed_}) {
+    char* at = text->begin() + p_;
+    std::size_t after = text->length - p_ - count;
+    std::memmove(at, at + count, after);
+    text->length -= static_cast<std::uint32_t>(count);
+  }
+}
+
+bool SwitchReader::matchKeyword(std::string_view entry) {
+  std::size_t slash = entry.find('/');
+  std::string_view required = entry.substr(0, slash);
+  std::string_view optional = slash == std::string_view::npos
+                                  ? std::string_view()
+                                  : entry.substr(slash + 1);
+  std::string_view rest = this->rest();
+  if (rest.substr(0, required.size()) != required) {
+    return false;
+  }
+  rest.remove_prefix(required.size());
+  std::size_t counted = 0;
+  while (counted < optional.size() && counted < rest.size() &&
+         rest[counted] == optional[counted]) {
+    ++counted;
+  }
+  removeAtP(required.size() + counted);
+  return true;
+}
+
+std::int32_t SwitchReader::readCardinal() {
+  std::string_view rest = this->rest();
+  std::size_t digits = 0;
+  std::int64_t value = 0;
+  bool tooLarge = false;
+  while (digits < rest.size() && isDigit(rest[digits])) {
+    if (!tooLarge) {
+      value = value * 10 + (rest[digits] - '0');
+      tooLarge = value > INT32_MAX;
+    }
+    ++digits;
+  }
+  removeAtP(digits);
+  if (digits == 0 || tooLarge) {
+    fatalError(run_, "Bad cardinal argument for switch");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+double SwitchReader::readReal() {
+  std::string_view rest = this->rest();
+  std::size_t length = 0;
+  while (length < rest.size() &&
+         (isDigit(rest[length]) || rest[length] == '.')) {
+    ++length;
+  }
+  // Scanned before it is removed from the word; the run is at most 255
+  // characters, since at least the slash has gone.
+  std::size_t trailing = 0;
+  double value = length == 0 ? 0.0 : scanNumber(rest.data(), length, trailing);
+  removeAtP(length);
+  if (length == 0 || trailing != 0) {
+    fatalError(run_, "Bad real argument for switch");
+  }
+  return value;
+}
+
+void SwitchReader::badSwitch() {
+  FixedText<kNameCapacity> message;
+  message.append("Bad switch \"/");
+  message.append(rest());
+  message.append("\"");
+  fatalError(run_, message.view());
+}
+
+void SwitchReader::apply(Keyword keyword) {
+  Settings& settings = run_.settings;
+  switch (keyword) {
+    case Keyword::kUsage:
+    case Keyword::kHelp:
+      printUsage(run_);
+      endRun(run_);
+    case Keyword::kWord:
+      settings.wordMode = true;
+      break;
+    case Keyword::kLine:
+      settings.wordMode = false;
+      break;
+    case Keyword::kAll:
+    case Keyword::kLastDigit:
+      settings.showAll = true;
+      break;
+    case Keyword::kIgnore:
+      settings.ignoreTolerance = kDefaultIgnore;
+      settings.ignoreRelative = true;
+      if (matchKeyword("%")) {
+        if (matchKeyword(":")) {
+          settings.ignoreTolerance = readReal() / 100;
+        }
+      } else if (matchKeyword(":")) {
+        settings.ignoreRelative = false;
+        settings.ignoreTolerance = readReal();
+      }
+      break;
+    case Keyword::kSkipHead:
+    case Keyword::kSkipFoot:
+      if (!matchKeyword(":")) {
+        fatalError(run_, "Switch argument missing");
+      }
+      (keyword == Keyword::kSkipHead ? settings.skipHead : settings.skipFoot) =
+          readCardinal();
+      break;
+    case Keyword::kVerbose:
+      settings.maxPairs = matchKeyword(":") ? readCardinal() : kDefaultMaxPairs;
+      break;
+    case Keyword::kNoPage:
+      settings.noPage = true;
+      break;
+    case Keyword::kPage:
+      settings.noPage = false;
+      break;
+    case Keyword::kSkipPlot:
+      settings.skipPlot = true;
+      break;
+    case Keyword::kKeepPlot:
+      settings.skipPlot = false;
+      break;
+  }
+}
+
+void SwitchReader::applySwitches() {
+  for (std::size_t slash = firstSlash(); slash != std::string_view::npos;
+       slash = firstSlash()) {
+    p_ = slash;
+    removeAtP(1);
+    if (atEnd()) {
+      badSwitch();
+    }
+    const KeywordEntry* found = nullptr;
+    for (const KeywordEntry& entry : kKeywordTable) {
+      if (matchKeyword(entry.text)) {
+        found = &entry;
+        break;
+      }
+    }
+    if (found == nullptr) {
+      badSwitch();
+    }
+    apply(found->keyword);
+  }
+}
+
+// True when `word`, as typed, holds a slash and names an existing file: a
+// POSIX path such as runs/a.rpt, taken whole instead of as a name and
+// switches.
+bool isPathWithSlashes(RunState& run, const Word& word) {
+  if (word.view().find('/') == std::string_view::npos) {
+    return false;
+  }
+  char name[Word::kCapacity + 1];
+  word.copyTerminated(name);
+  return run.host.isExistingFile(name);
+}
+
+void storeFileName(RunState& run, const Word& name, const Word& typed) {
+  for (FileSlot& slot : run.files) {
+    if (slot.fileName.empty()) {
+      slot.fileName.assign(name.view());
+      slot.typedName.assign(typed.view());
+      return;
+    }
+  }
+  fatalError(run, "Too many files");
+}
+
+}  // namespace
+
+void processArgument(RunState& run, Word& word) {
+  bool wholePath = isPathWithSlashes(run, word);
+  SwitchReader reader(run, word);
+  if (!wholePath) {
+    reader.applySwitches();
+  }
+  if (!word.empty()) {
+    storeFileName(run, word, reader.typed());
+  }
+}

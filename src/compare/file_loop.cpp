@@ -1,0 +1,224 @@
+#include "compare/file_loop.h"
+
+#include <cstdint>
+
+#include "compare/line_align.h"
+#include "driver/run_state.h"
+#include "listing/listing.h"
+#include "listing/pending_diff.h"
+#include "reader/page_buffer.h"
+#include "reader/token_reader.h"
+
+namespace {
+
+bool atLineEnd(RunState& run, int fileNo) {
+  return position(run, fileNo).atLineEnd;
+}
+
+bool atPageEnd(RunState& run, int fileNo) {
+  return charAt(run, fileNo, 0) == kFf;
+}
+
+// A line end that is not a page end.
+bool atLineBreak(RunState& run, int fileNo) {
+  return atLineEnd(run, fileNo) && !atPageEnd(run, fileNo);
+}
+
+// Passes the line ends of blank lines, stopping at a word or a page end.
+void passBlankLines(RunState& run, int fileNo) {
+  while (atLineBreak(run, fileNo)) {
+    nextToken(run, fileNo);
+  }
+}
+
+std::int32_t clampToInt32(std::int64_t value) {
+  if (value > INT32_MAX) {
+    return INT32_MAX;
+  }
+  if (value < INT32_MIN) {
+    return INT32_MIN;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// Removes the first skipHead lines of the page of file `fileNo`. On the
+// first call of the run it also measures the block of further non-blank
+// lines and adds it to skipHead for every page of both files.
+void trimHead(RunState& run, int fileNo) {
+  Settings& settings = run.settings;
+  saveWordMark(run);
+  const std::int64_t headEnd =
+      std::int64_t{run.marks.wordMark.files[fileIndex(fileNo)].lineCount} +
+      settings.skipHead;
+  while (position(run, fileNo).lineCount < headEnd && !atPageEnd(run, fileNo)) {
+    skipRestOfLine(run, fileNo);
+  }
+  std::int32_t& extra = run.values.extraHeadLines;
+  if (extra >= 0) {
+    return;
+  }
+  extra = 0;
+  // A blank line (or the page end) ends the block.
+  while (!atLineEnd(run, fileNo)) {
+    skipRestOfLine(run, fileNo);
+    bump(extra);
+  }
+  settings.skipHead = clampToInt32(std::int64_t{settings.skipHead} + extra);
+}
+
+// Blanks the lines whose line ends are among the last skipFoot line ends of
+// the page of file `fileNo`, keeping the line ends. Returns with the file
+// back on the first token of the body; when the first body line was
+// blanked, on its line end (or on the page end when the page held no line
+// end).
+void trimFoot(RunState& run, int fileNo) {
+  const int index = fileIndex(fileNo);
+  ReaderPosition& current = position(run, fileNo);
+  const std::int64_t skipFoot = run.settings.skipFoot;
+
+  saveWordMark(run);
+  while (!atPageEnd(run, fileNo)) {
+    nextToken(run, fileNo);
+  }
+  const std::int64_t keepUpTo = std::int64_t{current.lineCount} - skipFoot;
+  restoreWordMark(run);
+  saveLineMark(run);
+
+  bool bodyStartRemoved = false;
+  for (;;) {
+    while (!current.atLineEnd) {
+      nextToken(run, fileNo);
+    }
+    if (current.lineCount > keepUpTo) {
+      const std::uint32_t lineStart =
+          run.marks.lineMark.files[index].tokenStart;
+      const std::uint32_t count = current.tokenStart - lineStart;
+      const std::uint32_t bodyStart =
+          run.marks.wordMark.files[index].tokenStart;
+      if (count > 0 && bodyStart >= lineStart &&
+          bodyStart - lineStart < count) {
+        bodyStartRemoved = true;
+      }
+      deleteBytes(run, fileNo, lineStart, count);
+      if (current.lineCount >= keepUpTo + skipFoot) {
+        break;
+      }
+    }
+    nextToken(run, fileNo);  // past the line end
+    saveLineMark(run);
+  }
+
+  restoreWordMark(run);
+  if (bodyStartRemoved) {
+    // The restored token's bytes are gone: read the token that now stands
+    // there, the line end of the first blanked line or the page end.
+    current.tokenLength = 0;
+    nextToken(run, fileNo);
+  }
+}
+
+}  // namespace
+
+void compareFiles(RunState& run) {
+  skipLeadIn(run, 1);
+  skipLeadIn(run, 2);
+  do {
+    comparePagePair(run);
+  } while (!atFileEnd(run, 1) && !atFileEnd(run, 2));
+  if (atFileEnd(run, 1) && atFileEnd(run, 2)) {
+    return;
+  }
+
+  // The surplus of the longer file is counted, not listed. The token it
+  // stands on, the first of its next page, counts too.
+  const int surplus = atFileEnd(run, 2) ? 1 : 2;
+  const bool wordMode = run.settings.wordMode;
+  std::int32_t& extra = run.counters.extraCount;
+  extra = 0;
+  for (;;) {
+    const unsigned char c = charAt(run, surplus, 0);
+    if (wordMode ? (c != kLf && c != kFf && c != kCr)
+                 : (c == kLf || c == kCr)) {
+      bump(extra);
+    }
+    if (atFileEnd(run, surplus)) {
+      break;
+    }
+    moveMarksToCurrent(run, surplus);
+    nextToken(run, surplus);
+  }
+  if (surplus == 2) {
+    extra = -extra;
+  }
+}
+
+void comparePagePair(RunState& run) {
+  const Settings& settings = run.settings;
+  preparePage(run, 1);
+  preparePage(run, 2);
+  for (;;) {
+    if (settings.wordMode) {
+      while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+        compareWordPair(run);
+      }
+    } else {
+      while (!atPageEnd(run, 1) && !atPageEnd(run, 2)) {
+        compareLinePair(run);
+      }
+    }
+    passBlankLines(run, 1);
+    passBlankLines(run, 2);
+    if (atPageEnd(run, 1) && atPageEnd(run, 2)) {
+      break;
+    }
+    const int longer = atPageEnd(run, 1) ? 2 : 1;
+    const int other = 3 - longer;
+    if (settings.noPage && !atFileEnd(run, other)) {
+      // The rest of the longer page goes on against the next page of the
+      // other file.
+      nextToken(run, other);
+      preparePage(run, other);
+      continue;
+    }
+    // The rest of the longer page is text of one file alone.
+    while (!atPageEnd(run, longer)) {
+      moveMarksToCurrent(run, longer);
+      if (settings.wordMode) {
+        appendDiffWords(run, longer);
+        bump(run.counters.words.wordDiffCount);
+        nextToken(run, longer);
+      } else {
+        listRestOfLine(run, longer);
+        bump(run.counters.linesCompared);
+        bump(run.counters.linesDiffered);
+      }
+      listDifference(run, longer);
+    }
+    break;
+  }
+  nextToken(run, 1);
+  nextToken(run, 2);
+}
+
+void preparePage(RunState& run, int fileNo) {
+  Settings& settings = run.settings;
+  const bool wordMode = settings.wordMode;
+  settings.wordMode = false;
+  // Nothing before the page is needed again: let compaction drop it.
+  moveMarksToCurrent(run, fileNo);
+
+  if (settings.skipHead > 0) {
+    trimHead(run, fileNo);
+  }
+  passBlankLines(run, fileNo);
+  if (settings.skipFoot > 0) {
+    trimFoot(run, fileNo);
+  }
+
+  settings.wordMode = wordMode;
+  if (wordMode && atLineBreak(run, fileNo)) {
+    // A blanked first line leaves the file on a line end, which word mode
+    // never stands on: pass the blanked lines.
+    nextToken(run, fileNo);
+  }
+}

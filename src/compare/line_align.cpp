@@ -1,0 +1,250 @@
+#include "compare/line_align.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "compare/word_compare.h"
+#include "driver/run_state.h"
+#include "listing/listing.h"
+#include "listing/pending_diff.h"
+#include "reader/page_buffer.h"
+#include "reader/token_reader.h"
+
+namespace {
+
+bool atLineEnd(RunState& run, int fileNo) {
+  return position(run, fileNo).atLineEnd;
+}
+
+bool atPageEnd(RunState& run, int fileNo) {
+  return charAt(run, fileNo, 0) == kFf;
+}
+
+// A line pair whose first tokens both begin with the same tag is passed over
+// like page-head material.
+bool isTaggedPair(RunState& run) {
+  return bothMatchAt(run, 0, "D&T=") || bothMatchAt(run, 0, "P&V=");
+}
+
+// Leaves file `fileNo`, when it stands on a blank line, on the line end of
+// the last blank line of the run, passing the ones before it silently.
+void skipToLastBlankLine(RunState& run, int fileNo) {
+  if (!atLineEnd(run, fileNo)) {
+    return;
+  }
+  do {
+    saveWordMark(run);
+    nextToken(run, fileNo);
+  } while (atLineEnd(run, fileNo) && !atPageEnd(run, fileNo));
+  restoreWordMark(run);
+}
+
+// Goes back to the state before the line pair, which altLineMark holds,
+// leaving lineMark as it was.
+void backToPairStart(RunState& run) {
+  swapLineMarks(run);
+  restoreLineMark(run);
+  swapLineMarks(run);
+}
+
+// Tries the current line of file `extra` as a line that only that file has:
+// true, with the line listed, when the next line of `extra` matches the
+// current line of the other file. Starts from the state before the pair.
+bool tryExtraLine(RunState& run, int extra) {
+  backToPairStart(run);
+  clearDiff(run);
+  listRestOfLine(run, extra);
+  swapDiff(run);
+  clearDiff(run);
+  saveLineMark(run);
+  if (!compareLineWords(run)) {
+    return false;
+  }
+  restoreLineMark(run);
+  swapDiff(run);
+  PendingDiff& pending = run.pending;
+  int other = 3 - extra;
+  if (pending.diffText[fileIndex(extra)].empty()) {
+    // A blank extra line still gets a listing entry with its line number.
+    pending.diffText[0].assign(" ");
+    pending.diffText[1].assign(" ");
+    pending.diffLine[fileIndex(extra)] =
+        static_cast<std::uint32_t>(position(run, extra).lineCount);
+    pending.diffLine[fileIndex(other)] = static_cast<std::uint32_t>(
+        std::int64_t{position(run, other).lineCount} + 1);
+  }
+  listDifference(run, extra);
+  bump(run.counters.linesDiffered);
+  return true;
+}
+
+// Within a line pair: tries the current word of file `extra` as a word that
+// only that file has. Starts from wordMark; true, with the word added to the
+// pending text and both files on the matched pair, when the next word of
+// `extra` matches the other file's word.
+bool tryExtraLineWord(RunState& run, int extra, std::size_t keep) {
+  restoreWordMark(run);
+  restoreWordCounts(run);
+  truncateDiff(run, keep);
+  nextToken(run, extra);
+  if (!compareWords(run)) {
+    return false;
+  }
+  restoreWordMark(run);
+  restoreWordCounts(run);
+  bump(run.counters.words.wordDiffCount);
+  appendDiffWords(run, extra);
+  nextToken(run, extra);
+  return true;
+}
+
+// Word mode: tries the current word of file `extra` as an extra word and
+// lists it at once when it is one. Starts from wordMark.
+bool tryExtraWord(RunState& run, int extra) {
+  restoreWordMark(run);
+  restoreWordCounts(run);
+  clearDiff(run);
+  nextToken(run, extra);
+  if (!compareWords(run)) {
+    return false;
+  }
+  // The counts of the matching comparison (an excused number) stay.
+  restoreWordMark(run);
+  bump(run.counters.words.wordDiffCount);
+  appendDiffWords(run, extra);
+  listDifference(run, extra);
+  nextToken(run, extra);
+  nextTokenBoth(run);
+  return true;
+}
+
+}  // namespace
+
+void compareLinePair(RunState& run) {
+  // Nothing before this line is needed again: let compaction drop it.
+  moveMarksToCurrent(run, 1);
+  moveMarksToCurrent(run, 2);
+
+  skipToLastBlankLine(run, 1);
+  skipToLastBlankLine(run, 2);
+  if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
+    // Runs of blank lines in both files match whatever their lengths.
+    listRestOfLine(run, 1);
+    listRestOfLine(run, 2);
+    return;
+  }
+  if (run.settings.skipHead > 0 && isTaggedPair(run)) {
+    skipRestOfLine(run, 1);
+    skipRestOfLine(run, 2);
+    return;
+  }
+
+  bump(run.counters.linesCompared);
+  saveLineMark(run);  // S0: before the pair
+  if (compareLineWords(run)) {
+    listDifference(run, 0);
+    return;
+  }
+
+  // The pair differs. altLineMark keeps S0, the pair's text is set aside and
+  // lineMark takes S1, after the pair.
+  swapLineMarks(run);
+  swapDiff(run);
+  saveLineMark(run);
+
+  // A changed line when the next pair matches (or both next lines are blank
+  // or both pages ended).
+  if ((atLineEnd(run, 1) && atLineEnd(run, 2)) || compareLineWords(run)) {
+    restoreLineMark(run);
+    swapDiff(run);
+    listDifference(run, 0);
+    bump(run.counters.linesDiffered);
+    return;
+  }
+
+  if (tryExtraLine(run, 1) || tryExtraLine(run, 2)) {
+    return;
+  }
+
+  // No alignment: the pair is a changed line after all.
+  swapLineMarks(run);
+  restoreLineMark(run);
+  clearDiff(run);
+  compareLineWords(run);
+  listDifference(run, 0);
+  bump(run.counters.linesDiffered);
+}
+
+bool compareLineWords(RunState& run) {
+  const WordCounts& counts = run.counters.words;
+  const std::int32_t wordsBefore = counts.wordDiffCount;
+  const std::int32_t numbersBefore = counts.numericDiffCount;
+
+  while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+    saveWordMark(run);
+    saveWordCounts(run);
+    const std::size_t keep = run.pending.diffText[0].length;
+    if (compareWords(run)) {
+      continue;
+    }
+    if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
+      continue;
+    }
+    // A changed word when the next pair matches.
+    if (compareWords(run)) {
+      continue;
+    }
+    if (tryExtraLineWord(run, 1, keep) || tryExtraLineWord(run, 2, keep)) {
+      continue;
+    }
+    restoreWordMark(run);
+    restoreWordCounts(run);
+    truncateDiff(run, keep);
+    compareWords(run);
+  }
+  // Words left on the longer line are extra words.
+  listRestOfLine(run, 1);
+  listRestOfLine(run, 2);
+  return counts.wordDiffCount == wordsBefore &&
+         counts.numericDiffCount == numbersBefore;
+}
+
+void compareWordPair(RunState& run) {
+  saveWordMark(run);
+  saveWordCounts(run);
+  if (compareWords(run)) {
+    return;
+  }
+  if ((atPageEnd(run, 1) && atPageEnd(run, 2)) || compareWords(run)) {
+    listDifference(run, 0);
+    return;
+  }
+  if (tryExtraWord(run, 1) || tryExtraWord(run, 2)) {
+    return;
+  }
+  restoreWordMark(run);
+  restoreWordCounts(run);
+  clearDiff(run);
+  compareWords(run);
+  listDifference(run, 0);
+}
+
+void listRestOfLine(RunState& run, int fileNo) {
+  while (!atLineEnd(run, fileNo)) {
+    appendDiffWords(run, fileNo);
+    bump(run.counters.words.wordDiffCount);
+    nextToken(run, fileNo);
+  }
+  if (!atPageEnd(run, fileNo)) {
+    nextToken(run, fileNo);
+  }
+}
+
+void skipRestOfLine(RunState& run, int fileNo) {
+  while (!atLineEnd(run, fileNo)) {
+    nextToken(run, fileNo);
+  }
+  if (!atPageEnd(run, fileNo)) {
+    nextToken(run, fileNo);
+  }
+}

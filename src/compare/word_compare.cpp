@@ -1,0 +1,290 @@
+#include "compare/word_compare.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "driver/run_state.h"
+#include "listing/pending_diff.h"
+#include "reader/token_reader.h"
+
+namespace {
+
+// The largest rounded magnitude, in units of 0.0001: (2^32 - 1) / 10000.
+constexpr double kMaxUnits = 4294967295.0;
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool isLowerLetter(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+// Converts a number part in the form [sign] digits [. digits]
+// [E [sign] digits] to a double. False when the magnitude is too large for
+// a double; one too small converts to 0.
+bool convertNumber(const char* text, std::size_t length, bool negativeExponent,
+                   double& value) {
+  const char* first = text;
+  const char* last = text + length;
+  if (first != last && *first == '+') {
+    ++first;  // from_chars takes no plus sign on the mantissa
+  }
+  value = 0.0;
+  std::from_chars_result result = std::from_chars(first, last, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // A mantissa of at most 257 characters lies between 1e-257 and 1e257,
+    // so only a negative exponent can take the value below the range of a
+    // double and only a positive one above it.
+    value = 0.0;
+    return negativeExponent;
+  }
+  return result.ec == std::errc{} && result.ptr == last;
+}
+
+// Rounds to four decimals, holding the magnitude at 429496.7295.
+double roundValue(double v) {
+  double scaled = std::fabs(v) * 10000.0 + 0.5;
+  double units = scaled > kMaxUnits ? kMaxUnits : std::floor(scaled);
+  double t = units / 10000.0;
+  if (t < 0.0001) {
+    return 0.0;
+  }
+  return v < 0 ? -t : t;
+}
+
+// Reads up to 10 characters as a signed decimal integer; all of them must
+// belong to it and its value must fit 32 bits.
+bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
+  length = std::min<std::size_t>(length, 10);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < length && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == length) {
+    return false;
+  }
+  std::int64_t v = 0;
+  for (; i < length; ++i) {
+    if (!isDigit(text[i])) {
+      return false;
+    }
+    v = v * 10 + (text[i] - '0');
+  }
+  v = negative ? -v : v;
+  if (v < INT32_MIN || v > INT32_MAX) {
+    return false;
+  }
+  value = v;
+  return true;
+}
+
+// A word of the current token of one file, in the page buffer.
+struct TokenBytes {
+  const unsigned char* data;
+  std::uint32_t length;
+};
+
+TokenBytes currentToken(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
+  std::uint32_t length =
+      std::min(r.position.tokenLength, kPageBufferSize - start);
+  return {r.pageBuffer.data() + start, length};
+}
+
+// A working copy of a word with its number value and trailing length.
+struct WorkWord {
+  char text[kWordCapacity];
+  std::size_t length;
+  double value;
+  std::size_t trailing;
+};
+
+void loadWord(WorkWord& w, const TokenBytes& token) {
+  w.length = token.length;
+  std::memcpy(w.text, token.data, w.length);
+  w.value = scanNumber(w.text, w.length, w.trailing);
+}
+
+// Counts a word whose trailing texts differ or that is no number at all.
+bool textDifference(RunState& run) {
+  bump(run.counters.words.wordDiffCount);
+  appendDiffWords(run, 0);
+  return false;
+}
+
+bool numericDifference(RunState& run) {
+  bump(run.counters.words.numericDiffCount);
+  appendDiffWords(run, 0);
+  return false;
+}
+
+// The rules for two tokens that are not equal as text. Counts the outcome and
+// fills the pending difference; does not move the files.
+bool compareUnequalWords(RunState& run, const TokenBytes& token1,
+                         const TokenBytes& token2) {
+  if (token1.length > kWordCapacity || token2.length > kWordCapacity) {
+    return textDifference(run);
+  }
+  WorkWord w1;
+  WorkWord w2;
+  loadWord(w1, token1);
+  loadWord(w2, token2);
+
+  // A single lowercase letter after a number stands for nothing against a
+  // zero ("5x" against "0" compares 5 with 0).
+  if (w1.trailing + w2.trailing == 1) {
+    WorkWord& k = w1.trailing == 1 ? w1 : w2;
+    const WorkWord& j = w1.trailing == 1 ? w2 : w1;
+    if (isLowerLetter(k.text[k.length - 1]) && j.value == 0.0) {
+      --k.length;
+      k.trailing = 0;
+    }
+  }
+
+  if (w1.trailing != w2.trailing) {
+    return textDifference(run);
+  }
+  std::size_t t = w1.trailing;
+  if (t > 0) {
+    const char* tail1 = w1.text + (w1.length - t);
+    const char* tail2 = w2.text + (w2.length - t);
+    for (std::size_t i = 0; i < t; ++i) {
+      bool match = tail1[i] == tail2[i] || (t == 1 && isLowerLetter(tail1[i]) &&
+                                            isLowerLetter(tail2[i]));
+      if (!match) {
+        return textDifference(run);
+      }
+    }
+    w1.length -= t;
+    w2.length -= t;
+  }
+
+  const Settings& s = run.settings;
+  double diff = std::fabs(w1.value - w2.value);
+  double mean = (std::fabs(w1.value) + std::fabs(w2.value)) * 0.5;
+  double allowed =
+      s.ignoreRelative ? mean * s.ignoreTolerance : s.ignoreTolerance;
+  if (diff <= allowed) {
+    return true;
+  }
+  if (s.showAll) {
+    return numericDifference(run);
+  }
+  if (diff < mean * 0.001) {
+    bump(run.counters.words.tinyDiffCount);
+    return true;
+  }
+  std::int64_t p = std::min(lastDigitPlace(w1.text, w1.length),
+                            lastDigitPlace(w2.text, w2.length));
+  if (p >= 0 && std::pow(10.0, static_cast<double>(p + 4)) > mean) {
+    return numericDifference(run);
+  }
+  if (diff < std::pow(10.0, static_cast<double>(p + 1))) {
+    bump(run.counters.words.lastDigitCount);
+    return true;
+  }
+  return numericDifference(run);
+}
+
+}  // namespace
+
+double scanNumber(const char* text, std::size_t length, std::size_t& trailing) {
+  length = std::min(length, kWordCapacity);
+  // The number part as the converter takes it: commas removed, a '0' put
+  // before a point or exponent letter that no digit precedes, and the
+  // exponent letter as 'E'. Two zeros at most are put in.
+  char number[kWordCapacity + 2];
+  std::size_t n = 0;
+  bool signSeen = false;
+  bool digitSeen = false;
+  bool pointSeen = false;
+  bool exponentSeen = false;
+  bool negativeExponent = false;
+  std::size_t i = 0;
+  for (; i < length; ++i) {
+    char c = text[i];
+    if (isDigit(c)) {
+      digitSeen = true;
+    } else if (c == '+' || c == '-') {
+      if (signSeen || digitSeen || pointSeen) {
+        break;
+      }
+      signSeen = true;
+      negativeExponent = exponentSeen && c == '-';
+    } else if (c == ',') {
+      continue;
+    } else if (c == '.') {
+      if (pointSeen || exponentSeen) {
+        break;
+      }
+      if (!digitSeen) {
+        number[n++] = '0';
+      }
+      pointSeen = true;
+    } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      if (exponentSeen) {
+        break;
+      }
+      if (!digitSeen) {
+        number[n++] = '0';
+      }
+      c = 'E';
+      signSeen = false;
+      digitSeen = false;
+      pointSeen = false;
+      exponentSeen = true;
+    } else {
+      break;
+    }
+    number[n++] = c;
+  }
+
+  double value = 0.0;
+  if (!digitSeen || !convertNumber(number, n, negativeExponent, value)) {
+    trailing = length;
+    return 0.0;
+  }
+  trailing = length - i;
+  return roundValue(value);
+}
+
+int lastDigitPlace(const char* text, std::size_t length) {
+  std::string_view s(text, length);
+  std::size_t point = s.find('.');
+  std::size_t exponent = s.find('E');
+  if (exponent == std::string_view::npos) {
+    exponent = s.find('e');
+  }
+  bool hasPoint = point != std::string_view::npos;
+  if (exponent == std::string_view::npos) {
+    return hasPoint ? -static_cast<int>(length - point - 1) : 0;
+  }
+  std::int64_t decimals = hasPoint ? static_cast<std::int64_t>(exponent) -
+                                         static_cast<std::int64_t>(point) - 1
+                                   : 0;
+  std::size_t start = exponent + 1;
+  if (start < length && s[start] == '+') {
+    ++start;
+  }
+  std::int64_t power = 0;
+  std::int64_t p = readExponent(text + start, length - start, power)
+                       ? power - decimals
+                       : -decimals;
+  return static_cast<int>(std::clamp<std::int64_t>(p, INT32_MIN, INT32_MAX));
+}
+
+bool compareWords(RunState& run) {
+  TokenBytes token1 = currentToken(run, 1);
+  TokenBytes token2 = currentToken(run, 2);
+  bool same = (token1.length == token2.length &&
+               std::memcmp(token1.data, token2.data, token1.length) == 0) ||
+              compareUnequalWords(run, token1, token2);
+  nextTokenBoth(run);
+  return same;
+}

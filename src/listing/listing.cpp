@@ -1,0 +1,135 @@
+#include "listing/listing.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "driver/run_state.h"
+#include "listing/pending_diff.h"
+
+namespace {
+
+constexpr std::size_t kLineNumberWidth = 6;
+
+void printHeading(RunState& run) {
+  Output& out = run.out;
+  std::uint32_t width = run.values.labelWidth;
+  out.endLine();
+  out.text("FILE");
+  out.repeat(' ', width > 2 ? width - 2 : 0);
+  out.text("LINE   DIFFERENCES");
+  out.endLine();
+}
+
+// "*** More than 100 differences" and an empty line.
+void printCapNotice(RunState& run) {
+  Output& out = run.out;
+  out.text("*** More than ");
+  out.number(run.settings.maxPairs);
+  out.text(" difference");
+  if (run.settings.maxPairs > 1) {
+    out.text("s");
+  }
+  out.endLine();
+  out.endLine();
+}
+
+// Label, line number and the extra marker of file `fileNo`, then `text`.
+void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
+  Output& out = run.out;
+  int i = fileIndex(fileNo);
+  std::string_view label = run.files[i].fileLabel.view();
+  out.text(label);
+  if (label.size() < run.values.labelWidth) {
+    out.repeat(' ', run.values.labelWidth - label.size());
+  }
+  std::uint32_t line = run.pending.diffLine[i];
+  if (line == 0) {
+    out.repeat(' ', kLineNumberWidth);
+  } else {
+    out.number(line, kLineNumberWidth);
+  }
+  out.text(fileNo == extra ? " + " : "   ");
+  out.text(text);
+  out.endLine();
+}
+
+// The text without the blank that ends its last column. A text cut at the
+// capacity may end in a word; it is printed whole.
+std::string_view withoutFinalBlank(std::string_view text) {
+  if (!text.empty() && text.back() == ' ') {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// Length of the first word-mode column of `text`: its first word and the
+// blanks after it, which take in the following columns where the text has no
+// word.
+std::size_t columnLength(std::string_view text) {
+  std::size_t c = 0;
+  while (c < text.size() && text[c] != ' ') {
+    ++c;
+  }
+  while (c < text.size() && text[c] == ' ') {
+    ++c;
+  }
+  return c;
+}
+
+// Counts one more pair and prints the heading before the first one. Returns
+// false when the pair lies beyond the cap (the notice is printed once).
+bool admitPair(RunState& run) {
+  bump(run.values.pairsListed);
+  if (run.values.pairsListed == 1) {
+    printHeading(run);
+  }
+  std::int64_t listed = run.values.pairsListed;
+  std::int64_t maxPairs = run.settings.maxPairs;
+  if (listed > maxPairs) {
+    if (listed == maxPairs + 1) {
+      printCapNotice(run);
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void listDifference(RunState& run, int extra) {
+  std::string_view text1 = run.pending.diffText[0].view();
+  std::string_view text2 = run.pending.diffText[1].view();
+  if (text1.empty() && text2.empty()) {
+    return;
+  }
+  if (run.settings.maxPairs <= 0) {
+    clearDiff(run);
+    return;
+  }
+
+  if (!run.settings.wordMode) {
+    if (admitPair(run)) {
+      printLine(run, 1, extra, withoutFinalBlank(text1));
+      printLine(run, 2, extra, withoutFinalBlank(text2));
+      run.out.endLine();
+    }
+    clearDiff(run);
+    return;
+  }
+
+  // Word mode: each column of file 1's text is a pair of its own.
+  while (!text1.empty() || !text2.empty()) {
+    if (!admitPair(run)) {
+      break;
+    }
+    std::size_t c = text1.empty() ? text2.size() : columnLength(text1);
+    std::string_view column1 = text1.substr(0, c);
+    std::string_view column2 = text2.substr(0, c);
+    printLine(run, 1, extra, withoutFinalBlank(column1));
+    printLine(run, 2, extra, withoutFinalBlank(column2));
+    run.out.endLine();
+    text1.remove_prefix(column1.size());
+    text2.remove_prefix(column2.size());
+  }
+  clearDiff(run);
+}

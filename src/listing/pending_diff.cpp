@@ -1,0 +1,58 @@
+#include "listing/pending_diff.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "driver/run_state.h"
+#include "reader/page_buffer.h"
+
+namespace {
+
+bool isLineTerminator(unsigned char c) {
+  return c == kLf || c == kFf || c == kCr;
+}
+
+}  // namespace
+
+void appendDiffWords(RunState& run, int which) {
+  PendingDiff& pending = run.pending;
+  for (int fileNo = 1; fileNo <= 2; ++fileNo) {
+    int i = fileIndex(fileNo);
+    unsigned char first = charAt(run, fileNo, 0);
+    const ReaderPosition& pos = position(run, fileNo);
+    if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
+      const PageReader& r = reader(run, fileNo);
+      std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
+      std::uint32_t length = std::min(pos.tokenLength, kPageBufferSize - start);
+      pending.diffText[i].append(r.pageBuffer.data() + start, length);
+    }
+    // A word or page end stands on the line after the line ends passed.
+    bool onLineEnd = first == kLf || first == kCr;
+    pending.diffLine[i] =
+        static_cast<std::uint32_t>(pos.lineCount) + (onLineEnd ? 0u : 1u);
+  }
+  DiffText& text1 = pending.diffText[0];
+  DiffText& text2 = pending.diffText[1];
+  std::uint32_t width = std::max(text1.length, text2.length);
+  text1.appendRepeated(' ', width - text1.length);
+  text2.appendRepeated(' ', width - text2.length);
+  text1.appendRepeated(' ', 1);
+  text2.appendRepeated(' ', 1);
+}
+
+void clearDiff(RunState& run) {
+  for (int i = 0; i < 2; ++i) {
+    run.pending.diffText[i].clear();
+    run.pending.diffLine[i] = 0;
+  }
+}
+
+void swapDiff(RunState& run) {
+  std::swap(run.pending.diffText, run.pending.savedDiffText);
+  std::swap(run.pending.diffLine, run.pending.savedDiffLine);
+}
+
+void truncateDiff(RunState& run, std::size_t n) {
+  run.pending.diffText[0].truncate(n);
+  run.pending.diffText[1].truncate(n);
+}

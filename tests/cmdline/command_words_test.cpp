@@ -1,0 +1,93 @@
+#include "cmdline/command_words.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "driver/run_state.h"
+#include "support/fake_host.h"
+
+namespace {
+
+// Every word after the program's name, each in brackets, then one past the
+// last word (which must be empty).
+std::string wordsOf(std::string_view line) {
+  std::string words;
+  Word word;
+  std::uint32_t count = argumentCount(line);
+  for (std::uint32_t i = 1; i <= count + 1; ++i) {
+    getArgument(line, i, word);
+    if (i <= count || !word.empty()) {
+      words += "[" + std::string(word.view()) + "]";
+    }
+  }
+  return words;
+}
+
+struct SplitCase {
+  std::string line;
+  const char* words;
+};
+
+const SplitCase kSplitCases[] = {
+    {"", ""},
+    {"   ", ""},
+    {"ZUDIZ", ""},
+    {"   ZUDIZ  a   b   ", "[a][b]"},
+    {"\"C:\\Program Files\\zudiz.exe\" a", "[a]"},
+    {"ZUDIZ \"C:\\My Files\\r1.rpt\"", "[C:\\My Files\\r1.rpt]"},
+    {"ZUDIZ \"a\\\" b", "[a\\][b]"},  // a backslash escapes nothing
+    {"ZUDIZ \"abc\"def", "[abc][def]"},
+    {"ZUDIZ \"abc def", "[abc def]"},
+    {"ZUDIZ \"\" x \"\"", "[][x][]"},
+    {"ZUDIZ a\tb", "[a\tb]"},
+    {"ZUDIZ a\"b c\"d", "[a\"b c\"][d]"},
+    {"ZUDIZ a\"b\"c", "[a\"b\"][c]"},
+    {"ZUDIZ ab\"c d", "[ab\"c d]"},
+    {"ZUDIZ /T:\"x y\" b", "[/T:\"x y\"][b]"},
+    {"ZUDIZ /T:\"x y\"\"z\"", "[/T:\"x y\"][z]"},
+    {"ZUDIZ /T:\"C:\\My Dir\"\\x.rpt", "[/T:\"C:\\My Dir\\x.rpt\"]"},
+    {"ZUDIZ /T:\"x y\"z w\" b", "[/T:\"x yz w\"][b]"},
+    {"ZUDIZ /T:\"x y\"z w\"\" b", "[/T:\"x yz w\"][b]"},
+    {"ZUDIZ /T:\"a\"b\"c", "[/T:\"ab\"][c]"},
+    {"ZUDIZ /T:\"a\"b\"\"\"c d", "[/T:\"ab\"][c d]"},
+    {std::string("ZUDIZ a\0 b", 10), "[a]"},
+};
+
+TEST(CommandWords, SplitsByTheProgramsOwnRules) {
+  for (const SplitCase& c : kSplitCases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(c.words, wordsOf(c.line));
+  }
+}
+
+TEST(CommandWords, LongWordsAreCutTo256) {
+  std::string value(300, 'v');
+  // The moved closing quote is the part that falls off.
+  EXPECT_EQ(
+      "[" + value.substr(0, 256) + "][/T:\"" + value.substr(0, 252) + "][b]",
+      wordsOf("ZUDIZ " + value + " /T:\"" + value + "\"w\" b"));
+}
+
+// Maps the ANSI e-acute (0xE9) to its OEM code (0x82).
+class OemHost : public FakeHost {
+  void convertToOem(char* text, std::size_t length) override {
+    for (std::size_t i = 0; i < length; ++i) {
+      text[i] = text[i] == '\xE9' ? '\x82' : text[i];
+    }
+  }
+};
+
+TEST(CommandWords, HostWordsArriveInTheOemCodePage) {
+  OemHost host;
+  host.commandLineText = "\"C:\\My Tools\\zudiz\" caf\xE9.rpt /ALL";
+  RunState run{host};
+  Word word;
+  EXPECT_EQ(2u, argumentCount(run));
+  getArgument(run, 1, word);
+  EXPECT_EQ("caf\x82.rpt", word.view());
+  getArgument(run, 0, word);
+  EXPECT_EQ("C:\\My Tools\\zudiz", word.view());
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "cmdline/switches.h"
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cmdline/usage.h"
+#include "driver/run_state.h"
+#include "support/fake_host.h"
+#include "support/run_and_catch.h"
+
+namespace {
+
+// The settings that differ from their defaults and the file names (the
+// typed name in brackets when its letter case differs), e.g.
+// "all ignore%=0.01 pairs=12 1=X".
+std::string describe(const RunState& run) {
+  const Settings& s = run.settings;
+  const Settings d;
+  std::string text;
+  auto add = [&](bool show, const std::string& piece) {
+    text += show ? piece + " " : "";
+  };
+  char real[32];
+  *std::to_chars(real, real + sizeof real - 1, s.ignoreTolerance,
+                 std::chars_format::fixed)
+       .ptr = '\0';
+  add(s.wordMode, "word");
+  add(s.showAll, "all");
+  add(s.ignoreRelative || s.ignoreTolerance != d.ignoreTolerance,
+      std::string(s.ignoreRelative ? "ignore%=" : "ignore=") + real);
+  add(s.skipHead != d.skipHead, "head=" + std::to_string(s.skipHead));
+  add(s.skipFoot != d.skipFoot, "foot=" + std::to_string(s.skipFoot));
+  add(s.maxPairs != d.maxPairs, "pairs=" + std::to_string(s.maxPairs));
+  add(!s.noPage, "page");
+  add(!s.skipPlot, "plots");
+  for (int i = 0; i < 2; ++i) {
+    std::string name(run.files[i].fileName.view());
+    std::string typed(run.files[i].typedName.view());
+    add(!name.empty(), std::to_string(i + 1) + "=" + name +
+                           (typed == name ? "" : "(" + typed + ")"));
+  }
+  return text.empty() ? text : text.substr(0, text.size() - 1);
+}
+
+// Hands the words to processArgument in order; returns the line printed
+// when the run ended (CR LF taken off), then what the words set.
+std::string outcome(FakeHost& host, const std::vector<std::string>& words) {
+  RunState run{host};
+  setDefaults(run);
+  int status = 0;
+  std::string printed = runAndCatch(
+      host,
+      [&] {
+        for (const std::string& text : words) {
+          Word word;
+          word.assign(text);
+          processArgument(run, word);
+        }
+      },
+      &status);
+  if (status != -1) {
+    EXPECT_EQ(9, status);
+    EXPECT_EQ("\r\n", printed.substr(printed.size() - 2));
+    printed.resize(printed.size() - 2);
+  }
+  std::string settings = describe(run);
+  return printed + (printed.empty() || settings.empty() ? "" : " | ") +
+         settings;
+}
+
+struct SwitchCase {
+  std::vector<std::string> words;
+  std::string want;
+};
+
+const SwitchCase kSwitchCases[] = {
+    {{"/all", "/A", "/LASTDIG", "/La"}, "all"},
+    {{"/ALLX"}, "all 1=X"},
+    {{"/WORDS"}, "word 1=S"},
+    {{"/W/LI"}, ""},
+    {{"/IGNORE"}, "ignore%=0.0001"},
+    {{"/I%"}, "ignore%=0.0001"},
+    {{"/IGNORE%:0.5"}, "ignore%=0.005"},
+    {{"/IGN:1.5X"}, "ignore=1.5 1=X"},
+    {{"/IGNORE%X"}, "ignore%=0.0001 1=X"},
+    {{"/IGNORE:0.5", "/IGNORE"}, "ignore%=0.0001"},
+    {{"/SKIPHEAD:0", "/skipf:007"}, "head=0 foot=7"},
+    {{"/SKIPFOOT:2147483647"}, "foot=2147483647"},
+    {{"/V:12X"}, "pairs=12 1=X"},
+    {{"/V:5", "/VERBOSE"}, ""},
+    {{"/VERBOSITY"}, "1=ITY"},
+    {{"/-NOPAGE", "/-SKIPP"}, "page plots"},
+    {{"/-NOP", "/NOPAGE", "/-SKIPPLOT", "/SKIPPLOT"}, ""},
+    {{"REPORT1/ALL", "", "/WORD", "REPORT2"}, "word all 1=REPORT1 2=REPORT2"},
+    {{"?", "-x.rpt"}, "1=? 2=-X.RPT(-x.rpt)"},
+    {{"Rep/v:3Ort", "c:\\b.rpt/All"},
+     "all pairs=3 1=REPORT(RepOrt) 2=C:\\B.RPT(c:\\b.rpt)"},
+    {{"A", "B", "/ALL"}, "all 1=A 2=B"},
+    // Errors, in command-line order.
+    {{"/"}, "*** Bad switch \"/\""},
+    {{"/WORD/"}, "*** Bad switch \"/\" | word"},
+    {{"Report/Foo/Word"}, "*** Bad switch \"/FOO/WORD\""},
+    {{"/S"}, "*** Bad switch \"/S\""},
+    {{"/L"}, "*** Bad switch \"/L\""},
+    {{"C:/RUNS/X.RPT"}, "*** Bad switch \"/RUNS/X.RPT\""},
+    {{"/FOO", "/ALL"}, "*** Bad switch \"/FOO\""},
+    {{"/" + std::string(255, 'q')},
+     "*** Bad switch \"/" + std::string(256 - 13, 'Q')},
+    {{"/IGNORE:"}, "*** Bad real argument for switch | ignore=0.0001"},
+    {{"/I:1.2.3"}, "*** Bad real argument for switch | ignore=0.0001"},
+    {{"/I%:."}, "*** Bad real argument for switch | ignore%=0.0001"},
+    {{"/SKIPHEAD"}, "*** Switch argument missing"},
+    {{"/SKIPHEADER:3"}, "*** Switch argument missing"},
+    {{"/SKIPFOOT:-1"}, "*** Bad cardinal argument for switch"},
+    {{"/SKIPHEAD:2147483648"}, "*** Bad cardinal argument for switch"},
+    {{"/V:99999999999999999999"}, "*** Bad cardinal argument for switch"},
+    {{"A", "B/WORD", "C/V:7", "/FOO"},
+     "*** Too many files | word pairs=7 1=A 2=B"},
+};
+
+TEST(Switches, SettingsFileNamesAndErrors) {
+  for (const SwitchCase& c : kSwitchCases) {
+    SCOPED_TRACE(c.words.front());
+    FakeHost host;
+    EXPECT_EQ(c.want, outcome(host, c.words));
+  }
+}
+
+TEST(Switches, UsageRequestsPrintTheUsageAndEndTheRun) {
+  FakeHost host;
+  RunState run{host};
+  printUsage(run);
+  run.out.flush();
+  std::string usage = host.output;
+  usage.resize(usage.size() - 2);
+  for (const char* word : {"/?", "/Help", "report/h"}) {
+    SCOPED_TRACE(word);
+    EXPECT_EQ(usage, outcome(host, {word, "X"}));
+  }
+}
+
+TEST(Switches, ExistingPathWithSlashesIsOneFileName) {
+  FakeHost host;
+  host.addFile("runs/a.rpt", "");
+  host.addFile("/tmp/all", "");
+  EXPECT_EQ("1=RUNS/A.RPT(runs/a.rpt) 2=/TMP/ALL(/tmp/all)",
+            outcome(host, {"runs/a.rpt", "/tmp/all"}));
+  // Only the word exactly as typed counts.
+  EXPECT_EQ("all 1=RUNS.RPT(runs.rpt)", outcome(host, {"runs/a.rpt/all"}));
+  EXPECT_EQ("*** Bad switch \"/RUNS/A.RPT\"", outcome(host, {"C:/RUNS/A.RPT"}));
+}
+
+}  // namespace

@@ -1,0 +1,343 @@
+#include "compare/file_loop.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "compare/compare_run.h"
+
+namespace {
+
+struct PageCase {
+  const char* name;
+  bool wordMode;
+  bool noPage;
+  std::int32_t skipHead;
+  std::int32_t skipFoot;
+  const char* one;
+  const char* two;
+  const char* pairs;  // the listed pairs, without the heading
+  std::int32_t compared;
+  std::int32_t differed;
+  std::int32_t words;
+  std::int32_t extra;
+};
+
+// Two head lines and a blank line: with skipHead 2 the head block measured
+// on the first page is empty.
+#define HEAD "T1\nT2\n\n"
+
+const PageCase kPageCases[] = {
+    {"identical files", false, true, 2, 0, HEAD "AA\nBB\n\f" HEAD "CC\nDD\n",
+     HEAD "AA\nBB\n\f" HEAD "CC\nDD\n", "", 4, 0, 0, 0},
+    {"extra page in file 2 counts its line ends", false, true, 2, 0,
+     HEAD "AA\n", HEAD "AA\n\f" HEAD "BB\nCC\n", "", 1, 0, 0, -5},
+    {"extra page in file 1 counts its line ends", false, true, 2, 0,
+     HEAD "AA\n\f" HEAD "BB\nCC\n", HEAD "AA\n", "", 1, 0, 0, 5},
+    {"surplus page that opens with a blank line counts it", false, true, 0, 0,
+     "AA\n", "AA\n\f\nBB\n", "", 1, 0, 0, -2},
+    {"surplus page whose last line has no line end", false, true, 0, 0,
+     "AA\n\fBB\nCC", "AA\n", "", 1, 0, 0, 1},
+    {"word mode surplus counts the first word of the page", true, true, 0, 0,
+     "AA\n", "AA\n\fBB CC\n\nDD\n", "", 0, 0, 0, -3},
+    {"word mode surplus in file 1", true, true, 0, 0, "AA\n\fBB\fCC DD\n",
+     "AA\n", "", 0, 0, 0, 3},
+    {"empty file 1: first page listed, the rest counted", false, true, 0, 0, "",
+     "AA\nBB\n\fCC\nDD\n",
+     "ONE     1     \n"
+     "TWO     1 + AA\n\n"
+     "ONE     1     \n"
+     "TWO     2 + BB\n\n",
+     2, 2, 2, -2},
+    {"both files empty", false, true, 2, 0, "", "", "", 0, 0, 0, 0},
+    {"noPage carries a page's rest into the next page", false, true, 0, 0,
+     "AA\nBB\n\fCC\nDD\n", "AA\nBB\nCC\n\fDD\n", "", 4, 0, 0, 0},
+    {"noPage off lists the rest of each longer page", false, false, 0, 0,
+     "AA\nBB\n\fCC\nDD\n", "AA\nBB\nCC\n\fDD\n",
+     "ONE     3     \n"
+     "TWO     3 + CC\n\n"
+     "ONE     3 + CC\n"
+     "TWO     4     \n\n",
+     5, 2, 2, 0},
+    {"noPage off, word mode", true, false, 0, 0, "AA BB\fCC\n", "AA\fBB CC\n",
+     "ONE     1 + BB\n"
+     "TWO     1     \n\n"
+     "ONE     1     \n"
+     "TWO     1 + BB\n\n",
+     0, 0, 2, 0},
+    {"shorter file ends mid-page", false, true, 0, 0, "AA\nBB\n",
+     "AA\nBB\nCC\nDD\n\fEE\n",
+     "ONE     3     \n"
+     "TWO     3 + CC\n\n"
+     "ONE     3     \n"
+     "TWO     4 + DD\n\n",
+     4, 2, 2, -1},
+    {"shorter file ends mid-page, noPage off", false, false, 0, 0, "AA\nBB\n",
+     "AA\nBB\nCC\nDD\n\fEE\n",
+     "ONE     3     \n"
+     "TWO     3 + CC\n\n"
+     "ONE     3     \n"
+     "TWO     4 + DD\n\n",
+     4, 2, 2, -1},
+    {"blank lines in the rest of a page are counted, not listed", false, false,
+     0, 0, "AA\n", "AA\nBB\n\nCC\n",
+     "ONE     2     \n"
+     "TWO     2 + BB\n\n"
+     "ONE     2     \n"
+     "TWO     4 + CC\n\n",
+     4, 3, 2, 0},
+    {"skipHead 0 keeps every line", false, true, 0, 0, "T1\nAA\n", "T2\nAA\n",
+     "ONE     1   T1\n"
+     "TWO     1   T2\n\n",
+     2, 1, 1, 0},
+    {"head block of 3 lines on the first page makes skipHead 5", false, true, 2,
+     0, "T1\nT2\nH3\nH4\nH5\n\nAA\n\fU1\nU2\nU3\nU4\nU5\nBB\n",
+     "T1\nT2\nH3\nH4\nH5\n\nAA\n\fW1\nW2\nW3\nW4\nW5\n\n\nBB\n", "", 2, 0, 0,
+     0},
+    {"page shorter than its head compares as empty", false, true, 2, 0,
+     HEAD "AA\n\fX1\n\f" HEAD "BB\n", HEAD "AA\n\fY1\n\fY2\n\f" HEAD "BB\n", "",
+     2, 0, 0, 0},
+    {"page with a blank first line passes it in addition", false, true, 2, 0,
+     HEAD "AA\n\f\nT1\nT2\nBB\n", HEAD "AA\n\fT1\nT2\nBB\n", "", 2, 0, 0, 0},
+    {"word mode passes all leading blank lines of later pages", true, true, 2,
+     0, HEAD "AA\n\f\n\nT1\nT2\nBB\n", HEAD "AA\n\fT1\nT2\nBB\n", "", 0, 0, 0,
+     0},
+    {"skipFoot blanks the last line", false, true, 0, 1, "AA\nBB\nF1\n",
+     "AA\nBB\nF2\n", "", 2, 0, 0, 0},
+    {"a last line without a line end is not a foot line", false, true, 0, 1,
+     "AA\nF1\nXX", "AA\nF2\nYY",
+     "ONE     3   XX\n"
+     "TWO     3   YY\n\n",
+     2, 1, 1, 0},
+    {"foot reaching the body keeps the line numbers", false, true, 0, 2,
+     "AA\nBB\n\fC1\nDD\nEE\n", "QQ\n\fC2\nDD\nEE\n",
+     "ONE     3   C1\n"
+     "TWO     2   C2\n\n",
+     1, 1, 1, 0},
+    {"foot reaching a body with no line end", false, true, 0, 1, "AA\fBB\nCC\n",
+     "ZZ\fBB\nCC\n", "", 1, 0, 0, 0},
+    {"foot reaching the body in word mode", true, true, 0, 1,
+     "AA\nXX\fYY\nZ1\n", "BB\nXX\fYY\nZ2\n", "", 0, 0, 0, 0},
+    {"huge skipHead removes every line", false, true, INT32_MAX, 0, "AA\nBB\n",
+     "CC\n", "", 0, 0, 0, 0},
+    {"huge skipFoot blanks every line", false, true, 0, INT32_MAX, "AA\nBB\n",
+     "CC\n", "", 0, 0, 0, 0},
+};
+
+#undef HEAD
+
+TEST(FileLoop, Cases) {
+  for (const PageCase& c : kPageCases) {
+    SCOPED_TRACE(c.name);
+    CompareRun cr;
+    Settings& s = cr.run.settings;
+    s.wordMode = c.wordMode;
+    s.noPage = c.noPage;
+    s.skipHead = c.skipHead;
+    s.skipFoot = c.skipFoot;
+    EXPECT_EQ(listingOf(c.pairs), cr.compare(c.one, c.two));
+    EXPECT_EQ(-1, cr.status);
+    const Counters& n = cr.run.counters;
+    EXPECT_EQ(c.compared, n.linesCompared);
+    EXPECT_EQ(c.differed, n.linesDiffered);
+    EXPECT_EQ(c.words, n.words.wordDiffCount);
+    EXPECT_EQ(0, n.words.numericDiffCount);
+    EXPECT_EQ(c.extra, n.extraCount);
+    EXPECT_EQ(c.wordMode, s.wordMode);
+  }
+}
+
+TEST(FileLoop, HeadBlockIsMeasuredOnceOnFileOne) {
+  CompareRun cr;
+  // File 2's first page has a longer head block; only file 1's counts.
+  cr.compare("T1\nT2\nH3\nH4\nH5\n\nAA\n", "T1\nT2\nH3\n\nAA\n");
+  EXPECT_EQ(3, cr.run.values.extraHeadLines);
+  EXPECT_EQ(5, cr.run.settings.skipHead);
+  // File 2 lost T1, T2, H3, its blank line and AA to the 5 head lines.
+  EXPECT_EQ(1, cr.run.counters.linesCompared);
+}
+
+TEST(FileLoop, NothingIsMeasuredWithSkipHeadZero) {
+  CompareRun cr;
+  cr.run.settings.skipHead = 0;
+  cr.compare("T1\nT2\nH3\n\nAA\n", "T1\nT2\nH3\n\nAA\n");
+  EXPECT_EQ(-1, cr.run.values.extraHeadLines);
+  EXPECT_EQ(0, cr.run.settings.skipHead);
+}
+
+// Report lines that differ from their neighbours in a number and in text.
+std::string bodyLine(int i) {
+  char line[80];
+  std::snprintf(line, sizeof line,
+                "ROW %05d ALPHA %d.%03d BETA %d GAMMA TEXT%04d END\n", i,
+                i % 97, i % 1000, i * 7 % 1000, i % 10000);
+  return line;
+}
+
+// The lines cut into pages of `perPage` lines, each with a two-line head and
+// a blank line, and with a foot line when `foot` is set.
+std::string paged(const std::vector<std::string>& lines, int perPage,
+                  const char* title, bool foot) {
+  std::string text;
+  int page = 0;
+  for (std::size_t i = 0; i < lines.size(); i += perPage) {
+    ++page;
+    if (page > 1) {
+      text += '\f';
+    }
+    text += std::string(title) + " PAGE " + std::to_string(page) +
+            "\nRUN DATE 2026-01-05\n\n";
+    for (std::size_t j = i; j < lines.size() && j < i + perPage; ++j) {
+      text += lines[j];
+    }
+    if (foot) {
+      text += "END OF " + std::string(title) + " PAGE " + std::to_string(page) +
+              "\n";
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> bodyLines(int count) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) {
+    lines.push_back(bodyLine(i));
+  }
+  return lines;
+}
+
+constexpr int kLines = 6000;  // about 330 KB per file
+
+// File 2: one changed word (line 500), one inserted line (after line 1510)
+// and one line fewer (line 1530), within the same page of 50 lines.
+std::vector<std::string> changedLines() {
+  std::vector<std::string> lines = bodyLines(kLines);
+  lines[500].replace(lines[500].find("GAMMA"), 5, "GAMMB");
+  lines.erase(lines.begin() + 1530);
+  lines.insert(lines.begin() + 1511, "INSERTED LINE OF FIVE WORDS\n");
+  return lines;
+}
+
+void expectChangedLineCounts(const CompareRun& cr) {
+  const Counters& n = cr.run.counters;
+  EXPECT_EQ(-1, cr.status);
+  EXPECT_EQ(kLines + 1, n.linesCompared);
+  EXPECT_EQ(3, n.linesDiffered);
+  EXPECT_EQ(1 + 5 + 9, n.words.wordDiffCount);
+  EXPECT_EQ(0, n.words.numericDiffCount);
+  EXPECT_EQ(0, n.extraCount);
+  EXPECT_EQ(3, cr.run.values.pairsListed);
+}
+
+TEST(FileLoop, LargeFilesWithFeetAndTheSamePageBreaks) {
+  CompareRun cr;
+  cr.run.settings.skipFoot = 1;
+  std::string one = paged(bodyLines(kLines), 50, "ONE", true);
+  std::string two = paged(changedLines(), 50, "TWO", true);
+  ASSERT_GT(one.size(), 300000u);
+  std::string listing = cr.compare(one, two);
+  expectChangedLineCounts(cr);
+  // A page holds 3 head lines, 50 body lines and a foot line.
+  EXPECT_NE(std::string::npos,
+            listing.find("ONE   544   GAMMA\nTWO   544   GAMMB\n"));
+  EXPECT_NE(std::string::npos,
+            listing.find("TWO  1635 + INSERTED LINE OF FIVE WORDS\n"));
+}
+
+TEST(FileLoop, LargeFilesWithDifferentPageBreaks) {
+  CompareRun cr;
+  std::string one = paged(bodyLines(kLines), 50, "ONE", false);
+  std::string two = paged(changedLines(), 70, "TWO", false);
+  cr.compare(one, two);
+  expectChangedLineCounts(cr);
+  // The comparison path allocates nothing.
+  EXPECT_EQ(0u, cr.newCalls);
+}
+
+TEST(FileLoop, LargeFilesInWordMode) {
+  std::vector<std::string> lines = bodyLines(kLines);
+  lines[700].replace(lines[700].find("BETA"), 4, "BETTA");
+  lines[3000].replace(lines[3000].find("GAMMA"), 5, "EXTRA GAMMA");
+  CompareRun cr;
+  cr.run.settings.wordMode = true;
+  std::string listing = cr.compare(paged(bodyLines(kLines), 50, "ONE", false),
+                                   paged(lines, 70, "TWO", false));
+  EXPECT_EQ(-1, cr.status);
+  const Counters& n = cr.run.counters;
+  EXPECT_EQ(2, n.words.wordDiffCount);
+  EXPECT_EQ(0, n.words.numericDiffCount);
+  EXPECT_EQ(0, n.extraCount);
+  EXPECT_EQ(0, n.linesCompared);
+  EXPECT_NE(std::string::npos, listing.find("   BETTA\n"));
+  EXPECT_NE(std::string::npos, listing.find(" + EXTRA\n"));
+}
+
+// Lines that only file 2 has, about 50 bytes each.
+std::string oneSidedLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "ONLY IN FILE TWO LINE " + std::to_string(100000 + i) +
+            " WITH PADDING\n";
+  }
+  return text;
+}
+
+TEST(FileLoop, LongRestOfPagePassesThroughTheWindow) {
+  for (bool noPage : {true, false}) {
+    SCOPED_TRACE(noPage ? "noPage" : "no noPage");
+    CompareRun cr;
+    cr.run.settings.skipHead = 0;
+    cr.run.settings.noPage = noPage;
+    std::string rest = oneSidedLines(3000);
+    ASSERT_GT(rest.size(), 100000u);
+    std::string listing = cr.compare("AA\n", "AA\n" + rest);
+    EXPECT_EQ(-1, cr.status);
+    const Counters& n = cr.run.counters;
+    EXPECT_EQ(3001, n.linesCompared);
+    EXPECT_EQ(3000, n.linesDiffered);
+    EXPECT_EQ(3000 * 8, n.words.wordDiffCount);
+    EXPECT_EQ(3000, cr.run.values.pairsListed);
+    const std::string notice = "*** More than 100 differences\n\n";
+    ASSERT_GT(listing.size(), notice.size());
+    EXPECT_EQ(notice, listing.substr(listing.size() - notice.size()));
+  }
+}
+
+TEST(FileLoop, LongSurplusIsCountedThroughTheWindow) {
+  for (bool wordMode : {false, true}) {
+    SCOPED_TRACE(wordMode ? "word mode" : "line mode");
+    CompareRun cr;
+    cr.run.settings.skipHead = 0;
+    cr.run.settings.wordMode = wordMode;
+    EXPECT_EQ("", cr.compare("AA\n", "AA\n\f" + oneSidedLines(3000)));
+    EXPECT_EQ(-1, cr.status);
+    EXPECT_EQ(wordMode ? -3000 * 8 : -3000, cr.run.counters.extraCount);
+  }
+}
+
+TEST(FileLoop, ManyPagesWithoutBodyPassThroughTheWindow) {
+  std::string text;
+  for (int page = 0; page < 4000; ++page) {
+    text += "REPORT HEAD LINE OF PAGE " + std::to_string(page) +
+            "\nSECOND HEAD LINE\n\f";
+  }
+  text += "T1\nT2\nLAST\n";
+  CompareRun cr;
+  EXPECT_EQ("", cr.compare(text, text));
+  EXPECT_EQ(-1, cr.status);
+  EXPECT_EQ(1, cr.run.counters.linesCompared);
+}
+
+TEST(FileLoop, PageBodyLongerThanTheWindowEndsTheRunWithFeet) {
+  CompareRun cr;
+  cr.run.settings.skipHead = 0;
+  cr.run.settings.skipFoot = 1;
+  std::string page = oneSidedLines(1000);
+  EXPECT_EQ("*** Page too large to fit in buffer\n", cr.compare(page, page));
+  EXPECT_EQ(9, cr.status);
+}
+
+}  // namespace

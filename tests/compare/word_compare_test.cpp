@@ -1,0 +1,217 @@
+#include "compare/word_compare.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "driver/run_state.h"
+#include "reader/open_reports.h"
+#include "reader/page_buffer.h"
+#include "reader/token_reader.h"
+#include "support/fake_host.h"
+
+namespace {
+
+struct ScanRow {
+  const char* text;
+  double value;
+  std::size_t trailing;
+};
+
+TEST(ScanNumber, ValuesAndTrailingLengths) {
+  const ScanRow rows[] = {
+      {"12", 12.0, 0},
+      {"1,234.5", 1234.5, 0},
+      {"+5", 5.0, 0},
+      {"-1.5E+03", -1500.0, 0},
+      {".5", 0.5, 0},
+      {"E5", 0.0, 0},
+      {"1.0D5", 100000.0, 0},
+      {"12.5kg", 12.5, 2},
+      {"2023-01-05", 2023.0, 6},
+      {"1.5E3.2", 1500.0, 2},
+      {"1.2.3", 1.2, 2},
+      {"5-3", 5.0, 2},
+      // Rounded to four decimals, magnitude held at (2^32 - 1) / 10000.
+      {"1.23456", 1.2346, 0},
+      {"0.00004", 0.0, 0},
+      {"-0.00004", 0.0, 0},
+      {"0.00006", 0.0001, 0},
+      {"429496.7295", 429496.7295, 0},
+      {"429496.7296", 429496.7295, 0},
+      {"-1000000", -429496.7295, 0},
+      {"1E-999", 0.0, 0},
+      // No numbers: value 0, the whole text trailing.
+      {"", 0.0, 0},
+      {"x", 0.0, 1},
+      {"a5", 0.0, 2},
+      {"--5", 0.0, 3},
+      {".", 0.0, 1},
+      {"1E", 0.0, 2},
+      {"1Ex", 0.0, 3},
+      {"5em", 0.0, 3},
+      {"1E+-5", 0.0, 5},
+      {"1E999", 0.0, 5},
+      {"/5", 0.0, 2}};
+  for (const ScanRow& row : rows) {
+    SCOPED_TRACE(row.text);
+    std::size_t trailing = 999;
+    double value = scanNumber(row.text, std::strlen(row.text), trailing);
+    EXPECT_EQ(row.value, value);
+    EXPECT_FALSE(std::signbit(value) && value == 0.0) << "negative zero";
+    EXPECT_EQ(row.trailing, trailing);
+  }
+}
+
+TEST(LastDigitPlace, PlaceOfTheLastWrittenDigit) {
+  const std::pair<const char*, int> rows[] = {
+      {"12", 0},
+      {"12.", 0},
+      {"1.234", -3},
+      {"1,234.50", -2},
+      {"1.5E3", 2},
+      {"2.50e-3", -5},
+      {"1.5D0", -3},
+      {"1.5E", -1},
+      {"", 0},
+      {"0E2147483647", 2147483647},
+      {"1E12345678901", 1234567890},  // ten exponent characters at most
+      {"1E99999999999", 0}};          // 9999999999 does not fit
+  for (const auto& [text, place] : rows) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(place, lastDigitPlace(text, std::strlen(text)));
+  }
+}
+
+// A run over two in-memory files, reset as the driver does and standing on
+// the first word of each.
+void startRun(FakeHost& host, RunState& run, const std::string& one,
+              const std::string& two) {
+  openReports(host, run, one, two);
+  nextTokenBoth(run);
+}
+
+// Outcomes: 's' same, 'w' word difference, 'n' numeric difference, 't' tiny,
+// 'l' last decimal place only.
+struct CompareRow {
+  std::string one;
+  std::string two;
+  char outcome;
+  bool showAll = false;
+  bool ignoreRelative = false;
+  double tolerance = 1e-7;
+};
+
+TEST(CompareWords, OutcomesAndTheirCounters) {
+  const std::string long1(300, 'a');
+  const CompareRow rows[] = {
+      {"abc", "abc", 's'},
+      {"1,234.5", "1234.5", 's'},
+      {"5", "5.0", 's'},
+      {"-0", "0", 's'},
+      {"1.0E5", "1.0D5", 's'},
+      {"1.00001", "1.00002", 's'},
+      {"0.00004", "0", 's'},
+      {"1000000", "2000000", 's'},
+      {"E5", "E6", 's'},
+      // Trailing texts.
+      {"12.5kg", "12.6kg", 'l'},
+      {"12.5a", "12.5b", 's'},
+      {"a", "b", 's'},
+      {"A", "B", 'w'},
+      {"12.5ab", "12.5ac", 'w'},
+      {"abc", "abd", 'w'},
+      {"Abc", "abc", 'w'},
+      {"x", "0", 's'},
+      {"5x", "0", 'n'},
+      {"5x", "5", 'w'},
+      {"5X", "0", 'w'},
+      {"1E", "1Ex", 'w'},
+      {"--5", "-5", 'w'},
+      {"2023-01-05", "2023-01-06", 'w'},
+      // Numbers: 0.1% and the last written place.
+      {"1.23", "1.35", 'n'},
+      {"1000.0", "1000.5", 't'},
+      {"1000.0", "1000.5", 'n', true},
+      {"100", "100.1", 't'},
+      {"100", "100.2", 'l'},
+      {"100", "100.2", 'n', true},
+      {"1.0", "1.1", 'l'},
+      {"1.00", "1.09", 'l'},
+      {"1.00", "1.10", 'n'},
+      {"12", "13", 'n'},
+      {"1.5E0", "1.6E0", 'l'},
+      {"1.5D0", "1.6D0", 'n'},
+      // Tolerances: relative 0.01% (IGNORE alone) and absolute.
+      {"1000.0", "1000.05", 's', false, true, 1e-4},
+      {"1000.0", "1000.2", 't', false, true, 1e-4},
+      {"1000.0", "1000.2", 'n', true, true, 1e-4},
+      {"10", "10.5", 's', false, false, 0.5},
+      {"10", "10.6", 'l', false, false, 0.5},
+      {"100", "102", 'n', false, false, 1.0},
+      {"100", "101", 's', true, false, 1.0},
+      // Words over 255 bytes are equal as whole texts or differ as text.
+      {"1" + std::string(254, '0'), "2" + std::string(254, '0'), 's'},
+      {"1" + std::string(255, '0'), "2" + std::string(255, '0'), 'w'},
+      {long1, long1, 's'},
+      {long1, long1.substr(1) + "b", 'w'},
+      {long1, "a", 'w'}};
+  for (const CompareRow& row : rows) {
+    SCOPED_TRACE(row.one.substr(0, 20) + " / " + row.two.substr(0, 20) +
+                 " -> " + row.outcome + (row.showAll ? " (all)" : ""));
+    FakeHost host;
+    RunState run{host};
+    startRun(host, run, row.one + "\r\nnext\r\n", row.two + "\r\nnext\r\n");
+    run.settings.showAll = row.showAll;
+    run.settings.ignoreRelative = row.ignoreRelative;
+    run.settings.ignoreTolerance = row.tolerance;
+
+    bool same = compareWords(run);
+
+    const WordCounts& c = run.counters.words;
+    bool listed = row.outcome == 'w' || row.outcome == 'n';
+    EXPECT_EQ(!listed, same);
+    EXPECT_EQ(row.outcome == 'w' ? 1 : 0, c.wordDiffCount);
+    EXPECT_EQ(row.outcome == 'n' ? 1 : 0, c.numericDiffCount);
+    EXPECT_EQ(row.outcome == 't' ? 1 : 0, c.tinyDiffCount);
+    EXPECT_EQ(row.outcome == 'l' ? 1 : 0, c.lastDigitCount);
+    // A listed pair is one column, cut at 255 characters.
+    std::size_t width =
+        listed ? std::min<std::size_t>(
+                     std::max(row.one.size(), row.two.size()) + 1, 255)
+               : 0;
+    std::string text1 = row.one.substr(0, width);
+    std::string text2 = row.two.substr(0, width);
+    text1.resize(width, ' ');
+    text2.resize(width, ' ');
+    EXPECT_EQ(text1, run.pending.diffText[0].view());
+    EXPECT_EQ(text2, run.pending.diffText[1].view());
+    // Both files moved on to their line ends.
+    EXPECT_EQ(kCr, charAt(run, 1, 0));
+    EXPECT_EQ(kCr, charAt(run, 2, 0));
+  }
+}
+
+TEST(CompareWords, FinalPageEndReadsAsZero) {
+  struct {
+    const char* two;
+    bool same;
+    std::int32_t numericDiffs;
+  } rows[] = {{"x", true, 0}, {"0.00", true, 0}, {"5", false, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.two);
+    FakeHost host;
+    RunState run{host};
+    startRun(host, run, "", row.two);
+    ASSERT_EQ(0u, position(run, 1).tokenLength);
+    EXPECT_EQ(row.same, compareWords(run));
+    EXPECT_EQ(row.numericDiffs, run.counters.words.numericDiffCount);
+    EXPECT_EQ(0, run.counters.words.wordDiffCount);
+    EXPECT_TRUE(atFileEnd(run, 1));
+  }
+}
+
+}  // namespace

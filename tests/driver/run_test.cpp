@@ -1,0 +1,130 @@
+#include "driver/run.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/run_state.h"
+#include "support/fake_host.h"
+#include "support/run_and_catch.h"
+
+namespace {
+
+struct LabelRow {
+  const char* name;
+  const char* label;
+  std::uint32_t width;  // labelWidth after this one name
+};
+
+TEST(Driver, LabelsDropFolderCutToSixteenThenDropDrive) {
+  const LabelRow rows[] = {
+      {"D:\\RUNS\\CASE7.RPT", "CASE7.RPT", 9},
+      {"C:CASE7.RPT", "CASE7.RPT", 9},
+      {"VERYLONGREPORTNAME.RPT", "VERYLONGREPORTNA", 16},
+      {"C:VERYLONGREPORTNAME.RPT", "VERYLONGREPORT", 14},
+      {"RUNS/OLD/A.RPT", "A.RPT", 5},
+      {"D:\\RUNS\\", "", 3},
+      {"AB", "AB", 3},
+  };
+  for (const LabelRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeHost host;
+    RunState run{host};
+    setDefaults(run);
+    run.files[1].fileName.assign(row.name);
+    deriveLabel(run, 2);
+    EXPECT_EQ(row.label, run.files[1].fileLabel.view());
+    EXPECT_EQ(row.width, run.values.labelWidth);
+  }
+}
+
+struct SummaryRow {
+  const char* what;
+  bool wordMode;
+  bool showAll;
+  std::int32_t skipHead;
+  Counters counters;
+  const char* expected;
+};
+
+TEST(Driver, SummaryLinesAndPlurals) {
+  const SummaryRow rows[] = {
+      {"documented example", false, false, 2,
+       Counters{-2, 412, 3, WordCounts{1, 0, 2, 5}},
+       "      2  Extra lines in file TWO.RPT\r\n"
+       "    412  Lines compared\r\n"
+       "      3  Lines differed (except page headers/footers)\r\n"
+       "      1  Non-numeric word difference\r\n"
+       "      0  Numeric differences\r\n"
+       "(plus 5 differed by less than 0.1% and 2 in last decimal place "
+       "only)\r\n"},
+      {"ones, no headers skipped, last place only", false, false, 0,
+       Counters{1, 1, 1, WordCounts{0, 1, 1, 0}},
+       "      1  Extra line in file ONE.RPT\r\n"
+       "      1  Line compared\r\n"
+       "      1  Line differed\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      1  Numeric difference\r\n"
+       "(plus 1 in last decimal place only)\r\n"},
+      {"word mode, tiny only", true, false, 2,
+       Counters{3, 0, 0, WordCounts{2, 0, 0, 7}},
+       "      3  Extra words in file ONE.RPT\r\n"
+       "      2  Non-numeric word differences\r\n"
+       "      0  Numeric differences\r\n"
+       "(plus 7 differed by less than 0.1%)\r\n"},
+      {"show all hides the excused line; wide count", false, true, 2,
+       Counters{0, 12345678, 0, WordCounts{0, 0, 4, 4}},
+       "12345678  Lines compared\r\n"
+       "      0  Lines differed (except page headers/footers)\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      0  Numeric differences\r\n"},
+  };
+  for (const SummaryRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeHost host;
+    RunState run{host};
+    setDefaults(run);
+    run.files[0].fileLabel.assign("ONE.RPT");
+    run.files[1].fileLabel.assign("TWO.RPT");
+    run.settings.wordMode = row.wordMode;
+    run.settings.showAll = row.showAll;
+    run.settings.skipHead = row.skipHead;
+    run.counters = row.counters;
+    writeSummary(run);
+    run.out.flush();
+    EXPECT_EQ(row.expected, host.output);
+  }
+}
+
+TEST(Driver, WholeRunOnInMemoryFiles) {
+  FakeHost host;
+  host.commandLineText = "ZUDIZ one.rpt two.rpt";
+  host.addFile("one.rpt", "H1\nH2\n\nA 1.0\nB\n");
+  host.addFile("two.rpt", "H1\nH2\n\nA 1.0\nC\n");
+  RunState run{host};
+  int status = 0;
+  std::string out = runAndCatch(
+      host, [&] { runProgram(run); }, &status);
+  EXPECT_EQ(9, status);
+  EXPECT_EQ(
+      "Comparing ONE.RPT vs. TWO.RPT\r\n"
+      "\r\n"
+      "FILE     LINE   DIFFERENCES\r\n"
+      "ONE.RPT     5   B\r\n"
+      "TWO.RPT     5   C\r\n"
+      "\r\n"
+      "      2  Lines compared\r\n"
+      "      1  Line differed (except page headers/footers)\r\n"
+      "      1  Non-numeric word difference\r\n"
+      "      0  Numeric differences\r\n",
+      out);
+}
+
+TEST(Driver, OpenFailureNamesTheUpperCasedFile) {
+  FakeHost host;
+  host.commandLineText = "ZUDIZ missing.rpt two.rpt";
+  host.addFile("two.rpt", "x\n");
+  RunState run{host};
+  EXPECT_EQ("*** Could not open MISSING.RPT\r\n",
+            runAndCatch(host, [&] { runProgram(run); }));
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+#include "reader/token_reader.h"
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "reader/open_reports.h"
+#include "support/run_and_catch.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+std::string show(const ReaderPosition& p) {
+  return std::to_string(p.tokenStart) + "+" + std::to_string(p.tokenLength) +
+         " line " + std::to_string(p.lineCount) + (p.atLineEnd ? " end" : "");
+}
+
+// `count` bytes of ten-byte lines, then a line that ends in a blank.
+std::string fillerTo(std::size_t count) {
+  std::string out;
+  while (count - out.size() >= 30) {
+    out += "ab cd efg\n";
+  }
+  return out + std::string(count - out.size() - 1, 'z') + " ";
+}
+
+// The tokens of one line: up to and including its line end or page end.
+std::string readLine(RunState& run) {
+  std::string out;
+  do {
+    nextToken(run, 1);
+    out += tokenText(run, 1) + " ";
+  } while (!position(run, 1).atLineEnd);
+  return out;
+}
+
+// Reads file 1 as the line comparison does, with lineMark at the start of
+// the current line and altLineMark at the start of the one before. Each line
+// is read again from wordMark, and with the line before it from altLineMark.
+std::string readWithMarks(RunState& run) {
+  std::string out;
+  std::string previous;
+  while (previous != "<END> ") {
+    swapLineMarks(run);
+    saveLineMark(run);
+    saveWordMark(run);
+    const std::string line = readLine(run);
+    restoreWordMark(run);
+    EXPECT_EQ(line, readLine(run));
+    swapLineMarks(run);
+    restoreLineMark(run);
+    std::string again = readLine(run);
+    if (!previous.empty()) {
+      again += readLine(run);
+    }
+    EXPECT_EQ(previous + line, again);
+    swapLineMarks(run);
+    previous = line;
+    out += line;
+  }
+  return out.substr(0, out.size() - 1);
+}
+
+TEST(TokenReader, SplitsBytesIntoTokens) {
+  struct Row {
+    std::string input;
+    bool wordMode;
+    const char* tokens;
+    int lines;
+  };
+  const Row rows[] = {
+      {"1,234,567", false, "1,234,567 <END>", 0},
+      {"a,b", false, "a b <END>", 0},
+      {"1,a", false, "1 a <END>", 0},
+      {"ab,5,6 7,x", false, "ab 5,6 7 x <END>", 0},
+      {"1,\n", false, "1 <LF> <END>", 1},
+      {",5", false, "5 <END>", 0},
+      {"1,,2 3,4,", false, "1 2 3,4 <END>", 0},
+      {"-1.5E+03 x=5", false, "-1.5E+03 x=5 <END>", 0},
+      {"a\tb\x0b"
+       "c\x1a"
+       "d\x7f"
+       "e\x01"
+       "f\x15"
+       "g\0h"s,
+       false, "a b c d e f g h <END>", 0},
+      {"\x80\xff!~ \xe9", false, "\x80\xff!~ \xe9 <END>", 0},
+      {"a          b\t       \x01         c        de", false, "a b c de <END>",
+       0},
+      {"a\r\r\nb", false, "a <CR> <CRLF> b <END>", 2},
+      {"a\n\rb\r", false, "a <LF> <CR> b <CR> <END>", 3},
+      {"\n \n", false, "<LF> <LF> <END>", 2},
+      {"a\fb", false, "a <FF> b <END>", 0},
+      {"a\f", false, "a <END>", 0},
+      {"a\f\f", false, "a <FF> <END>", 0},
+      {"", false, "<END>", 0},
+      {"a b\nc d\r\ne f\n", true, "a b c d e f <END>", 3},
+      {"a\n\fb\r", true, "a <FF> b <END>", 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input + (row.wordMode ? " (word mode)" : ""));
+    FakeHost host;
+    RunState run{host};
+    run.settings.skipPlot = false;
+    run.settings.wordMode = row.wordMode;
+    openReports(host, run, row.input);
+    EXPECT_EQ(row.tokens, readTokens(run));
+    EXPECT_EQ(row.lines, position(run, 1).lineCount);
+    // The final page end stays put.
+    const std::string end = show(position(run, 1));
+    nextToken(run, 1);
+    EXPECT_EQ(end, show(position(run, 1)));
+    EXPECT_TRUE(atFileEnd(run, 1));
+  }
+}
+
+TEST(TokenReader, MatchesANaiveSplitOverManyReads) {
+  const char* const separators[] = {" ", "  ", "\t", "   \t         "};
+  const char* const ends[] = {"\n", "\r\n", "\r", "\n\n", "\f", "\r\n\f"};
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    std::mt19937 random(seed);
+    std::string file;
+    while (file.size() < 150000) {
+      for (std::size_t words = random() % 12; words > 0; --words) {
+        file += std::string(1 + random() % 14, "a7Z\xe9"[random() % 4]);
+        if (words > 1) {
+          file += separators[random() % 4];
+        }
+      }
+      file += ends[random() % 6];
+    }
+    for (bool wordMode : {false, true}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) +
+                   (wordMode ? " word mode" : ""));
+      FakeHost host;
+      RunState run{host};
+      run.settings.wordMode = wordMode;
+      openReports(host, run, file, file + "tail");
+      const std::string text = file.back() == '\f' ? file : file + "\f";
+      EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
+      EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+    }
+  }
+}
+
+TEST(TokenReader, PageEndAtTheWindowEdgeLooksForTheFileEnd) {
+  const std::string file = std::string(29994, 'x') + "\nend\f";
+  for (bool skipPlot : {true, false}) {
+    SCOPED_TRACE(skipPlot ? "skipPlot" : "skipPlot off");
+    FakeHost host;
+    RunState run{host};
+    run.settings.skipPlot = skipPlot;
+    openReports(host, run, file);
+    EXPECT_EQ(std::string(29994, 'x') + " <LF> end <END>", readTokens(run));
+  }
+}
+
+TEST(TokenReader, WindowEdgeSweepKeepsMarkedLines) {
+  struct Feature {
+    const char* name;
+    std::string bytes;
+    std::string kept;
+  };
+  const Feature features[] = {
+      {"word", "WORD ", "WORD "},
+      {"CR LF", "\r\n", "\r\n"},
+      {"FF", "\f", "\f"},
+      {"plot", "\x15plot\nplot\x15", ""},
+  };
+  std::string rest = "after it\n";
+  while (rest.size() < 40000) {
+    rest += "more words on a line\r\n";
+  }
+  for (std::size_t at = 29990; at <= 30010; ++at) {
+    for (const Feature& f : features) {
+      SCOPED_TRACE(std::string(f.name) + " at " + std::to_string(at));
+      FakeHost host;
+      RunState run{host};
+      openReports(host, run, fillerTo(at) + f.bytes + rest);
+      const std::string text = fillerTo(at) + f.kept + rest + "\f";
+      EXPECT_EQ(naiveTokens(text, false), readWithMarks(run));
+      EXPECT_EQ(
+          static_cast<std::int32_t>(std::count(text.begin(), text.end(), '\n')),
+          position(run, 1).lineCount);
+    }
+  }
+}
+
+TEST(TokenReader, SkipLeadIn) {
+  struct Row {
+    std::string input;
+    bool skipPlot;
+    const char* tokens;
+    int lines;
+  };
+  const Row rows[] = {
+      {"\f\r\n\r\nabc\n", true, "abc <LF> <END>", 1},
+      {"\f\nabc\n", true, "<LF> abc <LF> <END>", 2},
+      {"\f\r\n\nabc", true, "<LF> abc <END>", 1},
+      {"\f\r\rabc", true, "abc <END>", 0},
+      {"\f\r\n", true, "<END>", 0},
+      {"\f", true, "<END>", 0},
+      {"abc\n", true, "abc <LF> <END>", 1},
+      {"\x15plot\x15\fabc", true, "abc <END>", 0},
+      {"\x15plot\n\x15\fabc", false, "abc <END>", 0},
+      {"\x15\x15\x15plot\x15"
+       "abc",
+       false, "abc <END>", 0},
+      {"\x15plot", false, "<END>", 0},
+      {"ab\x15plot\x15", false, "ab plot <END>", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input);
+    FakeHost host;
+    RunState run{host};
+    run.settings.skipPlot = row.skipPlot;
+    openReports(host, run, row.input);
+    skipLeadIn(run, 1);
+    EXPECT_EQ(show(position(run, 1)), show(run.marks.wordMark.files[0]));
+    EXPECT_EQ(0u, position(run, 1).tokenLength);
+    EXPECT_EQ(row.tokens, readTokens(run));
+    EXPECT_EQ(row.lines, position(run, 1).lineCount);
+  }
+}
+
+TEST(TokenReader, LongLeadingPlotSectionNeedsWordMode) {
+  std::string file = "\x15";
+  while (file.size() < 40000) {
+    file += "plot data\n";
+  }
+  file +=
+      "\x15"
+      "abc\n";
+  for (bool wordMode : {true, false}) {
+    SCOPED_TRACE(wordMode ? "word mode" : "line mode");
+    FakeHost host;
+    RunState run{host};
+    run.settings.skipPlot = false;
+    run.settings.wordMode = wordMode;
+    openReports(host, run, file);
+    const std::string output = runAndCatch(host, [&] { skipLeadIn(run, 1); });
+    if (wordMode) {
+      EXPECT_EQ("", output);
+      EXPECT_EQ("abc <END>", readTokens(run));
+    } else {
+      EXPECT_EQ("*** Page too large to fit in buffer\r\n", output);
+    }
+  }
+}
+
+TEST(TokenReader, MarksKeepPositionsAndCounters) {
+  FakeHost host;
+  RunState run{host};
+  auto setState = [&](std::uint32_t start, std::int32_t counts) {
+    position(run, 1) = ReaderPosition{start, 2, counts, false};
+    position(run, 2) = ReaderPosition{start + 100, 1, counts + 1, true};
+    run.counters.words = WordCounts{counts, counts + 1, counts + 2, counts + 3};
+  };
+  auto state = [&] {
+    const WordCounts& w = run.counters.words;
+    return show(position(run, 1)) + " / " + show(position(run, 2)) + " / " +
+           std::to_string(w.wordDiffCount) +
+           std::to_string(w.numericDiffCount) +
+           std::to_string(w.lastDigitCount) + std::to_string(w.tinyDiffCount);
+  };
+  setState(10, 1);
+  const std::string first = state();
+  saveLineMark(run);
+  saveWordMark(run);
+  saveWordCounts(run);
+  setState(20, 5);
+  const std::string second = state();
+  swapLineMarks(run);
+  saveLineMark(run);
+  setState(30, 7);
+  swapLineMarks(run);
+  restoreLineMark(run);
+  EXPECT_EQ(first, state());
+  swapLineMarks(run);
+  restoreLineMark(run);
+  EXPECT_EQ(second, state());
+
+  // Positions and counters of wordMark come back separately.
+  setState(30, 7);
+  restoreWordMark(run);
+  EXPECT_EQ(10u, position(run, 1).tokenStart);
+  EXPECT_EQ(7, run.counters.words.wordDiffCount);
+  restoreWordCounts(run);
+  EXPECT_EQ(first, state());
+
+  setState(40, 0);
+  moveMarksToCurrent(run, 2);
+  for (const Mark* m :
+       {&run.marks.wordMark, &run.marks.lineMark, &run.marks.altLineMark}) {
+    EXPECT_EQ(140u, m->files[1].tokenStart);
+    EXPECT_NE(40u, m->files[0].tokenStart);
+  }
+}
+
+}  // namespace

@@ -3,22 +3,24 @@
 # cases; the unit tests run through CMAKE_CROSSCOMPILING_EMULATOR (see
 # cmake/mingw-w64-x86_64.cmake).
 #
-# - golden.<case>: every tests/cases/<case>/ with an args file, the same
-#   cases as the native build with the same expected bytes, except those in
-#   ZUDIZ_POSIX_ONLY_CASES. Cases with a run.sh need a POSIX shell feature
-#   and do not run here.
+# - golden.<case>: every tests/cases/<case>/ with an args file or a run.sh,
+#   the same cases as the native build with the same expected bytes, except
+#   those in ZUDIZ_POSIX_ONLY_CASES.
 # - windows.<case>: every tests/cases_windows/<case>/ with a cmdline file,
 #   the raw command line for what only Windows has (see wine_case.sh).
 #
 # All start zudiz.exe through launch_raw.exe, which hands it an exact command
 # line; tests/support/wine_case.sh prepares and checks each case.
 
-# Golden cases whose command line means something else on Windows.
-# long_labels: c:verylongreportname.rpt is a file in the current folder on
-# POSIX but a name on drive C: on Windows, and in sub/a_very_long_... the
-# slash starts a switch (only POSIX takes an existing file's path whole).
-# cases_windows/long_labels_drive_and_folder is its Windows counterpart.
-set(ZUDIZ_POSIX_ONLY_CASES long_labels)
+# Golden cases whose command line means something else on Windows. Only
+# POSIX takes an existing file's path with slashes as one name; on Windows
+# the slashes start switches.
+# - long_labels: c:verylongreportname.rpt is a file in the current folder on
+#   POSIX but a name on drive C: on Windows, and sub/a_very_long_... holds a
+#   slash. cases_windows/long_labels_drive_and_folder is its counterpart.
+# - fifo_input, process_substitution: a FIFO and /dev/fd/7, which Windows
+#   has not.
+set(ZUDIZ_POSIX_ONLY_CASES long_labels fifo_input process_substitution)
 
 add_executable(launch_raw ${CMAKE_CURRENT_SOURCE_DIR}/support/launch_raw.cpp)
 
@@ -43,9 +45,11 @@ function(zudiz_wine_case kind case_dir)
   set_tests_properties(${kind}.${case_name} PROPERTIES FIXTURES_REQUIRED wine)
 endfunction()
 
-file(GLOB ZUDIZ_CASES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cases/*/args)
-foreach(args_file ${ZUDIZ_CASES})
-  get_filename_component(case_dir ${args_file} DIRECTORY)
+file(GLOB ZUDIZ_CASES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cases/*/args
+     ${CMAKE_CURRENT_SOURCE_DIR}/cases/*/run.sh)
+list(TRANSFORM ZUDIZ_CASES REPLACE "/[^/]*$" "")
+list(REMOVE_DUPLICATES ZUDIZ_CASES)
+foreach(case_dir ${ZUDIZ_CASES})
   get_filename_component(case_name ${case_dir} NAME)
   if(NOT case_name IN_LIST ZUDIZ_POSIX_ONLY_CASES)
     zudiz_wine_case(golden ${case_dir})

@@ -17,6 +17,9 @@
 # - A case with an args file (tests/cases/) gets the line the native build
 #   sees: "zudiz" and the words of args (one a line) joined by blanks, a word
 #   that is empty or holds a blank, and no double quote, wrapped in quotes.
+# - A case with a run.sh (tests/cases/) is run by bash with, as $1, a script
+#   that starts zudiz.exe under wine with its arguments; wine makes the
+#   command line from them (words with blanks are quoted).
 set -euo pipefail
 
 zudiz="$1"
@@ -27,11 +30,14 @@ shift 4
 
 name="$(basename "$case_dir")"
 if [ -f "$case_dir/cmdline" ]; then
-  kind=windows
+  kind=windows how=cmdline
+elif [ -f "$case_dir/run.sh" ]; then
+  kind=golden how=script
 else
-  kind=golden
+  kind=golden how=args
 fi
 work="$work_root/$kind/$name"
+shim="$work_root/$kind/$name.zudiz"
 cmdfile="$work_root/$kind/$name.cmdline"
 outfile="$work_root/$kind/$name.out"
 
@@ -45,10 +51,15 @@ winpath() {
 rm -rf "$work"
 mkdir -p "$work"
 cp -R "$case_dir/." "$work/"
-rm -f "$work/args" "$work/cmdline" "$work/expected.txt" "$work/README"
+rm -f "$work/args" "$work/cmdline" "$work/expected.txt" "$work/README" \
+  "$work/run.sh"
 
-if [ "$kind" = windows ]; then
+if [ "$how" = cmdline ]; then
   cp "$case_dir/cmdline" "$cmdfile"
+elif [ "$how" = script ]; then
+  { echo '#!/usr/bin/env bash'; printf 'exec'; printf ' %q' "$@" "$zudiz"
+    echo ' "$@"'; } >"$shim"
+  chmod +x "$shim"
 else
   line="zudiz"
   while IFS= read -r word || [ -n "$word" ]; do
@@ -61,8 +72,12 @@ else
 fi
 
 status=0
-(cd "$work" && "$@" "$launcher" "$(winpath "$zudiz")" "$(winpath "$cmdfile")") \
-  >"$outfile" || status=$?
+if [ "$how" = script ]; then
+  (cd "$work" && bash "$case_dir/run.sh" "$shim") >"$outfile" || status=$?
+else
+  (cd "$work" && "$@" "$launcher" "$(winpath "$zudiz")" "$(winpath "$cmdfile")") \
+    >"$outfile" || status=$?
+fi
 
 failed=0
 if [ "$status" -ne 9 ]; then

@@ -64,7 +64,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 for ((i = 0; i < ${#drives[@]}; i += 2)); do
-  letter="$(printf '%s' "${drives[i]}" | tr 'A-Z' 'a-z')"
+  letter="${drives[i],,}"
   link="$WINEPREFIX/dosdevices/${letter%:}:"
   mkdir -p "${drives[i + 1]}"
   target="$(cd "${drives[i + 1]}" && pwd -P)"

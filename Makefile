@@ -34,7 +34,7 @@ fuzz:
 	@scripts/fuzz.sh
 
 # Everything CI runs.
-check: test sanitize fuzz
+check: test sanitize windows-check fuzz
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz

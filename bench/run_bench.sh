@@ -212,8 +212,8 @@ if [ "$small" -gt 0 ]; then
     hyperfine -N --warmup 1 --runs "$runs" --ignore-failure --output=null \
       --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
       2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
-    printf '%s\t%s\t%s\n' "$tool" "$(times_of "$out")" "$bytes" \
-      >>"$small_results"
+    printf '%s\t%s\t%s\t%s\n' "$tool" "$(times_of "$out")" "$bytes" \
+      "$small" >>"$small_results"
   done
 fi
 
@@ -228,7 +228,9 @@ fi
             for (i in o) order[o[i]] = i
             split("same tiny lines", v, " ")
             for (i in v) vorder[v[i]] = i }
-    { printf "%015d\t%d\t%d\t%s\n", $6, vorder[$2], order[$1], $0 }
+    { n = $3 + 0; u = substr($3, length($3))
+      n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1
+      printf "%015d\t%d\t%d\t%s\n", n, vorder[$2], order[$1], $0 }
   ' "$results" | sort | cut -f4- | awk -F'\t' '
     { key = $2 "\t" $3; t[$1, key] = $4; row[NR] = $0 }
     END {
@@ -249,16 +251,17 @@ fi
     }'
   if [ -s "$small_results" ]; then
     echo
-    echo "$small small pairs, one process per pair (xargs -n 2)"
-    awk -F'\t' -v n="$small" '
+    echo "Small pairs (about 22 KB a file), one process per pair (xargs -n 2)"
+    awk -F'\t' '
       { t[$1] = $2; row[NR] = $0 }
       END {
-        printf "%-9s %9s %8s %12s %7s %13s\n", "tool", "total s",
-               "cpu s", "ms per pair", "x cmp", "ms over true"
+        printf "%-9s %6s %9s %8s %12s %7s %13s\n", "tool", "pairs",
+               "total s", "cpu s", "ms per pair", "x cmp", "ms over true"
         for (i = 1; i <= NR; i++) {
           split(row[i], f, "\t")
-          printf "%-9s %9.3f %8.3f %12.3f %7s %13.3f\n", f[1], f[2], f[3],
-                 f[2] / n * 1000,
+          n = f[5]
+          printf "%-9s %6d %9.3f %8.3f %12.3f %7s %13.3f\n", f[1], n, f[2],
+                 f[3], f[2] / n * 1000,
                  t["cmp"] ? sprintf("%.2f", f[2] / t["cmp"]) : "-",
                  (f[2] - t["true"]) / n * 1000
         }

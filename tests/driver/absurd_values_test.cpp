@@ -1,0 +1,125 @@
+// Counters, line numbers and switch values at the edge of their 32-bit range:
+// nothing may wrap, and page trimming and the listing cap must still do what
+// they do with small values. Counters saturate at 2147483647 (bump); a line
+// number shown after that point stays there.
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "driver/run.h"
+#include "driver/run_state.h"
+#include "listing/listing.h"
+#include "listing/pending_diff.h"
+#include "support/fake_host.h"
+#include "support/run_and_catch.h"
+
+namespace {
+
+// The output with each CR LF shown as "\n".
+std::string shown(const std::string& raw) {
+  std::string text;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) {
+      text += raw[i];
+    }
+  }
+  return text;
+}
+
+// A whole run of the program on files ONE and TWO.
+std::string runWhole(const std::string& words, const std::string& one,
+                     const std::string& two) {
+  FakeHost host;
+  host.commandLineText = "ZUDIZ ONE TWO " + words;
+  host.addFile("ONE", one);
+  host.addFile("TWO", two);
+  RunState run{host};
+  int status = 0;
+  std::string out = runAndCatch(
+      host, [&] { runProgram(run); }, &status);
+  EXPECT_EQ(9, status);
+  return shown(out);
+}
+
+const char kNothingCompared[] =
+    "Comparing ONE vs. TWO\n"
+    "      0  Lines compared\n"
+    "      0  Lines differed (except page headers/footers)\n"
+    "      0  Non-numeric word differences\n"
+    "      0  Numeric differences\n";
+
+struct WholeRunRow {
+  const char* words;
+  const char* one;
+  const char* two;
+  const char* expected;
+};
+
+TEST(AbsurdValues, LargestSwitchArguments) {
+  const WholeRunRow rows[] = {
+      // Every line of every page is head; the measured block is empty.
+      {"/SKIPHEAD:2147483647", "A\nB 1\n\fC\n", "A\nB 2\n\fC\nD\n",
+       kNothingCompared},
+      // Every line of every page is foot, so blanked.
+      {"/SKIPHEAD:0 /SKIPFOOT:2147483647", "A 1\nB\n\fC 1\n", "A 2\nB\n\fC 2\n",
+       kNothingCompared},
+      {"/SKIPHEAD:2147483647 /SKIPFOOT:2147483647", "A\n\nB\n", "X\n",
+       kNothingCompared},
+      // No cap is reached.
+      {"/SKIPHEAD:0 /VERBOSE:2147483647", "A\nB\nC\n", "X\nY\nZ\n",
+       "Comparing ONE vs. TWO\n"
+       "\n"
+       "FILE LINE   DIFFERENCES\n"
+       "ONE     1   A\nTWO     1   X\n\n"
+       "ONE     2   B\nTWO     2   Y\n\n"
+       "ONE     3   C\nTWO     3   Z\n\n"
+       "      3  Lines compared\n"
+       "      3  Lines differed\n"
+       "      3  Non-numeric word differences\n"
+       "      0  Numeric differences\n"},
+      // A tolerance is held at 429496.7295 like every number: the first two
+      // pairs lie within it, the last one beyond.
+      {"/SKIPHEAD:0 /IGNORE:99999999 /W", "-100000 0.5 -1\n",
+       "329496.7295 1E300 429496.7295\n",
+       "Comparing ONE vs. TWO\n"
+       "\n"
+       "FILE LINE   DIFFERENCES\n"
+       "ONE     1   -1         \n"
+       "TWO     1   429496.7295\n"
+       "\n"
+       "      0  Non-numeric word differences\n"
+       "      1  Numeric difference\n"},
+  };
+  for (const WholeRunRow& row : rows) {
+    SCOPED_TRACE(row.words);
+    EXPECT_EQ(row.expected, runWhole(row.words, row.one, row.two));
+  }
+}
+
+TEST(AbsurdValues, CapNoticeOnceWhenThePairCountSaturates) {
+  FakeHost host;
+  RunState run{host};
+  setDefaults(run);
+  run.files[0].fileLabel.assign("ONE");
+  run.files[1].fileLabel.assign("TWO");
+  run.settings.maxPairs = INT32_MAX - 1;
+  run.values.pairsListed = INT32_MAX - 2;
+  std::string printed;
+  for (int i = 0; i < 4; ++i) {
+    run.pending.diffText[0].assign("x ");
+    run.pending.diffText[1].assign("y ");
+    run.pending.diffLine = {1, 1};
+    host.output.clear();
+    listDifference(run, 0);
+    run.out.flush();
+    printed += shown(host.output);
+  }
+  EXPECT_EQ(
+      "ONE     1   x\nTWO     1   y\n\n"
+      "*** More than 2147483646 differences\n\n",
+      printed);
+  EXPECT_EQ(INT32_MAX, run.values.pairsListed);
+}
+
+}  // namespace

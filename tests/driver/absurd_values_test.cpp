@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/file_loop.h"
 #include "driver/run.h"
 #include "driver/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
+#include "reader/page_buffer.h"
+#include "reader/token_reader.h"
 #include "support/fake_host.h"
 #include "support/run_and_catch.h"
 
@@ -94,6 +97,104 @@ TEST(AbsurdValues, LargestSwitchArguments) {
   for (const WholeRunRow& row : rows) {
     SCOPED_TRACE(row.words);
     EXPECT_EQ(row.expected, runWhole(row.words, row.one, row.two));
+  }
+}
+
+// compareFiles over two files whose reader positions start at `lineCount`
+// line ends, as if that many had been read before.
+struct LateRun {
+  FakeHost host;
+  RunState run{host};
+  int status = 0;
+
+  LateRun() { setDefaults(run); }
+
+  std::string compare(const std::string& one, const std::string& two,
+                      std::int32_t lineCount) {
+    host.addFile("ONE", one);
+    host.addFile("TWO", two);
+    const char* labels[2] = {"ONE", "TWO"};
+    for (int i = 0; i < 2; ++i) {
+      run.files[i].fileLabel.assign(labels[i]);
+      run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
+      run.readers[i].position = ReaderPosition{};
+      run.readers[i].position.lineCount = lineCount;
+    }
+    clearCounters(run);
+    clearDiff(run);
+    swapDiff(run);
+    clearDiff(run);
+    saveWordCounts(run);
+    saveWordMark(run);
+    saveLineMark(run);
+    swapLineMarks(run);
+    saveLineMark(run);
+    fillBuffer(run, 1);
+    fillBuffer(run, 2);
+    return shown(runAndCatch(
+        host,
+        [&] {
+          compareFiles(run);
+          run.out.flush();
+        },
+        &status));
+  }
+};
+
+struct LateRow {
+  const char* name;
+  std::int32_t skipHead;
+  std::int32_t skipFoot;
+  const char* one;
+  const char* two;
+  const char* listing;  // at line numbers that start near the limit
+  std::int32_t compared;
+  std::int32_t differed;
+  std::int32_t extra;
+};
+
+TEST(AbsurdValues, LineCountsNearTheLimit) {
+  // Each row is run from line count 0 and from near the limit: the same
+  // lines must be compared, trimmed and counted; only the line numbers
+  // differ, and they stop at 2147483647 line ends.
+  const LateRow rows[] = {
+      {"line numbers pass the limit", 0, 0, "A\nB 1\nC\n", "A\nB 2\nC\n",
+       "ONE2147483648   1\n"
+       "TWO2147483648   2\n\n",
+       3, 1, 0},
+      {"head passes the limit", 3, 0, "H1\nH2\nH3\n\nA 1\n",
+       "H1\nH2\nH3\n\nA 2\n",
+       "ONE2147483648   1\n"
+       "TWO2147483648   2\n\n",
+       1, 1, 0},
+      {"foot passes the limit", 1, 1, "H\n\nA\nX\nF1\n", "H\n\nA\nY\nF2\n",
+       "ONE2147483648   X\n"
+       "TWO2147483648   Y\n\n",
+       2, 1, 0},
+      {"surplus lines past the limit", 0, 0, "A\n", "A\n\fB\nC\nD\n", "", 1, 0,
+       -3},
+  };
+  for (const LateRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (std::int32_t start : {0, INT32_MAX - 1}) {
+      SCOPED_TRACE(start);
+      LateRun late;
+      late.run.settings.skipHead = row.skipHead;
+      late.run.settings.skipFoot = row.skipFoot;
+      std::string listing = late.compare(row.one, row.two, start);
+      EXPECT_EQ(-1, late.status);
+      if (start != 0) {
+        EXPECT_EQ(
+            std::string(row.listing).empty()
+                ? std::string()
+                : "\nFILE LINE   DIFFERENCES\n" + std::string(row.listing),
+            listing);
+      }
+      const Counters& c = late.run.counters;
+      EXPECT_EQ(row.compared, c.linesCompared);
+      EXPECT_EQ(row.differed, c.linesDiffered);
+      EXPECT_EQ(row.extra, c.extraCount);
+    }
   }
 }
 

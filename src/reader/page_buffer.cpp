@@ -16,6 +16,10 @@ constexpr unsigned char kSpace = 32;
 // section to pass through the buffer block by block.
 constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 
+// A page end refills the buffer only when that frees at least this much of
+// it (see fillBufferAtPageEnd).
+constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
+
 bool isTerminator(unsigned char c) {
   return c == kLf || c == kCr || c == kFf;
 }
@@ -292,6 +296,21 @@ void fillBuffer(RunState& run, int fileNo) {
   if (ended) {
     finishFile(run, fileNo);
   }
+}
+
+void fillBufferAtPageEnd(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  const std::uint32_t next = r.position.tokenStart + 1;
+  // A byte after the page end that is no SUB stays whatever the end of the
+  // file drops, so this page end cannot be the file's last one.
+  if (!r.atEof && next < r.bufLen && r.pageBuffer[next] != kSub) {
+    const std::uint32_t freed = smallestProtected(run, fileNo) +
+                                (kMaxRead - std::min(r.bufLen, kMaxRead));
+    if (freed < kMinPageEndFill) {
+      return;
+    }
+  }
+  fillBuffer(run, fileNo);
 }
 
 unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset) {

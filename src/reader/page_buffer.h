@@ -21,6 +21,13 @@
 // reads. Does nothing once the file has been read to its end.
 void fillBuffer(RunState& run, int fileNo);
 
+// The fill of a page end (nextToken): fillBuffer, unless it could free less
+// than a tenth of the window while more text follows the page end in the
+// buffer. A page end every few bytes would otherwise move the whole window
+// and read a few bytes each time; the bytes are read when they are asked
+// for, or at a later page end.
+void fillBufferAtPageEnd(RunState& run, int fileNo);
+
 // The slow path of charAt: the byte lies outside the valid bytes.
 unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset);
 

@@ -158,6 +158,35 @@ TEST(TokenReader, PageEndAtTheWindowEdgeLooksForTheFileEnd) {
   }
 }
 
+TEST(TokenReader, ManyShortPagesAreReadInLargeBlocks) {
+  // A page end refills its buffer only when that frees a good part of the
+  // window (or the buffer holds nothing after it): a page end every two
+  // bytes must not cost a move of the whole window and a read each.
+  std::string pages;
+  for (int i = 0; i < 30000; ++i) {
+    pages += i % 7 == 0 ? "\f" : "x\f";
+  }
+  const std::string ends[] = {"", "\x1a\x1a", "\f\x1a", "y\n\x1a"};
+  for (const std::string& end : ends) {
+    for (bool wordMode : {false, true}) {
+      SCOPED_TRACE(std::to_string(end.size()) + (wordMode ? " word mode" : ""));
+      FakeHost host;
+      RunState run{host};
+      run.settings.wordMode = wordMode;
+      openReports(host, run, pages + end);
+      std::string text = pages + end;
+      while (!text.empty() && text.back() == '\x1a') {
+        text.pop_back();
+      }
+      if (text.back() != '\f') {
+        text += '\f';
+      }
+      EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
+      EXPECT_LT(host.readCalls, 40);
+    }
+  }
+}
+
 TEST(TokenReader, WindowEdgeSweepKeepsMarkedLines) {
   struct Feature {
     const char* name;

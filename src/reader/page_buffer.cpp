@@ -93,55 +93,84 @@ struct PlotSearch {
   std::uint32_t opening = 0;  // offset of the opening marker while open
 };
 
-// First plot marker at offset `from` or later; the search sees the valid
-// bytes as a text that ends at its first zero byte. Returns bufLen when
+// First plot marker at offset `from` or later, below `end`; the search sees
+// the bytes as a text that ends at its first zero byte. Returns `end` when
 // there is none.
-std::uint32_t findPlotMarker(const PageReader& r, std::uint32_t from) {
-  const unsigned char* begin = r.pageBuffer.data() + from;
-  const std::size_t length = r.bufLen - from;
+std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
+                             std::uint32_t end) {
+  const unsigned char* begin = buf + from;
+  const std::size_t length = end - from;
   const void* marker = std::memchr(begin, kPlotMarker, length);
-  const std::size_t end =
-      marker != nullptr ? static_cast<const unsigned char*>(marker) - begin
-                        : length;
-  if (marker == nullptr || std::memchr(begin, 0, end) != nullptr) {
-    return r.bufLen;
+  const std::size_t at = marker != nullptr
+                             ? static_cast<const unsigned char*>(marker) - begin
+                             : length;
+  if (marker == nullptr || std::memchr(begin, 0, at) != nullptr) {
+    return end;
   }
-  return from + static_cast<std::uint32_t>(end);
+  return from + static_cast<std::uint32_t>(at);
 }
 
 // Removes plot sections from the bytes read at offset `n` on. A section
 // still open at the end of the bytes keeps only its opening marker, as the
 // last valid byte, unless the file has ended.
-void removePlotSections(RunState& run, int fileNo, std::uint32_t n,
-                        std::uint32_t start, bool ended, PlotSearch& plot) {
-  PageReader& r = reader(run, fileNo);
-  std::uint32_t s = n;
+//
+// The search goes on, after a section is removed, where the section began,
+// and a marker at offset 27000 or later (counted after the removals before
+// it) opens no section unless the file has ended: its line is handed back.
+// No position lies beyond `start`, so the removals are made in one pass that
+// slides the kept bytes down (`in` reads, `out` writes), with the same
+// result as removing each section on its own.
+void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
+                        bool ended, PlotSearch& plot) {
+  unsigned char* buf = r.pageBuffer.data();
+  const std::uint32_t end = r.bufLen;
+  std::uint32_t in = n;
+  std::uint32_t out = n;
+  auto keep = [&](std::uint32_t from, std::uint32_t count) {
+    if (out != from) {
+      std::memmove(buf + out, buf + from, count);
+    }
+    out += count;
+  };
   for (;;) {
-    const std::uint32_t k = findPlotMarker(r, s);
-    if (k == r.bufLen) {
-      if (plot.open) {
-        const std::uint32_t from = ended ? plot.opening : plot.opening + 1;
-        deleteBytes(run, fileNo, from, r.bufLen - from);
-        plot.open = !ended;
-      }
-      return;
-    }
+    const std::uint32_t k = findPlotMarker(buf, in, end);
     if (plot.open) {
-      deleteBytes(run, fileNo, plot.opening, k - plot.opening + 1);
-      s = plot.opening;
-      plot.open = false;
-    } else if (ended || k < kLatestPlotOpening) {
-      plot.open = true;
-      plot.opening = k;
-      s = k + 1;
-    } else {
-      std::uint32_t j = k;
-      while (j > start && !isTerminator(r.pageBuffer[j - 1])) {
-        --j;
+      if (k == end) {
+        // Not closed in these bytes: the section runs on (or, at the end of
+        // the file, runs out), and nothing after it is kept.
+        out = ended ? plot.opening : plot.opening + 1;
+        plot.open = !ended;
+        r.bufLen = out;
+        return;
       }
-      handBack(r, j);
+      out = plot.opening;  // the section goes, both markers included
+      plot.open = false;
+      in = k + 1;
+      continue;
+    }
+    if (k == end) {
+      keep(in, end - in);
+      r.bufLen = out;
       return;
     }
+    keep(in, k - in);
+    in = k;
+    if (ended || out < kLatestPlotOpening) {
+      plot.open = true;
+      plot.opening = out;
+      keep(in, 1);
+      in = k + 1;
+      continue;
+    }
+    // Too late in the buffer to open here: the marker's line goes back.
+    std::uint32_t j = out;
+    while (j > start && !isTerminator(buf[j - 1])) {
+      --j;
+    }
+    keep(in, end - in);
+    r.bufLen = out;
+    handBack(r, j);
+    return;
   }
 }
 
@@ -284,7 +313,7 @@ void fillBuffer(RunState& run, int fileNo) {
     const std::uint32_t room = n < kMaxRead ? kMaxRead - n : 0;
     ended = readMore(run, fileNo, room) < room;
     if (skipPlot) {
-      removePlotSections(run, fileNo, n, start, ended, plot);
+      removePlotSections(r, n, start, ended, plot);
     }
   } while (plot.open && !ended);
   if (skipPlot) {

@@ -88,7 +88,8 @@ void trimHead(RunState& run, int fileNo) {
 }
 
 // Blanks the lines whose line ends are among the last skipFoot line ends of
-// the page of file `fileNo`, keeping the line ends. Returns with the file
+// the page of file `fileNo`: their text turns into SPACEs, their line ends
+// stay. Returns with the file
 // back on the first token of the body; when the first body line was
 // blanked, on its line end (or on the page end when the page held no line
 // end). Line ends are counted from the start of the body.
@@ -106,7 +107,7 @@ void trimFoot(RunState& run, int fileNo) {
   restoreWordMark(run);
   saveLineMark(run);
 
-  bool bodyStartRemoved = false;
+  bool bodyStartBlanked = false;
   std::int64_t passed = 0;
   for (;;) {
     while (!current.atLineEnd) {
@@ -120,9 +121,9 @@ void trimFoot(RunState& run, int fileNo) {
           run.marks.wordMark.files[index].tokenStart;
       if (count > 0 && bodyStart >= lineStart &&
           bodyStart - lineStart < count) {
-        bodyStartRemoved = true;
+        bodyStartBlanked = true;
       }
-      deleteBytes(run, fileNo, lineStart, count);
+      blankBytes(run, fileNo, lineStart, count);
       if (passed >= keepUpTo + skipFoot) {
         break;
       }
@@ -132,9 +133,9 @@ void trimFoot(RunState& run, int fileNo) {
   }
 
   restoreWordMark(run);
-  if (bodyStartRemoved) {
-    // The restored token's bytes are gone: read the token that now stands
-    // there, the line end of the first blanked line or the page end.
+  if (bodyStartBlanked) {
+    // The restored token's bytes are blanks now: read the token that stands
+    // after them, the line end of the first blanked line or the page end.
     current.tokenLength = 0;
     nextToken(run, fileNo);
   }

@@ -366,6 +366,16 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
   r.bufLen -= count;
 }
 
+void blankBytes(RunState& run, int fileNo, std::uint32_t pos,
+                std::uint32_t count) {
+  PageReader& r = reader(run, fileNo);
+  if (pos >= r.bufLen) {
+    return;
+  }
+  count = std::min(count, r.bufLen - pos);
+  std::memset(r.pageBuffer.data() + pos, kSpace, count);
+}
+
 bool matchAt(RunState& run, int fileNo, std::int32_t offset,
              std::string_view text) {
   for (std::size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {

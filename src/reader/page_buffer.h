@@ -60,6 +60,14 @@ inline bool atFileEnd(RunState& run, int fileNo) {
 void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
                  std::uint32_t count);
 
+// Overwrites `count` bytes at `pos` of the buffer of file `fileNo` (cut to
+// the valid bytes) with SPACEs, which the token reader passes over as it
+// does removed text; no position moves and no byte is moved. The page-foot
+// trimming blanks lines this way: removing them would move the rest of the
+// window once for every foot line.
+void blankBytes(RunState& run, int fileNo, std::uint32_t pos,
+                std::uint32_t count);
+
 // True when the bytes at `offset`, `offset` + 1, ... from the current token
 // of file `fileNo` equal `text`. May refill (see charAt).
 bool matchAt(RunState& run, int fileNo, std::int32_t offset,

@@ -87,9 +87,19 @@ void trimHead(RunState& run, int fileNo) {
   settings.skipHead = clampToInt32(std::int64_t{settings.skipHead} + extra);
 }
 
+// True when the text of the current line of file `fileNo`, which starts at
+// `lineStart`, stands between a CR and the LF that ends the line. Removing
+// it makes one CR LF line end of the two; blanks would keep them apart, so
+// such a line is removed, not blanked.
+bool textJoinsCrLf(RunState& run, int fileNo, std::uint32_t lineStart) {
+  const PageReader& r = reader(run, fileNo);
+  return lineStart > 0 && r.pageBuffer[lineStart - 1] == kCr &&
+         r.pageBuffer[r.position.tokenStart] == kLf;
+}
+
 // Blanks the lines whose line ends are among the last skipFoot line ends of
-// the page of file `fileNo`: their text turns into SPACEs, their line ends
-// stay. Returns with the file
+// the page of file `fileNo`: their text turns into SPACEs (or goes, see
+// textJoinsCrLf), their line ends stay. Returns with the file
 // back on the first token of the body; when the first body line was
 // blanked, on its line end (or on the page end when the page held no line
 // end). Line ends are counted from the start of the body.
@@ -123,7 +133,11 @@ void trimFoot(RunState& run, int fileNo) {
           bodyStart - lineStart < count) {
         bodyStartBlanked = true;
       }
-      blankBytes(run, fileNo, lineStart, count);
+      if (textJoinsCrLf(run, fileNo, lineStart)) {
+        deleteBytes(run, fileNo, lineStart, count);
+      } else {
+        blankBytes(run, fileNo, lineStart, count);
+      }
       if (passed >= keepUpTo + skipFoot) {
         break;
       }

@@ -87,22 +87,14 @@ void trimHead(RunState& run, int fileNo) {
   settings.skipHead = clampToInt32(std::int64_t{settings.skipHead} + extra);
 }
 
-// True when the text of the current line of file `fileNo`, which starts at
-// `lineStart`, stands between a CR and the LF that ends the line. Removing
-// it makes one CR LF line end of the two; blanks would keep them apart, so
-// such a line is removed, not blanked.
-bool textJoinsCrLf(RunState& run, int fileNo, std::uint32_t lineStart) {
-  const PageReader& r = reader(run, fileNo);
-  return lineStart > 0 && r.pageBuffer[lineStart - 1] == kCr &&
-         r.pageBuffer[r.position.tokenStart] == kLf;
-}
-
 // Blanks the lines whose line ends are among the last skipFoot line ends of
-// the page of file `fileNo`: their text turns into SPACEs (or goes, see
-// textJoinsCrLf), their line ends stay. Returns with the file
-// back on the first token of the body; when the first body line was
-// blanked, on its line end (or on the page end when the page held no line
-// end). Line ends are counted from the start of the body.
+// the page of file `fileNo`: their text is removed, their line ends stay.
+// Returns with the file back on the first token of the body; when the first
+// body line was blanked, on its line end (or on the page end when the page
+// held no line end). Line ends are counted from the start of the body.
+// (Turning the text into blanks in place would spare moving the rest of the
+// window, but the bytes would stay in the window: later reads would change
+// size, and with them where a zero byte hides a plot marker from the search.)
 void trimFoot(RunState& run, int fileNo) {
   const int index = fileIndex(fileNo);
   ReaderPosition& current = position(run, fileNo);
@@ -117,7 +109,7 @@ void trimFoot(RunState& run, int fileNo) {
   restoreWordMark(run);
   saveLineMark(run);
 
-  bool bodyStartBlanked = false;
+  bool bodyStartRemoved = false;
   std::int64_t passed = 0;
   for (;;) {
     while (!current.atLineEnd) {
@@ -131,13 +123,9 @@ void trimFoot(RunState& run, int fileNo) {
           run.marks.wordMark.files[index].tokenStart;
       if (count > 0 && bodyStart >= lineStart &&
           bodyStart - lineStart < count) {
-        bodyStartBlanked = true;
+        bodyStartRemoved = true;
       }
-      if (textJoinsCrLf(run, fileNo, lineStart)) {
-        deleteBytes(run, fileNo, lineStart, count);
-      } else {
-        blankBytes(run, fileNo, lineStart, count);
-      }
+      deleteBytes(run, fileNo, lineStart, count);
       if (passed >= keepUpTo + skipFoot) {
         break;
       }
@@ -147,9 +135,9 @@ void trimFoot(RunState& run, int fileNo) {
   }
 
   restoreWordMark(run);
-  if (bodyStartBlanked) {
-    // The restored token's bytes are blanks now: read the token that stands
-    // after them, the line end of the first blanked line or the page end.
+  if (bodyStartRemoved) {
+    // The restored token's bytes are gone: read the token that now stands
+    // there, the line end of the first blanked line or the page end.
     current.tokenLength = 0;
     nextToken(run, fileNo);
   }

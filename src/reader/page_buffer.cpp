@@ -47,6 +47,12 @@ std::uint32_t smallestProtected(RunState& run, int fileNo) {
   return m;
 }
 
+// The held-back bytes stand at the end of their array, so that bytes are
+// put in front of them and taken from their front without moving the rest.
+unsigned char* heldBackStart(PageReader& r) {
+  return r.heldBack.data() + (r.heldBack.size() - r.heldBackLen);
+}
+
 // Puts buffer[from .. bufLen - 1] back in front of the bytes already held
 // back, so that the next read serves them again in file order, and ends the
 // valid bytes at `from`. Only bytes added by the current fill are handed
@@ -59,9 +65,8 @@ void handBack(PageReader& r, std::uint32_t from) {
   // A fill never hands back more than the file bytes it has taken since the
   // held-back bytes were last used up, so they always fit.
   assert(std::size_t{count} + r.heldBackLen <= r.heldBack.size());
-  std::memmove(r.heldBack.data() + count, r.heldBack.data(), r.heldBackLen);
-  std::memcpy(r.heldBack.data(), r.pageBuffer.data() + from, count);
   r.heldBackLen += count;
+  std::memcpy(heldBackStart(r), r.pageBuffer.data() + from, count);
   r.bufLen = from;
 }
 
@@ -72,9 +77,7 @@ std::uint32_t readMore(RunState& run, int fileNo, std::uint32_t room) {
   PageReader& r = reader(run, fileNo);
   unsigned char* dest = r.pageBuffer.data() + r.bufLen;
   const std::uint32_t fromHeld = std::min(r.heldBackLen, room);
-  std::memcpy(dest, r.heldBack.data(), fromHeld);
-  std::memmove(r.heldBack.data(), r.heldBack.data() + fromHeld,
-               r.heldBackLen - fromHeld);
+  std::memcpy(dest, heldBackStart(r), fromHeld);
   r.heldBackLen -= fromHeld;
   std::uint32_t got = fromHeld;
   const FileHandle file = run.files[fileIndex(fileNo)].fileHandle;
@@ -332,7 +335,8 @@ void fillBufferAtPageEnd(RunState& run, int fileNo) {
   const std::uint32_t next = r.position.tokenStart + 1;
   // A byte after the page end that is no SUB stays whatever the end of the
   // file drops, so this page end cannot be the file's last one.
-  if (!r.atEof && next < r.bufLen && r.pageBuffer[next] != kSub) {
+  if (!run.settings.skipPlot && !r.atEof && next < r.bufLen &&
+      r.pageBuffer[next] != kSub) {
     const std::uint32_t freed = smallestProtected(run, fileNo) +
                                 (kMaxRead - std::min(r.bufLen, kMaxRead));
     if (freed < kMinPageEndFill) {
@@ -364,16 +368,6 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
     }
   });
   r.bufLen -= count;
-}
-
-void blankBytes(RunState& run, int fileNo, std::uint32_t pos,
-                std::uint32_t count) {
-  PageReader& r = reader(run, fileNo);
-  if (pos >= r.bufLen) {
-    return;
-  }
-  count = std::min(count, r.bufLen - pos);
-  std::memset(r.pageBuffer.data() + pos, kSpace, count);
 }
 
 bool matchAt(RunState& run, int fileNo, std::int32_t offset,

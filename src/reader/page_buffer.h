@@ -21,11 +21,14 @@
 // reads. Does nothing once the file has been read to its end.
 void fillBuffer(RunState& run, int fileNo);
 
-// The fill of a page end (nextToken): fillBuffer, unless it could free less
-// than a tenth of the window while more text follows the page end in the
-// buffer. A page end every few bytes would otherwise move the whole window
-// and read a few bytes each time; the bytes are read when they are asked
-// for, or at a later page end.
+// The fill of a page end (nextToken): fillBuffer, unless plot sections are
+// kept (no filter runs), the fill could free less than a tenth of the window
+// and more text follows the page end in the buffer. A page end every few
+// bytes would otherwise move the whole window and read a few bytes each
+// time; the bytes are read when they are asked for, or at a later page end.
+// With the filters on, the sizes of the reads are part of the result (a
+// zero byte hides the plot markers after it in the same read), so there
+// every page end refills.
 void fillBufferAtPageEnd(RunState& run, int fileNo);
 
 // The slow path of charAt: the byte lies outside the valid bytes.
@@ -59,14 +62,6 @@ inline bool atFileEnd(RunState& run, int fileNo) {
 // only while wordMode is off.
 void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
                  std::uint32_t count);
-
-// Overwrites `count` bytes at `pos` of the buffer of file `fileNo` (cut to
-// the valid bytes) with SPACEs, which the token reader passes over as it
-// does removed text; no position moves and no byte is moved. The page-foot
-// trimming blanks lines this way: removing them would move the rest of the
-// window once for every foot line.
-void blankBytes(RunState& run, int fileNo, std::uint32_t pos,
-                std::uint32_t count);
 
 // True when the bytes at `offset`, `offset` + 1, ... from the current token
 // of file `fileNo` equal `text`. May refill (see charAt).

@@ -1,6 +1,0 @@
-#!/bin/bash
-# A million two-line pages whose second line, the foot, differs; then a last
-# page that differs above its foot.
-awk -v f=F1 -v e=1 'BEGIN { for (i = 0; i < 1000000; i++) printf "a 1\n%s\n\f", f; printf "END %s\nF\n", e }' > one.txt
-awk -v f=F2 -v e=2 'BEGIN { for (i = 0; i < 1000000; i++) printf "a 1\n%s\n\f", f; printf "END %s\nF\n", e }' > two.txt
-exec timeout 20 "$1" one.txt two.txt /SKIPHEAD:0 /SKIPFOOT:1

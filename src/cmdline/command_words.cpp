@@ -11,8 +11,11 @@ constexpr char kBlank = ' ';
 // character or at the end of the view, whichever comes first.
 class WordScanner {
  public:
-  explicit WordScanner(std::string_view line)
-      : line_(line.substr(0, line.find('\0'))) {}
+  explicit WordScanner(std::string_view line, std::size_t pos = 0)
+      : line_(line.substr(0, line.find('\0'))), pos_(pos) {}
+
+  // Where the next word's scan starts.
+  std::size_t pos() const { return pos_; }
 
   // Moves past the next word and, when `word` is given, stores its text
   // there (cut to the capacity). False when no word is left.
@@ -133,4 +136,24 @@ std::uint32_t argumentCount(RunState& run) {
 void getArgument(RunState& run, std::uint32_t i, Word& word) {
   getArgument(run.host.commandLine(), i, word);
   run.host.convertToOem(word.begin(), word.length);
+}
+
+ArgumentReader::ArgumentReader(std::string_view commandLine)
+    : line_(commandLine.substr(0, commandLine.find('\0'))) {
+  WordScanner scanner(line_);
+  scanner.next(nullptr);  // the program's name
+  pos_ = scanner.pos();
+}
+
+bool ArgumentReader::next(Word& word) {
+  WordScanner scanner(line_, pos_);
+  const bool found = scanner.next(&word);
+  pos_ = scanner.pos();
+  return found;
+}
+
+bool nextArgument(RunState& run, ArgumentReader& reader, Word& word) {
+  const bool found = reader.next(word);
+  run.host.convertToOem(word.begin(), word.length);
+  return found;
 }

@@ -25,3 +25,23 @@ void getArgument(std::string_view commandLine, std::uint32_t i, Word& word);
 // code page.
 std::uint32_t argumentCount(RunState& run);
 void getArgument(RunState& run, std::uint32_t i, Word& word);
+
+// Hands out the words after the program's name in order, by the same rules
+// as getArgument, in one pass over the command line (getArgument scans from
+// the start for each word, so a line of many words would take time that
+// grows with the square of their number).
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(std::string_view commandLine);
+  // The next word, cut to 256 characters; false, with the word empty, when
+  // no word is left.
+  bool next(Word& word);
+
+ private:
+  std::string_view line_;
+  std::size_t pos_ = 0;
+};
+
+// The next word of `reader` converted to the OEM code page, as getArgument
+// gives it.
+bool nextArgument(RunState& run, ArgumentReader& reader, Word& word);

@@ -41,17 +41,38 @@ std::int32_t clampToInt32(std::int64_t value) {
   return static_cast<std::int32_t>(value);
 }
 
-// Removes the first skipHead lines of the page of file `fileNo`. On the
-// first call of the run it also measures the block of further non-blank
-// lines and adds it to skipHead for every page of both files.
+// Moves file `fileNo` to its next token; returns 1 when that token is a line
+// end (lineCount has counted it), else 0. The page trimming counts the line
+// ends it passes itself, so that it stays exact when lineCount is held at
+// its largest value.
+int nextCountingLineEnds(RunState& run, int fileNo) {
+  nextToken(run, fileNo);
+  return atLineBreak(run, fileNo) ? 1 : 0;
+}
+
+// Passes a line: up to its line end and past it. Returns the line ends
+// passed.
+int passLine(RunState& run, int fileNo) {
+  int passed = 0;
+  while (!atLineEnd(run, fileNo)) {
+    passed += nextCountingLineEnds(run, fileNo);
+  }
+  if (!atPageEnd(run, fileNo)) {
+    passed += nextCountingLineEnds(run, fileNo);
+  }
+  return passed;
+}
+
+// Removes the first skipHead lines of the page of file `fileNo`: passes
+// lines until skipHead line ends are behind. On the first call of the run it
+// also measures the block of further non-blank lines and adds it to skipHead
+// for every page of both files.
 void trimHead(RunState& run, int fileNo) {
   Settings& settings = run.settings;
   saveWordMark(run);
-  const std::int64_t headEnd =
-      std::int64_t{run.marks.wordMark.files[fileIndex(fileNo)].lineCount} +
-      settings.skipHead;
-  while (position(run, fileNo).lineCount < headEnd && !atPageEnd(run, fileNo)) {
-    skipRestOfLine(run, fileNo);
+  std::int64_t passed = 0;
+  while (passed < settings.skipHead && !atPageEnd(run, fileNo)) {
+    passed += passLine(run, fileNo);
   }
   std::int32_t& extra = run.values.extraHeadLines;
   if (extra >= 0) {
@@ -67,29 +88,34 @@ void trimHead(RunState& run, int fileNo) {
 }
 
 // Blanks the lines whose line ends are among the last skipFoot line ends of
-// the page of file `fileNo`, keeping the line ends. Returns with the file
-// back on the first token of the body; when the first body line was
-// blanked, on its line end (or on the page end when the page held no line
-// end).
+// the page of file `fileNo`: their text is removed, their line ends stay.
+// Returns with the file back on the first token of the body; when the first
+// body line was blanked, on its line end (or on the page end when the page
+// held no line end). Line ends are counted from the start of the body.
+// (Turning the text into blanks in place would spare moving the rest of the
+// window, but the bytes would stay in the window: later reads would change
+// size, and with them where a zero byte hides a plot marker from the search.)
 void trimFoot(RunState& run, int fileNo) {
   const int index = fileIndex(fileNo);
   ReaderPosition& current = position(run, fileNo);
   const std::int64_t skipFoot = run.settings.skipFoot;
 
   saveWordMark(run);
+  std::int64_t pageLineEnds = 0;
   while (!atPageEnd(run, fileNo)) {
-    nextToken(run, fileNo);
+    pageLineEnds += nextCountingLineEnds(run, fileNo);
   }
-  const std::int64_t keepUpTo = std::int64_t{current.lineCount} - skipFoot;
+  const std::int64_t keepUpTo = pageLineEnds - skipFoot;
   restoreWordMark(run);
   saveLineMark(run);
 
   bool bodyStartRemoved = false;
+  std::int64_t passed = 0;
   for (;;) {
     while (!current.atLineEnd) {
-      nextToken(run, fileNo);
+      passed += nextCountingLineEnds(run, fileNo);
     }
-    if (current.lineCount > keepUpTo) {
+    if (passed > keepUpTo) {
       const std::uint32_t lineStart =
           run.marks.lineMark.files[index].tokenStart;
       const std::uint32_t count = current.tokenStart - lineStart;
@@ -100,11 +126,11 @@ void trimFoot(RunState& run, int fileNo) {
         bodyStartRemoved = true;
       }
       deleteBytes(run, fileNo, lineStart, count);
-      if (current.lineCount >= keepUpTo + skipFoot) {
+      if (passed >= keepUpTo + skipFoot) {
         break;
       }
     }
-    nextToken(run, fileNo);  // past the line end
+    passed += nextCountingLineEnds(run, fileNo);  // past the line end
     saveLineMark(run);
   }
 

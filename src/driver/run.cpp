@@ -148,9 +148,11 @@ void runProgram(RunState& run) {
     printUsage(run);
     endRun(run);
   }
+  // Words 1 to count, read in one pass (the same words getArgument gives).
+  ArgumentReader words(run.host.commandLine());
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {
-    getArgument(run, i, word);
+    nextArgument(run, words, word);
     processArgument(run, word);
   }
 

@@ -77,16 +77,17 @@ std::size_t columnLength(std::string_view text) {
 }
 
 // Counts one more pair and prints the heading before the first one. Returns
-// false when the pair lies beyond the cap (the notice is printed once).
+// false when the pair lies beyond the cap. The notice goes with the first
+// pair beyond it: the one counted while the count stood at the cap (a count
+// held at its largest value must not bring it again).
 bool admitPair(RunState& run) {
+  const std::int32_t before = run.values.pairsListed;
   bump(run.values.pairsListed);
   if (run.values.pairsListed == 1) {
     printHeading(run);
   }
-  std::int64_t listed = run.values.pairsListed;
-  std::int64_t maxPairs = run.settings.maxPairs;
-  if (listed > maxPairs) {
-    if (listed == maxPairs + 1) {
+  if (run.values.pairsListed > run.settings.maxPairs) {
+    if (before == run.settings.maxPairs) {
       printCapNotice(run);
     }
     return false;

@@ -16,6 +16,10 @@ constexpr unsigned char kSpace = 32;
 // section to pass through the buffer block by block.
 constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 
+// A page end refills the buffer only when that frees at least this much of
+// it (see fillBufferAtPageEnd).
+constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
+
 bool isTerminator(unsigned char c) {
   return c == kLf || c == kCr || c == kFf;
 }
@@ -43,6 +47,12 @@ std::uint32_t smallestProtected(RunState& run, int fileNo) {
   return m;
 }
 
+// The held-back bytes stand at the end of their array, so that bytes are
+// put in front of them and taken from their front without moving the rest.
+unsigned char* heldBackStart(PageReader& r) {
+  return r.heldBack.data() + (r.heldBack.size() - r.heldBackLen);
+}
+
 // Puts buffer[from .. bufLen - 1] back in front of the bytes already held
 // back, so that the next read serves them again in file order, and ends the
 // valid bytes at `from`. Only bytes added by the current fill are handed
@@ -55,9 +65,8 @@ void handBack(PageReader& r, std::uint32_t from) {
   // A fill never hands back more than the file bytes it has taken since the
   // held-back bytes were last used up, so they always fit.
   assert(std::size_t{count} + r.heldBackLen <= r.heldBack.size());
-  std::memmove(r.heldBack.data() + count, r.heldBack.data(), r.heldBackLen);
-  std::memcpy(r.heldBack.data(), r.pageBuffer.data() + from, count);
   r.heldBackLen += count;
+  std::memcpy(heldBackStart(r), r.pageBuffer.data() + from, count);
   r.bufLen = from;
 }
 
@@ -68,9 +77,7 @@ std::uint32_t readMore(RunState& run, int fileNo, std::uint32_t room) {
   PageReader& r = reader(run, fileNo);
   unsigned char* dest = r.pageBuffer.data() + r.bufLen;
   const std::uint32_t fromHeld = std::min(r.heldBackLen, room);
-  std::memcpy(dest, r.heldBack.data(), fromHeld);
-  std::memmove(r.heldBack.data(), r.heldBack.data() + fromHeld,
-               r.heldBackLen - fromHeld);
+  std::memcpy(dest, heldBackStart(r), fromHeld);
   r.heldBackLen -= fromHeld;
   std::uint32_t got = fromHeld;
   const FileHandle file = run.files[fileIndex(fileNo)].fileHandle;
@@ -89,55 +96,84 @@ struct PlotSearch {
   std::uint32_t opening = 0;  // offset of the opening marker while open
 };
 
-// First plot marker at offset `from` or later; the search sees the valid
-// bytes as a text that ends at its first zero byte. Returns bufLen when
+// First plot marker at offset `from` or later, below `end`; the search sees
+// the bytes as a text that ends at its first zero byte. Returns `end` when
 // there is none.
-std::uint32_t findPlotMarker(const PageReader& r, std::uint32_t from) {
-  const unsigned char* begin = r.pageBuffer.data() + from;
-  const std::size_t length = r.bufLen - from;
+std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
+                             std::uint32_t end) {
+  const unsigned char* begin = buf + from;
+  const std::size_t length = end - from;
   const void* marker = std::memchr(begin, kPlotMarker, length);
-  const std::size_t end =
-      marker != nullptr ? static_cast<const unsigned char*>(marker) - begin
-                        : length;
-  if (marker == nullptr || std::memchr(begin, 0, end) != nullptr) {
-    return r.bufLen;
+  const std::size_t at = marker != nullptr
+                             ? static_cast<const unsigned char*>(marker) - begin
+                             : length;
+  if (marker == nullptr || std::memchr(begin, 0, at) != nullptr) {
+    return end;
   }
-  return from + static_cast<std::uint32_t>(end);
+  return from + static_cast<std::uint32_t>(at);
 }
 
 // Removes plot sections from the bytes read at offset `n` on. A section
 // still open at the end of the bytes keeps only its opening marker, as the
 // last valid byte, unless the file has ended.
-void removePlotSections(RunState& run, int fileNo, std::uint32_t n,
-                        std::uint32_t start, bool ended, PlotSearch& plot) {
-  PageReader& r = reader(run, fileNo);
-  std::uint32_t s = n;
+//
+// The search goes on, after a section is removed, where the section began,
+// and a marker at offset 27000 or later (counted after the removals before
+// it) opens no section unless the file has ended: its line is handed back.
+// No position lies beyond `start`, so the removals are made in one pass that
+// slides the kept bytes down (`in` reads, `out` writes), with the same
+// result as removing each section on its own.
+void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
+                        bool ended, PlotSearch& plot) {
+  unsigned char* buf = r.pageBuffer.data();
+  const std::uint32_t end = r.bufLen;
+  std::uint32_t in = n;
+  std::uint32_t out = n;
+  auto keep = [&](std::uint32_t from, std::uint32_t count) {
+    if (out != from) {
+      std::memmove(buf + out, buf + from, count);
+    }
+    out += count;
+  };
   for (;;) {
-    const std::uint32_t k = findPlotMarker(r, s);
-    if (k == r.bufLen) {
-      if (plot.open) {
-        const std::uint32_t from = ended ? plot.opening : plot.opening + 1;
-        deleteBytes(run, fileNo, from, r.bufLen - from);
-        plot.open = !ended;
-      }
-      return;
-    }
+    const std::uint32_t k = findPlotMarker(buf, in, end);
     if (plot.open) {
-      deleteBytes(run, fileNo, plot.opening, k - plot.opening + 1);
-      s = plot.opening;
-      plot.open = false;
-    } else if (ended || k < kLatestPlotOpening) {
-      plot.open = true;
-      plot.opening = k;
-      s = k + 1;
-    } else {
-      std::uint32_t j = k;
-      while (j > start && !isTerminator(r.pageBuffer[j - 1])) {
-        --j;
+      if (k == end) {
+        // Not closed in these bytes: the section runs on (or, at the end of
+        // the file, runs out), and nothing after it is kept.
+        out = ended ? plot.opening : plot.opening + 1;
+        plot.open = !ended;
+        r.bufLen = out;
+        return;
       }
-      handBack(r, j);
+      out = plot.opening;  // the section goes, both markers included
+      plot.open = false;
+      in = k + 1;
+      continue;
+    }
+    if (k == end) {
+      keep(in, end - in);
+      r.bufLen = out;
       return;
     }
+    keep(in, k - in);
+    in = k;
+    if (ended || out < kLatestPlotOpening) {
+      plot.open = true;
+      plot.opening = out;
+      keep(in, 1);
+      in = k + 1;
+      continue;
+    }
+    // Too late in the buffer to open here: the marker's line goes back.
+    std::uint32_t j = out;
+    while (j > start && !isTerminator(buf[j - 1])) {
+      --j;
+    }
+    keep(in, end - in);
+    r.bufLen = out;
+    handBack(r, j);
+    return;
   }
 }
 
@@ -280,7 +316,7 @@ void fillBuffer(RunState& run, int fileNo) {
     const std::uint32_t room = n < kMaxRead ? kMaxRead - n : 0;
     ended = readMore(run, fileNo, room) < room;
     if (skipPlot) {
-      removePlotSections(run, fileNo, n, start, ended, plot);
+      removePlotSections(r, n, start, ended, plot);
     }
   } while (plot.open && !ended);
   if (skipPlot) {
@@ -292,6 +328,22 @@ void fillBuffer(RunState& run, int fileNo) {
   if (ended) {
     finishFile(run, fileNo);
   }
+}
+
+void fillBufferAtPageEnd(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  const std::uint32_t next = r.position.tokenStart + 1;
+  // A byte after the page end that is no SUB stays whatever the end of the
+  // file drops, so this page end cannot be the file's last one.
+  if (!run.settings.skipPlot && !r.atEof && next < r.bufLen &&
+      r.pageBuffer[next] != kSub) {
+    const std::uint32_t freed = smallestProtected(run, fileNo) +
+                                (kMaxRead - std::min(r.bufLen, kMaxRead));
+    if (freed < kMinPageEndFill) {
+      return;
+    }
+  }
+  fillBuffer(run, fileNo);
 }
 
 unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset) {

@@ -21,6 +21,16 @@
 // reads. Does nothing once the file has been read to its end.
 void fillBuffer(RunState& run, int fileNo);
 
+// The fill of a page end (nextToken): fillBuffer, unless plot sections are
+// kept (no filter runs), the fill could free less than a tenth of the window
+// and more text follows the page end in the buffer. A page end every few
+// bytes would otherwise move the whole window and read a few bytes each
+// time; the bytes are read when they are asked for, or at a later page end.
+// With the filters on, the sizes of the reads are part of the result (a
+// zero byte hides the plot markers after it in the same read), so there
+// every page end refills.
+void fillBufferAtPageEnd(RunState& run, int fileNo);
+
 // The slow path of charAt: the byte lies outside the valid bytes.
 unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset);
 

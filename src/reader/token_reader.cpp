@@ -199,7 +199,7 @@ void nextToken(RunState& run, int fileNo) {
         }
         return;
       case ByteClass::kPageEnd:
-        fillBuffer(run, fileNo);
+        fillBufferAtPageEnd(run, fileNo);
         if (atFileEnd(run, fileNo)) {
           pos.tokenLength = 0;
         }

@@ -90,4 +90,19 @@ TEST(CommandWords, HostWordsArriveInTheOemCodePage) {
   EXPECT_EQ("C:\\My Tools\\zudiz", word.view());
 }
 
+TEST(CommandWords, ReaderHandsOutTheSameWordsInOnePass) {
+  for (const SplitCase& c : kSplitCases) {
+    SCOPED_TRACE(c.line);
+    std::string words;
+    ArgumentReader reader(c.line);
+    Word word;
+    while (reader.next(word)) {
+      words += "[" + std::string(word.view()) + "]";
+    }
+    EXPECT_EQ(c.words, words);
+    EXPECT_FALSE(reader.next(word));
+    EXPECT_TRUE(word.empty());
+  }
+}
+
 }  // namespace

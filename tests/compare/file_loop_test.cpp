@@ -121,6 +121,11 @@ const PageCase kPageCases[] = {
      "ZZ\fBB\nCC\n", "", 1, 0, 0, 0},
     {"foot reaching the body in word mode", true, true, 0, 1,
      "AA\nXX\fYY\nZ1\n", "BB\nXX\fYY\nZ2\n", "", 0, 0, 0, 0},
+    {"a foot line between a lone CR and LF joins them", false, true, 0, 1,
+     "AA\rF1\n\fXX\nZ\n", "AA\rF2\n\fYY\nZ\n",
+     "ONE     2   XX\n"
+     "TWO     2   YY\n\n",
+     2, 1, 1, 0},
     {"huge skipHead removes every line", false, true, INT32_MAX, 0, "AA\nBB\n",
      "CC\n", "", 0, 0, 0, 0},
     {"huge skipFoot blanks every line", false, true, 0, INT32_MAX, "AA\nBB\n",

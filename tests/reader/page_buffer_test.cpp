@@ -174,6 +174,14 @@ TEST(PageBuffer, ShortReadMidFileIsTakenAsTheEnd) {
   EXPECT_EQ(0, host.openFiles);
 }
 
+std::string repeated(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) {
+    out += piece;
+  }
+  return out;
+}
+
 TEST(PageBuffer, PlotSectionsAreRemoved) {
   struct Row {
     const char* name;
@@ -208,6 +216,24 @@ TEST(PageBuffer, PlotSectionsAreRemoved) {
       {"two long ones", true, lines(20000) + longPlot + "mid\n" + longPlot,
        lines(20000) + "mid\n\f"},
       {"long, not closed", true, "head\n\x15" + lines(100000), "head\n\f"},
+      {"a zero byte after a section", true,
+       "a\x15"
+       "b\x15"
+       "c\0d\x15"
+       "e\x15"
+       "f\n"s,
+       "ac\0d\x15"
+       "e\x15"
+       "f\n\f"s},
+      {"a zero byte inside a section", true,
+       "a\x15"
+       "b\0\x15"
+       "c\x15"
+       "d\x15"
+       "e\n"s,
+       "a\f"},  // the zero byte hides the closing marker
+      {"thousands of sections", true, repeated("x\n\x15yy\n\x15", 40000),
+       repeated("x\n", 40000) + "\f"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

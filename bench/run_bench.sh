@@ -18,7 +18,8 @@
 #
 # Settings (environment):
 #   BENCH_DIR       scratch folder (default /tmp/zudiz-bench)
-#   BENCH_SIZES     file sizes (default "10M 100M"; "1G" works too)
+#   BENCH_SIZES     file sizes (default "10M 100M"; "1G" works too; set
+#                   but empty: small pairs only)
 #   BENCH_VARIANTS  default "same tiny lines"
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
@@ -31,7 +32,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 dir=${BENCH_DIR:-/tmp/zudiz-bench}
-sizes=${BENCH_SIZES:-10M 100M}
+sizes=${BENCH_SIZES-10M 100M}
 variants=${BENCH_VARIANTS:-same tiny lines}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
@@ -108,9 +109,13 @@ if [ "$small" -gt 0 ] && [ ! -s "$data/small-$small/pairs.txt" ]; then
 fi
 
 if [ -x "$zudiz" ]; then
-  probe=$data/$(set -- $variants; echo "$1")-$(set -- $sizes; echo "$1")
-  heading=$("$zudiz" "$probe.1.rpt" "$probe.2.rpt" 2>/dev/null | head -c 10 ||
-            true)
+  if [ -n "$sizes" ]; then
+    probe=$data/$(set -- $variants; echo "$1")-$(set -- $sizes; echo "$1")
+    probe="$probe.1.rpt $probe.2.rpt"
+  else
+    probe=$(head -1 "$data/small-$small/pairs.txt")
+  fi
+  heading=$("$zudiz" $probe 2>/dev/null | head -c 10 || true)
   if [ "$heading" != "Comparing " ]; then
     say "zudiz does not run end to end yet; timing the other tools"
     zudiz=""

@@ -180,6 +180,10 @@ bool compareLineWords(RunState& run) {
   const std::int32_t wordsBefore = counts.wordDiffCount;
   const std::int32_t numbersBefore = counts.numericDiffCount;
 
+  // Words that read the same in both files compare equal and change nothing:
+  // when the rest of the line pair is the same text, only its last word pair
+  // is compared.
+  skipToLastEqualWord(run);
   while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
     saveWordMark(run);
     saveWordCounts(run);
@@ -241,9 +245,7 @@ void listRestOfLine(RunState& run, int fileNo) {
 }
 
 void skipRestOfLine(RunState& run, int fileNo) {
-  while (!atLineEnd(run, fileNo)) {
-    nextToken(run, fileNo);
-  }
+  skipToLineEnd(run, fileNo);
   if (!atPageEnd(run, fileNo)) {
     nextToken(run, fileNo);
   }

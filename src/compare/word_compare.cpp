@@ -15,6 +15,26 @@ namespace {
 // The largest rounded magnitude, in units of 0.0001: (2^32 - 1) / 10000.
 constexpr double kMaxUnits = 4294967295.0;
 
+// 10^k as the nearest double. The last-place rule compares a difference with
+// a power of ten, and a difference can equal it exactly (0.020 - 0.010), so
+// the power must be exact to the last bit. Not every run-time library's pow
+// is (mingw-w64's is off for 10^-2 and below); the literals are rounded by
+// the compiler. Powers outside the table never decide a comparison.
+double powerOfTen(std::int64_t k) {
+  static constexpr double kPowers[] = {
+      1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
+      1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,
+      1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,
+      1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,
+      1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,  1e22};
+  constexpr std::int64_t kLowest = -22;
+  constexpr std::int64_t kHighest = 22;
+  if (k >= kLowest && k <= kHighest) {
+    return kPowers[k - kLowest];
+  }
+  return std::pow(10.0, static_cast<double>(k));
+}
+
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -182,10 +202,10 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
   }
   std::int64_t p = std::min(lastDigitPlace(w1.text, w1.length),
                             lastDigitPlace(w2.text, w2.length));
-  if (p >= 0 && std::pow(10.0, static_cast<double>(p + 4)) > mean) {
+  if (p >= 0 && powerOfTen(p + 4) > mean) {
     return numericDifference(run);
   }
-  if (diff < std::pow(10.0, static_cast<double>(p + 1))) {
+  if (diff < powerOfTen(p + 1)) {
     bump(run.counters.words.lastDigitCount);
     return true;
   }

@@ -25,12 +25,7 @@ void openReportFile(RunState& run, int fileNo) {
     message.append(slot.fileName.view());
     fatalError(run, message.view());
   }
-  PageReader& r = reader(run, fileNo);
-  r.atEof = false;
-  r.bufLen = 0;
-  r.heldBackLen = 0;
-  r.position = ReaderPosition{};
-  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
+  resetReader(run, fileNo);
 }
 
 // The letter s after a count that is not 1.
@@ -58,6 +53,29 @@ void deriveLabel(RunState& run, int fileNo) {
   if (slot.fileLabel.length > run.values.labelWidth) {
     run.values.labelWidth = slot.fileLabel.length;
   }
+}
+
+void resetReader(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  r.atEof = false;
+  r.bufLen = 0;
+  r.heldBackLen = 0;
+  r.position = ReaderPosition{};
+  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
+}
+
+void startComparison(RunState& run) {
+  clearCounters(run);
+  clearDiff(run);
+  swapDiff(run);
+  clearDiff(run);
+  saveWordCounts(run);
+  saveWordMark(run);
+  saveLineMark(run);
+  swapLineMarks(run);
+  saveLineMark(run);
+  fillBuffer(run, 1);
+  fillBuffer(run, 2);
 }
 
 void writeSummary(RunState& run) {
@@ -153,17 +171,7 @@ void runProgram(RunState& run) {
     openReportFile(run, fileNo);
   }
 
-  clearCounters(run);
-  clearDiff(run);
-  swapDiff(run);
-  clearDiff(run);
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  swapLineMarks(run);
-  saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
+  startComparison(run);
 
   run.out.text("Comparing ");
   run.out.text(run.files[0].fileName.view());

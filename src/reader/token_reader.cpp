@@ -1,5 +1,6 @@
 #include "reader/token_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -93,6 +94,74 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   }
 }
 
+bool isTerminatorByte(unsigned char c) {
+  return c == kLf || c == kCr || c == kFf;
+}
+
+// The length of the common start of a[0 .. room - 1] and b[0 .. room - 1]
+// up to the first line terminator, which must stand at the same place in
+// both: that place, or `room` when the texts differ before it or no
+// terminator comes first. Eight bytes at a time while they are equal and
+// none of them is below 14 (LF, FF and CR are).
+std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
+                              std::uint32_t room) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::uint32_t i = 0;
+  for (;;) {
+    while (room - i >= 8) {
+      std::uint64_t x;
+      std::uint64_t y;
+      std::memcpy(&x, a + i, 8);
+      std::memcpy(&y, b + i, 8);
+      if (x != y || ((x - kOnes * 14) & ~x & kHighBits) != 0) {
+        break;
+      }
+      i += 8;
+    }
+    const std::uint32_t stop = std::min(room, i + 8);
+    for (; i < stop; ++i) {
+      const bool endA = isTerminatorByte(a[i]);
+      if (endA || isTerminatorByte(b[i])) {
+        return endA && isTerminatorByte(b[i]) ? i : room;
+      }
+      if (a[i] != b[i]) {
+        return room;
+      }
+    }
+    if (i == room) {
+      return room;
+    }
+  }
+}
+
+// Offset of the first line terminator in buf[from .. end - 1], or `end`.
+std::uint32_t findLineEnd(const unsigned char* buf, std::uint32_t from,
+                          std::uint32_t end) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::uint32_t i = from;
+  for (;;) {
+    while (end - i >= 8) {
+      std::uint64_t x;
+      std::memcpy(&x, buf + i, 8);
+      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
+        break;  // a byte below 14 (LF, FF and CR are)
+      }
+      i += 8;
+    }
+    const std::uint32_t stop = std::min(end, i + 8);
+    for (; i < stop; ++i) {
+      if (isTerminatorByte(buf[i])) {
+        return i;
+      }
+    }
+    if (i == end) {
+      return end;
+    }
+  }
+}
+
 void savePositions(RunState& run, Mark& mark) {
   mark.files[0] = run.readers[0].position;
   mark.files[1] = run.readers[1].position;
@@ -174,6 +243,76 @@ void skipLeadIn(RunState& run, int fileNo) {
     }
   }
   saveWordMark(run);
+}
+
+void skipToLineEnd(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  ReaderPosition& pos = position(run, fileNo);
+  if (!pos.atLineEnd && !run.settings.wordMode) {
+    // The bytes up to the terminator are words and blanks, all in the
+    // buffer, so nextToken would pass them without a refill: stand just
+    // before the terminator and let nextToken take it as it would.
+    const std::uint64_t next = std::uint64_t{pos.tokenStart} + pos.tokenLength;
+    if (next < r.bufLen) {
+      const std::uint32_t end = findLineEnd(
+          r.pageBuffer.data(), static_cast<std::uint32_t>(next), r.bufLen);
+      if (end < r.bufLen) {
+        pos.tokenStart = end;
+        pos.tokenLength = 0;
+        nextToken(run, fileNo);
+      }
+    }
+  }
+  while (!pos.atLineEnd) {
+    nextToken(run, fileNo);
+  }
+}
+
+bool skipToLastEqualWord(RunState& run) {
+  PageReader& r1 = run.readers[0];
+  PageReader& r2 = run.readers[1];
+  ReaderPosition& a = r1.position;
+  ReaderPosition& b = r2.position;
+  if (a.atLineEnd || b.atLineEnd || a.tokenStart >= r1.bufLen ||
+      b.tokenStart >= r2.bufLen) {
+    return false;
+  }
+  const unsigned char* text = r1.pageBuffer.data() + a.tokenStart;
+  const std::uint32_t room =
+      std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
+  const std::uint32_t lineEnd =
+      equalLineLength(text, r2.pageBuffer.data() + b.tokenStart, room);
+  if (lineEnd == room) {
+    return false;
+  }
+  // The line's last word, found backwards: a word is a run of word bytes and
+  // of commas between two digits; the text starts with a word.
+  std::uint32_t wordEnd = lineEnd;
+  while (wordEnd > 0 && kByteClass[text[wordEnd - 1]] == ByteClass::kBlank) {
+    --wordEnd;
+  }
+  if (wordEnd == 0) {
+    return false;
+  }
+  std::uint32_t wordStart = wordEnd - 1;
+  while (wordStart > 0) {
+    const unsigned char c = text[wordStart - 1];
+    const bool inWordComma = c == kComma && wordStart >= 2 &&
+                             isDigit(text[wordStart - 2]) &&
+                             isDigit(text[wordStart]);
+    if (!isWordByte(c) && !inWordComma) {
+      break;
+    }
+    --wordStart;
+  }
+  if (wordStart == 0) {
+    return false;  // the current words are the last ones already
+  }
+  a.tokenStart += wordStart;
+  b.tokenStart += wordStart;
+  a.tokenLength = wordEnd - wordStart;
+  b.tokenLength = wordEnd - wordStart;
+  return true;
 }
 
 void saveWordMark(RunState& run) {

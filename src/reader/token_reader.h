@@ -29,6 +29,20 @@ void nextTokenBoth(RunState& run);
 // saves wordMark. Leaves tokenLength, lineCount and atLineEnd as they are.
 void skipLeadIn(RunState& run, int fileNo);
 
+// Moves file `fileNo` on to the line end or page end that ends its current
+// line, exactly as calling nextToken until atLineEnd is set would (and
+// stays when it is set already). In line mode the words in between are
+// passed without being read one by one.
+void skipToLineEnd(RunState& run, int fileNo);
+
+// When the rest of the current line reads the same in both files (the same
+// bytes from each file's current word up to a line end or page end, all of
+// them in the buffers), moves both files to the last word of that line,
+// where walking the line pair word by word with nextTokenBoth would leave
+// them, and returns true. Otherwise changes nothing and returns false. Never
+// refills, so no offset moves.
+bool skipToLastEqualWord(RunState& run);
+
 // Both files' positions to and from wordMark.
 void saveWordMark(RunState& run);
 void restoreWordMark(RunState& run);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compare/file_loop.h"
+#include "driver/run.h"
 #include "driver/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
@@ -34,23 +35,10 @@ struct CompareRun {
     for (int i = 0; i < 2; ++i) {
       run.files[i].fileLabel.assign(labels[i]);
       run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
-      PageReader& r = run.readers[i];
-      r.bufLen = 0;
-      r.atEof = false;
-      r.position = ReaderPosition{};
+      resetReader(run, i + 1);
     }
     run.values.labelWidth = 3;
-    clearCounters(run);
-    clearDiff(run);
-    swapDiff(run);
-    clearDiff(run);
-    saveWordCounts(run);
-    saveWordMark(run);
-    saveLineMark(run);
-    swapLineMarks(run);
-    saveLineMark(run);
-    fillBuffer(run, 1);
-    fillBuffer(run, 2);
+    startComparison(run);
     // Room for the listing, so that handing it to the host allocates nothing.
     host.output.reserve(std::size_t{1} << 20);
     std::string raw = runAndCatch(

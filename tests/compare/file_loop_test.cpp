@@ -33,9 +33,6 @@ struct PageCase {
 const PageCase kPageCases[] = {
     {"identical files", false, true, 2, 0, HEAD "AA\nBB\n\f" HEAD "CC\nDD\n",
      HEAD "AA\nBB\n\f" HEAD "CC\nDD\n", "", 4, 0, 0, 0},
-    {"identical files, word mode", true, true, 2, 0,
-     HEAD "AA BB\nCC\n\f" HEAD "DD\n", HEAD "AA BB\nCC\n\f" HEAD "DD\n", "", 0,
-     0, 0, 0},
     {"extra page in file 2 counts its line ends", false, true, 2, 0,
      HEAD "AA\n", HEAD "AA\n\f" HEAD "BB\nCC\n", "", 1, 0, 0, -5},
     {"extra page in file 1 counts its line ends", false, true, 2, 0,

@@ -48,10 +48,11 @@ const AlignCase kAlignCases[] = {
      "ONE     2   X\n"
      "TWO     2   Y\n\n",
      3, 1, 1},
-    {"changed last lines", false, 0, "A\nX\n", "A\nY\n",
-     "ONE     2   X\n"
-     "TWO     2   Y\n\n",
-     2, 1, 1},
+    {"a matching next pair wins over an extra line", false, 0, "A\nP\nQ\n",
+     "A\nQ\nQ\n",
+     "ONE     2   P\n"
+     "TWO     2   Q\n\n",
+     3, 1, 1},
     {"blank runs of unequal length match", false, 0, "A\n\nB\n", "A\n\n\n\nB\n",
      "", 2, 0, 0},
     {"one blank line against none is an extra blank line", false, 0, "A\n\nB\n",
@@ -100,6 +101,11 @@ const AlignCase kAlignCases[] = {
      "ONE     1   BB\n"
      "TWO     1   DD\n\n",
      1, 1, 1},
+    {"a matching next pair wins over an extra word", false, 0, "AA PP QQ\n",
+     "AA QQ QQ\n",
+     "ONE     1   PP\n"
+     "TWO     1   QQ\n\n",
+     1, 1, 1},
     {"word left over at the line end", false, 0, "AA BB\n", "AA\n",
      "ONE     1   BB\n"
      "TWO     1     \n\n",
@@ -117,6 +123,11 @@ const AlignCase kAlignCases[] = {
     {"word mode: changed word", true, 0, "AA BB CC\n", "AA DD CC\n",
      "ONE     1   BB\n"
      "TWO     1   DD\n\n",
+     0, 0, 1},
+    {"word mode: a matching next pair wins over an extra word", true, 0,
+     "AA PP QQ\n", "AA QQ QQ\n",
+     "ONE     1   PP\n"
+     "TWO     1   QQ\n\n",
      0, 0, 1},
     {"word mode: line ends do not matter", true, 0, "AA BB\nCC\n",
      "AA\n\nBB CC\n", "", 0, 0, 0},

@@ -142,6 +142,8 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
       {"1.0", "1.1", 'l'},
       {"1.00", "1.09", 'l'},
       {"1.00", "1.10", 'n'},
+      // The difference is exactly 10^(p+1): not less, so not excused.
+      {"0.010", "0.020", 'n'},
       {"12", "13", 'n'},
       {"1.5E0", "1.6E0", 'l'},
       {"1.5D0", "1.6D0", 'n'},

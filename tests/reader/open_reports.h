@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "driver/run.h"
 #include "driver/run_state.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
@@ -17,18 +18,9 @@ inline void openReports(FakeHost& host, RunState& run, const std::string& one,
   host.addFile("TWO", two);
   run.files[0].fileHandle = host.openForReading("ONE", "ONE");
   run.files[1].fileHandle = host.openForReading("TWO", "TWO");
-  for (PageReader& r : run.readers) {
-    r.bufLen = 0;
-    r.position = ReaderPosition{};
-    r.atEof = false;
-  }
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  swapLineMarks(run);
-  saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
+  resetReader(run, 1);
+  resetReader(run, 2);
+  startComparison(run);
 }
 
 inline std::string bytesAt(const PageReader& r, std::uint32_t start,

@@ -339,4 +339,148 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   }
 }
 
+// Where walking the line pair word by word stops: on the last word of file
+// 1's current line, or where it stands when that is its last word. The same
+// for file 2, whose text is the same.
+std::string lastWordByWalking(RunState& run) {
+  std::string last = show(position(run, 1));
+  while (!position(run, 1).atLineEnd) {
+    last = show(position(run, 1));
+    nextToken(run, 1);
+  }
+  return last;
+}
+
+TEST(TokenReader, SkipToLastEqualWordStopsWhereAWalkWould) {
+  // Lines after a leading word, as both files hold them.
+  std::vector<std::string> lines = {
+      " b c\r\n",         " 1,234,567\n", " 1,2,a\n",      " 5,\n",
+      " a,b\n",           " 1,,2 x\r",    " q \t, \x7f\n", "\x80\xff z\f",
+      " 12.5kg 9,99, \n", ",7,8 ,9\n",    " -1.5E+03\r\n", "\n"};
+  // Random lines over the bytes that matter to the word rules.
+  std::mt19937 random(7);
+  const std::string alphabet = "19,, a.\t-\x7f\x80\x01";
+  for (int i = 0; i < 300; ++i) {
+    std::string line;
+    const int length = static_cast<int>(random() % 12);
+    for (int j = 0; j < length; ++j) {
+      line += alphabet[random() % alphabet.size()];
+    }
+    lines.push_back(line + "\n");
+  }
+  for (const std::string& rest : lines) {
+    SCOPED_TRACE(::testing::PrintToString(rest));
+    const std::string text = "head\nw" + rest + "tail\n";
+    FakeHost walkHost;
+    RunState walk{walkHost};
+    setDefaults(walk);
+    openReports(walkHost, walk, text, text);
+    FakeHost skipHost;
+    RunState skip{skipHost};
+    setDefaults(skip);
+    openReports(skipHost, skip, text, "x " + text);
+    for (int i = 0; i < 3; ++i) {
+      nextToken(walk, 1);
+      nextToken(skip, 1);
+      nextToken(skip, 2);
+    }
+    nextToken(skip, 2);
+    const std::string expected = lastWordByWalking(walk);
+    const std::string before = show(position(skip, 1));
+    const bool moved = skipToLastEqualWord(skip);
+    EXPECT_EQ(expected, show(position(skip, 1)));
+    EXPECT_EQ(moved, expected != before);
+    ReaderPosition second = position(skip, 2);
+    second.tokenStart -= 2;  // file 2 has "x " in front
+    EXPECT_EQ(show(position(skip, 1)), show(second));
+  }
+}
+
+TEST(TokenReader, SkipToLastEqualWordNeedsTheSameBytesToALineEnd) {
+  struct Row {
+    std::string one;
+    std::string two;
+  };
+  const Row rows[] = {
+      {"a b c\n", "a b d\n"},
+      {"a b c\n", "a  b c\n"},
+      {"a b c\n", "a b cd\n"},
+      {"a b\n", "\n"},  // file 2 on a line end
+      // The line end lies beyond the first fill (no hand-back without
+      // skipPlot).
+      {"a b " + std::string(29994, 'c') + " d\n",
+       "a b " + std::string(29994, 'c') + " d\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.two.substr(0, 20));
+    FakeHost host;
+    RunState run{host};
+    setDefaults(run);
+    run.settings.skipPlot = false;
+    openReports(host, run, row.one, row.two);
+    nextTokenBoth(run);
+    const std::string before =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    EXPECT_FALSE(skipToLastEqualWord(run));
+    EXPECT_EQ(before, show(position(run, 1)) + " / " + show(position(run, 2)));
+  }
+}
+
+TEST(TokenReader, SkipToLineEndStopsWhereAWalkWould) {
+  // Word lines with every kind of line end, also where the window ends
+  // (without skipPlot a fill may end inside a line, or between CR and LF).
+  std::mt19937 random(11);
+  const std::string alphabet = "19,, a.\t\x7f\x80";
+  const char* const ends[] = {"\n", "\r\n", "\r", "\f", "\r\r\n"};
+  for (int i = 0; i < 60; ++i) {
+    std::string text;
+    while (text.size() < 29990 + random() % 20) {
+      text += "x" + std::to_string(random() % 1000) + " y\n";
+    }
+    text += "w";
+    const int length = static_cast<int>(random() % 12);
+    for (int j = 0; j < length; ++j) {
+      text += alphabet[random() % alphabet.size()];
+    }
+    text += ends[random() % 5];
+    text += "tail\n";
+    const bool skipPlot = random() % 2 == 0;
+    SCOPED_TRACE(::testing::PrintToString(text.substr(29980)));
+    FakeHost walkHost;
+    RunState walk{walkHost};
+    setDefaults(walk);
+    walk.settings.skipPlot = skipPlot;
+    openReports(walkHost, walk, text);
+    FakeHost skipHost;
+    RunState skip{skipHost};
+    setDefaults(skip);
+    skip.settings.skipPlot = skipPlot;
+    openReports(skipHost, skip, text);
+    // Both stand on each word of the file in turn; the skip must reach the
+    // same line end, with the same buffer, as the walk.
+    int skips = 0;
+    do {
+      nextToken(walk, 1);
+      nextToken(skip, 1);
+      if (position(walk, 1).atLineEnd) {
+        // As the line comparison does: the text before is not needed.
+        moveMarksToCurrent(walk, 1);
+        moveMarksToCurrent(skip, 1);
+        continue;
+      }
+      if (random() % 3 != 0) {
+        continue;
+      }
+      ++skips;
+      while (!position(walk, 1).atLineEnd) {
+        nextToken(walk, 1);
+      }
+      skipToLineEnd(skip, 1);
+      ASSERT_EQ(show(position(walk, 1)), show(position(skip, 1)));
+      ASSERT_EQ(bufferText(walk, 1), bufferText(skip, 1));
+    } while (position(walk, 1).tokenLength != 0);
+    EXPECT_GT(skips, 1000);
+  }
+}
+
 }  // namespace

@@ -7,12 +7,28 @@
 namespace {
 std::atomic<std::uint64_t> gNewCalls{0};
 
+// Behaves as the library's operator new: on failure the installed new
+// handler runs and the allocation is tried again.
 void* allocate(std::size_t size) {
   gNewCalls.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) {
-    return p;
+  for (;;) {
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+      return p;
+    }
+    std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) {
+      throw std::bad_alloc();
+    }
+    handler();
   }
-  throw std::bad_alloc();
+}
+
+void* allocateOrNull(std::size_t size) noexcept {
+  try {
+    return allocate(size);
+  } catch (...) {
+    return nullptr;
+  }
 }
 }  // namespace
 
@@ -27,12 +43,10 @@ void* operator new[](std::size_t size) {
   return allocate(size);
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  gNewCalls.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
+  return allocateOrNull(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  gNewCalls.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
+  return allocateOrNull(size);
 }
 void operator delete(void* p) noexcept {
   std::free(p);

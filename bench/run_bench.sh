@@ -1,0 +1,271 @@
+#!/usr/bin/env bash
+# Times zudiz against cmp, GNU diff, diff -I '^D&T=' and numdiff on generated
+# report pairs (bench/gen_reports.cpp) and prints one table.
+#
+# Every tool runs on the same files in the same run, under hyperfine (a warm
+# page cache, several runs, the median is reported); peak RSS comes from one
+# more run under /usr/bin/time -v. Output of every tool goes to /dev/null.
+#
+# Rows:
+#   cmp        cmp on the pair; it stops at the first differing byte (the
+#              title line), so it shows the cost of starting a process
+#   cmp-full   cmp of file 1 against a byte-identical copy: reading both
+#              files to their ends, the floor for any comparison ("x cmp")
+#   diff       GNU diff ("x diff")
+#   diff-I     diff -I '^D&T='
+#   numdiff    numdiff with its defaults
+#   zudiz      this program (Release, -O2, statically linked)
+#
+# Settings (environment):
+#   BENCH_DIR       scratch folder (default /tmp/zudiz-bench)
+#   BENCH_SIZES     file sizes (default "10M 100M"; "1G" works too)
+#   BENCH_VARIANTS  default "same tiny lines"
+#   BENCH_RUNS      timed runs per command (default 5)
+#   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
+#   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
+#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff zudiz"
+#   BENCH_BUILD     build folder (default build-bench)
+#   BENCH_NO_BUILD  set to 1 to use the binaries already in BENCH_BUILD
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+dir=${BENCH_DIR:-/tmp/zudiz-bench}
+sizes=${BENCH_SIZES:-10M 100M}
+variants=${BENCH_VARIANTS:-same tiny lines}
+runs=${BENCH_RUNS:-5}
+slow_runs=${BENCH_SLOW_RUNS:-3}
+small=${BENCH_SMALL:-1000}
+tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff zudiz}
+build=${BENCH_BUILD:-$root/build-bench}
+jobs=${JOBS:-2}
+
+say() { printf '== %s\n' "$*" >&2; }
+
+# --- Tools --------------------------------------------------------------------
+need=()
+for pair in hyperfine:hyperfine numdiff:numdiff time:/usr/bin/time jq:jq \
+            cmake:cmake g++:g++ diffutils:cmp; do
+  pkg=${pair%%:*}
+  cmd=${pair#*:}
+  command -v "$cmd" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  say "installing ${need[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}"
+fi
+
+mkdir -p "$dir"
+log=$dir/build.log
+hlog=$dir/hyperfine.log
+: >"$hlog"
+
+# --- Build --------------------------------------------------------------------
+if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
+  say "building Release binaries in $build"
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZUDIZ_STATIC=ON \
+    -DZUDIZ_TESTS=OFF -DZUDIZ_BENCH=ON >"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+  cmake --build "$build" -j "$jobs" --target gen_reports >>"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+  if ! cmake --build "$build" -j "$jobs" --target zudiz >>"$log" 2>&1; then
+    say "zudiz does not build yet (see $log); timing the other tools"
+    rm -f "$build/zudiz"
+  fi
+fi
+gen=$build/bench/gen_reports
+zudiz=$build/zudiz
+
+# --- Data ---------------------------------------------------------------------
+data=$dir/data
+mkdir -p "$data"
+# Regenerate everything when the generator's source changed.
+stamp=$(sha256sum "$here/gen_reports.cpp" | cut -c1-16)
+if [ "$(cat "$data/.stamp" 2>/dev/null)" != "$stamp" ]; then
+  rm -rf "$data" && mkdir -p "$data" && echo "$stamp" >"$data/.stamp"
+fi
+for size in $sizes; do
+  for variant in $variants; do
+    base=$data/$variant-$size
+    if [ ! -s "$base.2.rpt" ]; then
+      say "generating $variant $size"
+      "$gen" pair "$variant" "$size" "$base.1.rpt" "$base.2.rpt"
+    fi
+  done
+  first=$(set -- $variants; echo "$1")
+  if [ ! -s "$data/copy-$size.rpt" ]; then
+    cp "$data/$first-$size.1.rpt" "$data/copy-$size.rpt"
+  fi
+done
+if [ "$small" -gt 0 ] && [ ! -s "$data/small-$small/pairs.txt" ]; then
+  say "generating $small small pairs"
+  mkdir -p "$data/small-$small"
+  "$gen" small "$small" "$data/small-$small"
+fi
+
+if [ -x "$zudiz" ]; then
+  probe=$data/$(set -- $variants; echo "$1")-$(set -- $sizes; echo "$1")
+  heading=$("$zudiz" "$probe.1.rpt" "$probe.2.rpt" 2>/dev/null | head -c 10 ||
+            true)
+  if [ "$heading" != "Comparing " ]; then
+    say "zudiz does not run end to end yet; timing the other tools"
+    zudiz=""
+  fi
+else
+  zudiz=""
+fi
+
+# The command line of a tool on a pair (for hyperfine -N, which splits it
+# like a shell; so the pattern of diff -I is quoted).
+command_for() {
+  local tool=$1 one=$2 two=$3 copy=$4
+  case $tool in
+    cmp) echo "cmp $one $two" ;;
+    cmp-full) echo "cmp $one $copy" ;;
+    diff) echo "diff $one $two" ;;
+    diff-I) echo "diff -I '^D&T=' $one $two" ;;
+    numdiff) echo "numdiff $one $two" ;;
+    zudiz) [ -n "$zudiz" ] && echo "$zudiz $one $two" ;;
+  esac
+}
+
+# Peak resident set size in KiB of one run of a command line.
+peak_rss() {
+  local out
+  out=$(eval "/usr/bin/time -v $1" 2>&1 >/dev/null | grep 'Maximum resident')
+  echo "${out##*: }"
+}
+
+# The median wall time and the mean CPU time (user + system) of a run.
+times_of() {
+  jq -r '.results[0] | "\(.median)\t\(.user + .system)"' "$1"
+}
+
+# Rows of earlier runs stay unless this run times them again, so that one
+# tool can be timed anew (BENCH_TOOLS=zudiz) against the others' rows.
+# keep_rows FILE FIELDS...: drops the rows whose first fields match one of
+# the words of each FIELDS list.
+keep_rows() {
+  local file=$1
+  shift
+  touch "$file"
+  awk -F'\t' -v lists="$(printf '%s|' "$@")" '
+    BEGIN { n = split(lists, l, "|") - 1
+            for (i = 1; i <= n; i++) { split(l[i], w, " ")
+                                      for (j in w) want[i, w[j]] = 1 } }
+    { drop = 1
+      for (i = 1; i <= n; i++) if (!((i, $i) in want)) drop = 0
+      if (!drop) print }' "$file" >"$file.tmp"
+  mv "$file.tmp" "$file"
+}
+
+results=$dir/results.tsv
+small_results=$dir/small.tsv
+keep_rows "$results" "$tools" "$variants" "$sizes"
+json=$dir/json
+mkdir -p "$json"
+
+# --- Large pairs --------------------------------------------------------------
+for size in $sizes; do
+  for variant in $variants; do
+    base=$data/$variant-$size
+    one=$base.1.rpt
+    two=$base.2.rpt
+    bytes=$(($(stat -c %s "$one") + $(stat -c %s "$two")))
+    for tool in $tools; do
+      cmd=$(command_for "$tool" "$one" "$two" "$data/copy-$size.rpt") || true
+      [ -n "$cmd" ] || continue
+      n=$runs
+      [ "$tool" = numdiff ] && n=$slow_runs
+      say "$tool $variant $size ($n runs)"
+      out=$json/$tool-$variant-$size.json
+      hyperfine -N --warmup 1 --runs "$n" --ignore-failure --output=null \
+        --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
+        2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
+      printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tool" "$variant" "$size" \
+        "$(times_of "$out")" "$bytes" "$(peak_rss "$cmd")" >>"$results"
+    done
+  done
+done
+
+# --- Small pairs --------------------------------------------------------------
+if [ "$small" -gt 0 ]; then
+  keep_rows "$small_results" "true $tools"
+  list=$data/small-$small/pairs.txt
+  bytes=$(cat "$list" | xargs stat -c %s | awk '{s += $1} END {print s}')
+  for tool in true $tools; do
+    [ "$tool" = cmp-full ] && continue
+    case $tool in
+      true) cmd="xargs -a $list -n 2 true" ;;
+      cmp) cmd="xargs -a $list -n 2 cmp" ;;
+      diff) cmd="xargs -a $list -n 2 diff" ;;
+      diff-I) cmd="xargs -a $list -n 2 diff -I '^D&T='" ;;
+      numdiff) cmd="xargs -a $list -n 2 numdiff" ;;
+      zudiz) [ -n "$zudiz" ] || continue; cmd="xargs -a $list -n 2 $zudiz" ;;
+    esac
+    say "$tool on $small small pairs"
+    out=$json/$tool-small.json
+    hyperfine -N --warmup 1 --runs "$runs" --ignore-failure --output=null \
+      --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
+      2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
+    printf '%s\t%s\t%s\t%s\n' "$tool" "$(times_of "$out")" "$bytes" \
+      "$small" >>"$small_results"
+  done
+fi
+
+# --- Table --------------------------------------------------------------------
+{
+  echo
+  echo "Large pairs: median wall time and mean CPU time (user + system) in"
+  echo "seconds; MB/s of both files by the median; x cmp and x diff are ratios"
+  echo "of the median to cmp-full's and diff's on the same pair; peak RSS"
+  awk -F'\t' -v OFS='\t' '
+    BEGIN { split("cmp cmp-full diff diff-I numdiff zudiz", o, " ")
+            for (i in o) order[o[i]] = i
+            split("same tiny lines", v, " ")
+            for (i in v) vorder[v[i]] = i }
+    { n = $3 + 0; u = substr($3, length($3))
+      n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1
+      printf "%015d\t%d\t%d\t%s\n", n, vorder[$2], order[$1], $0 }
+  ' "$results" | sort | cut -f4- | awk -F'\t' '
+    { key = $2 "\t" $3; t[$1, key] = $4; row[NR] = $0 }
+    END {
+      printf "%-9s %-6s %-5s %9s %8s %9s %7s %7s %10s\n",
+             "tool", "case", "size", "median", "cpu", "MB/s", "x cmp",
+             "x diff", "peak RSS"
+      for (i = 1; i <= NR; i++) {
+        split(row[i], f, "\t")
+        key = f[2] "\t" f[3]
+        c = t["cmp-full", key]; d = t["diff", key]
+        rss = f[7] >= 10240 ? sprintf("%.1f MiB", f[7] / 1024) \
+                            : sprintf("%d KiB", f[7])
+        printf "%-9s %-6s %-5s %9.4f %8.4f %9.1f %7s %7s %10s\n",
+               f[1], f[2], f[3], f[4], f[5], f[6] / 1e6 / f[4],
+               c ? sprintf("%.2f", f[4] / c) : "-",
+               d ? sprintf("%.2f", f[4] / d) : "-", rss
+      }
+    }'
+  if [ -s "$small_results" ]; then
+    echo
+    echo "Small pairs (about 22 KB a file), one process per pair (xargs -n 2)"
+    awk -F'\t' '
+      { t[$1] = $2; row[NR] = $0 }
+      END {
+        printf "%-9s %6s %9s %8s %12s %7s %13s\n", "tool", "pairs",
+               "total s", "cpu s", "ms per pair", "x cmp", "ms over true"
+        for (i = 1; i <= NR; i++) {
+          split(row[i], f, "\t")
+          n = f[5]
+          printf "%-9s %6d %9.3f %8.3f %12.3f %7s %13.3f\n", f[1], n, f[2],
+                 f[3], f[2] / n * 1000,
+                 t["cmp"] ? sprintf("%.2f", f[2] / t["cmp"]) : "-",
+                 (f[2] - t["true"]) / n * 1000
+        }
+      }' "$small_results"
+  fi
+} | tee "$dir/table.txt"
+say "results in $dir (table.txt, results.tsv, small.tsv, json/)"

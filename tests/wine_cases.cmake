@@ -1,0 +1,72 @@
+# Tests of the Windows cross build, run under wine by ctest in the build
+# folder. Included from tests/CMakeLists.txt in place of the native golden
+# cases; the unit tests run through CMAKE_CROSSCOMPILING_EMULATOR (see
+# cmake/mingw-w64-x86_64.cmake).
+#
+# - golden.<case>: every tests/cases/<case>/ with an args file or a run.sh,
+#   the same cases as the native build with the same expected bytes, except
+#   those in ZUDIZ_POSIX_ONLY_CASES.
+# - windows.<case>: every tests/cases_windows/<case>/ with a cmdline file,
+#   the raw command line for what only Windows has (see wine_case.sh).
+#
+# All start zudiz.exe through launch_raw.exe, which hands it an exact command
+# line; tests/support/wine_case.sh prepares and checks each case.
+
+# Golden cases whose command line means something else on Windows. Only
+# POSIX takes an existing file's path with slashes as one name; on Windows
+# the slashes start switches.
+# - long_labels: c:verylongreportname.rpt is a file in the current folder on
+#   POSIX but a name on drive C: on Windows, and sub/a_very_long_... holds a
+#   slash. cases_windows/long_labels_drive_and_folder is its counterpart.
+# - fifo_input, process_substitution: a FIFO and /dev/fd/7, which Windows
+#   has not.
+set(ZUDIZ_POSIX_ONLY_CASES long_labels fifo_input process_substitution)
+
+add_executable(launch_raw ${CMAKE_CURRENT_SOURCE_DIR}/support/launch_raw.cpp)
+
+set(ZUDIZ_WINE_RUN ${CMAKE_CROSSCOMPILING_EMULATOR})
+set(ZUDIZ_CASE_WORK ${CMAKE_CURRENT_BINARY_DIR}/case_work)
+
+# Makes the prefix, keeps a wineserver up while the cases run and maps drive
+# W: to the source folder of the Windows-only cases (they only read there;
+# each runs in its own work folder, on drive Z:).
+add_test(NAME wine.start
+         COMMAND ${ZUDIZ_WINE_RUN} --drive w
+                 ${CMAKE_CURRENT_SOURCE_DIR}/cases_windows)
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+
+function(zudiz_wine_case kind case_dir)
+  get_filename_component(case_name ${case_dir} NAME)
+  add_test(NAME ${kind}.${case_name}
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/support/wine_case.sh
+                   $<TARGET_FILE:zudiz> $<TARGET_FILE:launch_raw>
+                   ${case_dir} ${ZUDIZ_CASE_WORK}
+                   ${ZUDIZ_WINE_RUN})
+  set_tests_properties(${kind}.${case_name} PROPERTIES FIXTURES_REQUIRED wine)
+endfunction()
+
+file(GLOB ZUDIZ_CASES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cases/*/args
+     ${CMAKE_CURRENT_SOURCE_DIR}/cases/*/run.sh)
+list(TRANSFORM ZUDIZ_CASES REPLACE "/[^/]*$" "")
+list(REMOVE_DUPLICATES ZUDIZ_CASES)
+foreach(case_dir ${ZUDIZ_CASES})
+  get_filename_component(case_name ${case_dir} NAME)
+  if(NOT case_name IN_LIST ZUDIZ_POSIX_ONLY_CASES)
+    zudiz_wine_case(golden ${case_dir})
+  endif()
+endforeach()
+
+file(GLOB ZUDIZ_WINDOWS_CASES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/cases_windows/*/cmdline)
+foreach(cmdline_file ${ZUDIZ_WINDOWS_CASES})
+  get_filename_component(case_dir ${cmdline_file} DIRECTORY)
+  zudiz_wine_case(windows ${case_dir})
+endforeach()
+
+# Standard output closed by its reader: the program ends quietly with 9.
+add_test(NAME windows.closed_pipe
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/support/wine_closed_pipe.sh
+                 $<TARGET_FILE:zudiz> ${ZUDIZ_CASE_WORK}/closed_pipe
+                 ${ZUDIZ_WINE_RUN})
+set_tests_properties(windows.closed_pipe PROPERTIES FIXTURES_REQUIRED wine
+                                                 TIMEOUT 120)

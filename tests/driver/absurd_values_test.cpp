@@ -120,17 +120,7 @@ struct LateRun {
       run.readers[i].position = ReaderPosition{};
       run.readers[i].position.lineCount = lineCount;
     }
-    clearCounters(run);
-    clearDiff(run);
-    swapDiff(run);
-    clearDiff(run);
-    saveWordCounts(run);
-    saveWordMark(run);
-    saveLineMark(run);
-    swapLineMarks(run);
-    saveLineMark(run);
-    fillBuffer(run, 1);
-    fillBuffer(run, 2);
+    startComparison(run);
     return shown(runAndCatch(
         host,
         [&] {

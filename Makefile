@@ -3,6 +3,8 @@ BUILD ?= build
 BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Our own targets treat warnings as errors; a plain cmake build does not.
+WERROR := -DZUDIZ_WERROR=ON
 
 .PHONY: all deps build test sanitize fuzz check demo bench clean \
         windows-deps windows windows-check package-deps package
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -25,7 +27,7 @@ test: build
 # Unit tests and golden cases built with address and undefined-behaviour
 # sanitizers.
 sanitize: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_SANITIZE=ON
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_SANITIZE=ON $(WERROR)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
@@ -48,7 +50,7 @@ windows-deps:
 
 $(BUILD_WIN)/CMakeCache.txt:
 	cmake -S . -B $(BUILD_WIN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(CMAKE_FLAGS)
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(WERROR) $(CMAKE_FLAGS)
 
 windows: windows-deps $(BUILD_WIN)/CMakeCache.txt
 	cmake --build $(BUILD_WIN) -j $(JOBS)

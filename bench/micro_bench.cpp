@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "compare/word_compare.h"
-#include "driver/run_state.h"
+#include "core/number.h"
+#include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"

@@ -11,7 +11,8 @@ seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD:-build-fuzz}
 scripts/install-deps.sh clang libclang-rt-14-dev
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DZUDIZ_FUZZ=ON -DZUDIZ_TESTS=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DZUDIZ_FUZZ=ON -DZUDIZ_TESTS=OFF \
+  -DZUDIZ_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target fuzz_compare
 
 # Seeds: each golden case as "words LF one ==== two", the words being the
@@ -75,10 +76,11 @@ awk 'BEGIN {
 }' >"$corpus/seed-long-line"
 
 # Every input that ever found a fault must still pass.
-"$build/fuzz_compare" -runs=0 tests/fuzz/regressions
+"$build/fuzz_compare" -runs=0 -artifact_prefix="$build/" tests/fuzz/regressions
 
 cd "$build"
 # shellcheck disable=SC2086
 ./fuzz_compare -max_total_time="$seconds" -timeout=10 -max_len=70000 \
+  -artifact_prefix=./ \
   -dict=../tests/fuzz/zudiz.dict -print_final_stats=1 ${FUZZ_FLAGS:-} \
   corpus 2>&1 | tail -n 25

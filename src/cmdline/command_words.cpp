@@ -1,6 +1,6 @@
 #include "cmdline/command_words.h"
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace {
 

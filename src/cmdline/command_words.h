@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/fixed_text.h"
+#include "core/fixed_text.h"
 
 struct RunState;
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "cmdline/usage.h"
-#include "compare/word_compare.h"
-#include "driver/run_state.h"
+#include "core/number.h"
+#include "core/run_state.h"
 
 namespace {
 

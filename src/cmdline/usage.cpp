@@ -1,6 +1,6 @@
 #include "cmdline/usage.h"
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 void printUsage(RunState& run) {
   Output& out = run.out;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "compare/word_compare.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"

@@ -6,14 +6,12 @@
 #include <cstring>
 #include <system_error>
 
-#include "driver/run_state.h"
+#include "core/number.h"
+#include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/token_reader.h"
 
 namespace {
-
-// The largest rounded magnitude, in units of 0.0001: (2^32 - 1) / 10000.
-constexpr double kMaxUnits = 4294967295.0;
 
 // 10^k as the nearest double. The last-place rule compares a difference with
 // a power of ten, and a difference can equal it exactly (0.020 - 0.010), so
@@ -35,72 +33,8 @@ double powerOfTen(std::int64_t k) {
   return std::pow(10.0, static_cast<double>(k));
 }
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 bool isLowerLetter(char c) {
   return c >= 'a' && c <= 'z';
-}
-
-// Converts a number part in the form [sign] digits [. digits]
-// [E [sign] digits] to a double. False when the magnitude is too large for
-// a double; one too small converts to 0.
-bool convertNumber(const char* text, std::size_t length, bool negativeExponent,
-                   double& value) {
-  const char* first = text;
-  const char* last = text + length;
-  if (first != last && *first == '+') {
-    ++first;  // from_chars takes no plus sign on the mantissa
-  }
-  value = 0.0;
-  std::from_chars_result result = std::from_chars(first, last, value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // A mantissa of at most 257 characters lies between 1e-257 and 1e257,
-    // so only a negative exponent can take the value below the range of a
-    // double and only a positive one above it.
-    value = 0.0;
-    return negativeExponent;
-  }
-  return result.ec == std::errc{} && result.ptr == last;
-}
-
-// Rounds to four decimals, holding the magnitude at 429496.7295.
-double roundValue(double v) {
-  double scaled = std::fabs(v) * 10000.0 + 0.5;
-  double units = scaled > kMaxUnits ? kMaxUnits : std::floor(scaled);
-  double t = units / 10000.0;
-  if (t < 0.0001) {
-    return 0.0;
-  }
-  return v < 0 ? -t : t;
-}
-
-// Reads up to 10 characters as a signed decimal integer; all of them must
-// belong to it and its value must fit 32 bits.
-bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
-  length = std::min<std::size_t>(length, 10);
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < length && (text[i] == '-' || text[i] == '+')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  if (i == length) {
-    return false;
-  }
-  std::int64_t v = 0;
-  for (; i < length; ++i) {
-    if (!isDigit(text[i])) {
-      return false;
-    }
-    v = v * 10 + (text[i] - '0');
-  }
-  v = negative ? -v : v;
-  if (v < INT32_MIN || v > INT32_MAX) {
-    return false;
-  }
-  value = v;
-  return true;
 }
 
 // A word of the current token of one file, in the page buffer.
@@ -213,91 +147,6 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
 }
 
 }  // namespace
-
-double scanNumber(const char* text, std::size_t length, std::size_t& trailing) {
-  length = std::min(length, kWordCapacity);
-  // The number part as the converter takes it: commas removed, a '0' put
-  // before a point or exponent letter that no digit precedes, and the
-  // exponent letter as 'E'. Two zeros at most are put in.
-  char number[kWordCapacity + 2];
-  std::size_t n = 0;
-  bool signSeen = false;
-  bool digitSeen = false;
-  bool pointSeen = false;
-  bool exponentSeen = false;
-  bool negativeExponent = false;
-  std::size_t i = 0;
-  for (; i < length; ++i) {
-    char c = text[i];
-    if (isDigit(c)) {
-      digitSeen = true;
-    } else if (c == '+' || c == '-') {
-      if (signSeen || digitSeen || pointSeen) {
-        break;
-      }
-      signSeen = true;
-      negativeExponent = exponentSeen && c == '-';
-    } else if (c == ',') {
-      continue;
-    } else if (c == '.') {
-      if (pointSeen || exponentSeen) {
-        break;
-      }
-      if (!digitSeen) {
-        number[n++] = '0';
-      }
-      pointSeen = true;
-    } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      if (exponentSeen) {
-        break;
-      }
-      if (!digitSeen) {
-        number[n++] = '0';
-      }
-      c = 'E';
-      signSeen = false;
-      digitSeen = false;
-      pointSeen = false;
-      exponentSeen = true;
-    } else {
-      break;
-    }
-    number[n++] = c;
-  }
-
-  double value = 0.0;
-  if (!digitSeen || !convertNumber(number, n, negativeExponent, value)) {
-    trailing = length;
-    return 0.0;
-  }
-  trailing = length - i;
-  return roundValue(value);
-}
-
-int lastDigitPlace(const char* text, std::size_t length) {
-  std::string_view s(text, length);
-  std::size_t point = s.find('.');
-  std::size_t exponent = s.find('E');
-  if (exponent == std::string_view::npos) {
-    exponent = s.find('e');
-  }
-  bool hasPoint = point != std::string_view::npos;
-  if (exponent == std::string_view::npos) {
-    return hasPoint ? -static_cast<int>(length - point - 1) : 0;
-  }
-  std::int64_t decimals = hasPoint ? static_cast<std::int64_t>(exponent) -
-                                         static_cast<std::int64_t>(point) - 1
-                                   : 0;
-  std::size_t start = exponent + 1;
-  if (start < length && s[start] == '+') {
-    ++start;
-  }
-  std::int64_t power = 0;
-  std::int64_t p = readExponent(text + start, length - start, power)
-                       ? power - decimals
-                       : -decimals;
-  return static_cast<int>(std::clamp<std::int64_t>(p, INT32_MIN, INT32_MAX));
-}
 
 bool compareWords(RunState& run) {
   TokenBytes token1 = currentToken(run, 1);

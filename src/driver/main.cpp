@@ -1,6 +1,6 @@
 // The program's entry point: one run state on the stack, run to its end.
+#include "core/run_state.h"
 #include "driver/run.h"
-#include "driver/run_state.h"
 #include "host/host.h"
 
 int main(int argc, char** argv) {

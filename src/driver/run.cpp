@@ -4,7 +4,7 @@
 #include "cmdline/switches.h"
 #include "cmdline/usage.h"
 #include "compare/file_loop.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "host/paths.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "listing/pending_diff.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "reader/page_buffer.h"
 
 namespace {

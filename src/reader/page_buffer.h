@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Compacts the buffer of file `fileNo` (dropping the bytes before the
 // smallest protected position) and reads more of the file, filtering what it

@@ -6,7 +6,7 @@
 // comparison and the listing. nextToken may refill the buffer (page_buffer.h).
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Byte classes of the token reader.
 enum class ByteClass : unsigned char {

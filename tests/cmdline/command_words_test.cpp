@@ -4,13 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/fake_host.h"
 
 namespace {
 
 // Every word after the program's name, each in brackets, then one past the
 // last word (which must be empty).
+// Appends `word` in brackets, so that empty and blank-holding words show.
+void appendBracketed(std::string& words, const Word& word) {
+  words += '[';
+  words.append(word.view());
+  words += ']';
+}
+
 std::string wordsOf(std::string_view line) {
   std::string words;
   Word word;
@@ -18,7 +25,7 @@ std::string wordsOf(std::string_view line) {
   for (std::uint32_t i = 1; i <= count + 1; ++i) {
     getArgument(line, i, word);
     if (i <= count || !word.empty()) {
-      words += "[" + std::string(word.view()) + "]";
+      appendBracketed(words, word);
     }
   }
   return words;
@@ -62,11 +69,14 @@ TEST(CommandWords, SplitsByTheProgramsOwnRules) {
 }
 
 TEST(CommandWords, LongWordsAreCutTo256) {
-  std::string value(300, 'v');
+  const std::string value(300, 'v');
+  std::string expected = "[";
+  expected.append(value, 0, 256).append("][/T:\"").append(value, 0, 252);
+  expected.append("][b]");
+  std::string line = "ZUDIZ ";
+  line.append(value).append(" /T:\"").append(value).append("\"w\" b");
   // The moved closing quote is the part that falls off.
-  EXPECT_EQ(
-      "[" + value.substr(0, 256) + "][/T:\"" + value.substr(0, 252) + "][b]",
-      wordsOf("ZUDIZ " + value + " /T:\"" + value + "\"w\" b"));
+  EXPECT_EQ(expected, wordsOf(line));
 }
 
 // Maps the ANSI e-acute (0xE9) to its OEM code (0x82).
@@ -97,7 +107,7 @@ TEST(CommandWords, ReaderHandsOutTheSameWordsInOnePass) {
     ArgumentReader reader(c.line);
     Word word;
     while (reader.next(word)) {
-      words += "[" + std::string(word.view()) + "]";
+      appendBracketed(words, word);
     }
     EXPECT_EQ(c.words, words);
     EXPECT_FALSE(reader.next(word));

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "cmdline/usage.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/fake_host.h"
 #include "support/run_and_catch.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "compare/file_loop.h"
+#include "core/run_state.h"
 #include "driver/run.h"
-#include "driver/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"

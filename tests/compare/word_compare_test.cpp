@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
+#include "core/number.h"
+#include "core/run_state.h"
 #include "reader/open_reports.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "compare/file_loop.h"
+#include "core/run_state.h"
 #include "driver/run.h"
-#include "driver/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"

@@ -22,8 +22,8 @@
 #include <new>
 #include <string_view>
 
+#include "core/run_state.h"
 #include "driver/run.h"
-#include "driver/run_state.h"
 #include "host/host.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "support/fake_host.h"
 

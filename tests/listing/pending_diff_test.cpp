@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/fake_host.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "core/run_state.h"
 #include "driver/run.h"
-#include "driver/run_state.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 #include "support/fake_host.h"

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 void setDefaults(RunState& run) {
   for (FileSlot& slot : run.files) {
@@ -11,7 +11,9 @@ void setDefaults(RunState& run) {
   run.values = RunValues{};
 }
 
-void clearCounters(RunState& run) { run.counters = Counters{}; }
+void clearCounters(RunState& run) {
+  run.counters = Counters{};
+}
 
 void endRun(RunState& run) {
   run.out.flush();

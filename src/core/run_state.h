@@ -8,11 +8,11 @@
 #include <array>
 #include <cassert>
 
-#include "driver/output.h"
-#include "driver/settings.h"
+#include "core/diff_state.h"
+#include "core/output.h"
+#include "core/reader_state.h"
+#include "core/settings.h"
 #include "host/host.h"
-#include "listing/diff_state.h"
-#include "reader/reader_state.h"
 
 struct RunState {
   explicit RunState(Host& h) : host(h), out(h) {}

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/fixed_text.h"
+#include "core/fixed_text.h"
 #include "host/host.h"
 
 inline constexpr std::size_t kNameCapacity = 256;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cmdline/usage.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/fake_host.h"
 #include "support/run_and_catch.h"
 
@@ -45,8 +45,8 @@ TEST(Usage, FatalErrorWritesOneLineAndEndsWithNine) {
   RunState run{host};
   int status = 0;
   EXPECT_EQ("*** Too many files\r\n",
-            runAndCatch(host, [&] { fatalError(run, "Too many files"); },
-                        &status));
+            runAndCatch(
+                host, [&] { fatalError(run, "Too many files"); }, &status));
   EXPECT_EQ(9, status);
 }
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/settings.h"
+#include "core/settings.h"
 
 inline constexpr std::uint32_t kPageBufferSize = 30000;
 // A read never brings a buffer above this many bytes; the byte after them is

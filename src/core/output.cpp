@@ -1,4 +1,4 @@
-#include "driver/output.h"
+#include "core/output.h"
 
 #include <cstring>
 
@@ -49,7 +49,9 @@ void Output::number(std::int64_t value, std::size_t width) {
   text(digits + sizeof digits - n, n);
 }
 
-void Output::endLine() { text("\r\n"); }
+void Output::endLine() {
+  text("\r\n");
+}
 
 void Output::flush() {
   if (used_ > 0) {

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/fixed_text.h"
+#include "core/fixed_text.h"
 
 // A pending text holds at most this many characters.
 inline constexpr std::size_t kDiffTextCapacity = 255;

@@ -1,0 +1,89 @@
+// ZUDIZ as a library: one comparison of two VAV reports as a function call
+// that returns data instead of printing a listing and ending the process.
+//
+// A call runs the same engine as the zudiz program, on the calling thread,
+// with its own state: any number of calls may run at once on different
+// threads, and none of them touches process-wide state (current directory,
+// environment, console, signals). `Result::output` holds exactly the bytes
+// the program would write for the same files and switches.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zudiz {
+
+// The library's version, the same as the program's.
+inline constexpr std::string_view kVersion = "1.0";
+
+enum class Status { kSame, kDifferent, kError };
+
+struct Counts {                         // what the summary reports, as numbers
+  std::int64_t surplusLines = 0;        // > 0: file 1 has more lines at the end, < 0: file 2
+  std::int64_t linesCompared = 0;
+  std::int64_t linesDiffered = 0;
+  std::int64_t wordDifferences = 0;     // non-numeric
+  std::int64_t numericDifferences = 0;  // listed numeric differences
+  std::int64_t tinyExcused = 0;         // excused: below 0.1 %
+  std::int64_t lastPlaceExcused = 0;    // excused: last written decimal place only
+};
+
+struct ListedPair {                     // one pair of lines of the listing
+  std::int64_t line1 = 0, line2 = 0;    // 0 where the listing shows no number
+  int extra = 0;                        // 1 or 2: the file marked " + ", else 0
+  std::string text1, text2;             // the words as listed, without the prefix
+};
+
+enum class Verdict { kListed, kTiny, kLastPlace, kWithinTolerance };
+inline constexpr int kVerdicts = 4;
+
+struct NumberPair {                     // two numbers that were not equal
+  double value1 = 0, value2 = 0;
+  std::int64_t line1 = 0, line2 = 0;
+  Verdict verdict = Verdict::kListed;
+};
+
+// Every unequal number pair met, counted by the size of its relative
+// difference |a - b| / max(|a|, |b|) and by verdict. Bucket 0 holds
+// differences below 1e-9; bucket i (1..9) those from 1e-(10-i) up to the next
+// power of ten; bucket 10 those of 1 (100 %) and more.
+inline constexpr int kHistogramBuckets = 11;
+struct Histogram {
+  std::array<std::array<std::int64_t, kVerdicts>, kHistogramBuckets> counts{};
+};
+
+// The lower bound of bucket `bucket`: 0, 1e-9, 1e-8, ..., 0.1, 1.
+double histogramLowerBound(int bucket);
+// The bucket of a relative difference (0 <= relative, at most 2).
+int histogramBucket(double relative);
+// The relative difference of two numbers: |a - b| / max(|a|, |b|), 0 when
+// both are 0.
+double relativeDifference(double a, double b);
+
+struct Result {
+  Status status = Status::kError;
+  std::string message;                  // kError: the one-line message, without "*** "
+  std::string output;                   // exactly the bytes the program would write
+  Counts counts;
+  std::vector<ListedPair> pairs;        // as listed (so at most the /VERBOSE cap)
+  std::vector<NumberPair> numbers;      // every unequal number pair met, up to kMaxNumbers
+  bool numbersCut = false;              // more were met than kept
+  Histogram histogram;                  // every unequal number pair met, uncapped
+};
+
+inline constexpr std::size_t kMaxNumbers = 10000;
+
+// `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read exactly as the
+// program reads them after the file names.
+Result compareFiles(std::string_view file1, std::string_view file2,
+                    std::string_view switches = {});
+// The same on texts in memory; the labels stand where the file names would.
+Result compareTexts(std::string_view text1, std::string_view text2,
+                    std::string_view switches = {},
+                    std::string_view label1 = "FILE1", std::string_view label2 = "FILE2");
+
+}  // namespace zudiz

@@ -48,7 +48,7 @@ TokenBytes currentToken(RunState& run, int fileNo) {
   std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
   std::uint32_t length =
       std::min(r.position.tokenLength, kPageBufferSize - start);
-  return {r.pageBuffer.data() + start, length};
+  return {r.bytes() + start, length};
 }
 
 // A working copy of a word with its number value and trailing length.

@@ -24,7 +24,7 @@ void appendDiffWords(RunState& run, int which) {
       const PageReader& r = reader(run, fileNo);
       std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
       std::uint32_t length = std::min(pos.tokenLength, kPageBufferSize - start);
-      pending.diffText[i].append(r.pageBuffer.data() + start, length);
+      pending.diffText[i].append(r.bytes() + start, length);
     }
     // A word or page end stands on the line after the line ends passed.
     bool onLineEnd = first == kLf || first == kCr;

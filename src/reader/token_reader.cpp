@@ -71,13 +71,14 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   unsigned char prev = first;
   for (;;) {
     if (prev != kComma) {
+      const unsigned char* buf = r.bytes();
       const std::uint32_t start = r.position.tokenStart;
       std::uint32_t i = start + length;
-      if (i < r.bufLen && isWordByte(r.pageBuffer[i])) {
+      if (i < r.bufLen && isWordByte(buf[i])) {
         do {
           ++i;
-        } while (i < r.bufLen && isWordByte(r.pageBuffer[i]));
-        prev = r.pageBuffer[i - 1];
+        } while (i < r.bufLen && isWordByte(buf[i]));
+        prev = buf[i - 1];
         length = i - start;
       }
     }
@@ -183,8 +184,7 @@ void nextToken(RunState& run, int fileNo) {
     pos.tokenLength = 1;
     pos.atLineEnd = false;
     if (pos.tokenStart < r.bufLen) {
-      pos.tokenStart =
-          skipBlanks(r.pageBuffer.data(), pos.tokenStart, r.bufLen);
+      pos.tokenStart = skipBlanks(r.bytes(), pos.tokenStart, r.bufLen);
     }
     const unsigned char c = charAt(run, fileNo, 0);
     switch (kByteClass[c]) {
@@ -254,8 +254,8 @@ void skipToLineEnd(RunState& run, int fileNo) {
     // before the terminator and let nextToken take it as it would.
     const std::uint64_t next = std::uint64_t{pos.tokenStart} + pos.tokenLength;
     if (next < r.bufLen) {
-      const std::uint32_t end = findLineEnd(
-          r.pageBuffer.data(), static_cast<std::uint32_t>(next), r.bufLen);
+      const std::uint32_t end =
+          findLineEnd(r.bytes(), static_cast<std::uint32_t>(next), r.bufLen);
       if (end < r.bufLen) {
         pos.tokenStart = end;
         pos.tokenLength = 0;
@@ -277,11 +277,11 @@ bool skipToLastEqualWord(RunState& run) {
       b.tokenStart >= r2.bufLen) {
     return false;
   }
-  const unsigned char* text = r1.pageBuffer.data() + a.tokenStart;
+  const unsigned char* text = r1.bytes() + a.tokenStart;
   const std::uint32_t room =
       std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
   const std::uint32_t lineEnd =
-      equalLineLength(text, r2.pageBuffer.data() + b.tokenStart, room);
+      equalLineLength(text, r2.bytes() + b.tokenStart, room);
   if (lineEnd == room) {
     return false;
   }

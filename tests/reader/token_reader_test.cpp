@@ -133,15 +133,19 @@ TEST(TokenReader, MatchesANaiveSplitOverManyReads) {
       file += ends[random() % 6];
     }
     for (bool wordMode : {false, true}) {
-      SCOPED_TRACE("seed " + std::to_string(seed) +
-                   (wordMode ? " word mode" : ""));
-      FakeHost host;
-      RunState run{host};
-      run.settings.wordMode = wordMode;
-      openReports(host, run, file, file + "tail");
-      const std::string text = file.back() == '\f' ? file : file + "\f";
-      EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
-      EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+      for (bool skipPlot : {true, false}) {
+        SCOPED_TRACE("seed " + std::to_string(seed) +
+                     (wordMode ? " word mode" : "") +
+                     (skipPlot ? "" : " skipPlot off"));
+        FakeHost host;
+        RunState run{host};
+        run.settings.wordMode = wordMode;
+        run.settings.skipPlot = skipPlot;
+        openReports(host, run, file, file + "tail");
+        const std::string text = file.back() == '\f' ? file : file + "\f";
+        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
+        EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+      }
     }
   }
 }

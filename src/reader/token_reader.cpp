@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "reader/byte_scan.h"
 #include "reader/page_buffer.h"
 
 namespace {
@@ -95,72 +96,75 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   }
 }
 
-bool isTerminatorByte(unsigned char c) {
-  return c == kLf || c == kCr || c == kFf;
-}
-
 // The length of the common start of a[0 .. room - 1] and b[0 .. room - 1]
 // up to the first line terminator, which must stand at the same place in
 // both: that place, or `room` when the texts differ before it or no
-// terminator comes first. Eight bytes at a time while they are equal and
-// none of them is below 14 (LF, FF and CR are).
+// terminator comes first.
 std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
                               std::uint32_t room) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint32_t i = 0;
+  const std::uint32_t i = findLineEndOrDifference(a, b, 0, room);
+  if (i == room) {
+    return room;
+  }
+  return isLineTerminator(a[i]) && isLineTerminator(b[i]) ? i : room;
+}
+
+// Where the last word of the line text text[from .. lineEnd - 1] starts
+// and ends, found backwards: a word is a run of word bytes and of commas
+// between two digits, and the text starts with a word at `from`.
+struct LastWord {
+  std::uint32_t start;
+  std::uint32_t end;
+};
+
+LastWord findLastWord(const unsigned char* text, std::uint32_t from,
+                      std::uint32_t lineEnd) {
+  std::uint32_t wordEnd = lineEnd;
+  while (wordEnd > from && kByteClass[text[wordEnd - 1]] == ByteClass::kBlank) {
+    --wordEnd;
+  }
+  if (wordEnd == from) {
+    return {from, from};
+  }
+  std::uint32_t wordStart = wordEnd - 1;
+  while (wordStart > from) {
+    const unsigned char c = text[wordStart - 1];
+    const bool inWordComma = c == kComma && wordStart - from >= 2 &&
+                             isDigit(text[wordStart - 2]) &&
+                             isDigit(text[wordStart]);
+    if (!isWordByte(c) && !inWordComma) {
+      break;
+    }
+    --wordStart;
+  }
+  return {wordStart, wordEnd};
+}
+
+// The length of the word that starts at text[at], a word start byte, as
+// nextToken reads it, when every byte that decides it lies below `end`;
+// otherwise 0.
+std::uint32_t wordLengthWithin(const unsigned char* text, std::uint32_t at,
+                               std::uint32_t end) {
+  std::uint32_t length = 1;
+  unsigned char prev = text[at];
   for (;;) {
-    while (room - i >= 8) {
-      std::uint64_t x;
-      std::uint64_t y;
-      std::memcpy(&x, a + i, 8);
-      std::memcpy(&y, b + i, 8);
-      if (x != y || ((x - kOnes * 14) & ~x & kHighBits) != 0) {
-        break;
-      }
-      i += 8;
+    if (at + length >= end) {
+      return 0;
     }
-    const std::uint32_t stop = std::min(room, i + 8);
-    for (; i < stop; ++i) {
-      const bool endA = isTerminatorByte(a[i]);
-      if (endA || isTerminatorByte(b[i])) {
-        return endA && isTerminatorByte(b[i]) ? i : room;
-      }
-      if (a[i] != b[i]) {
-        return room;
-      }
+    const unsigned char next = text[at + length];
+    if (prev == kComma && !isDigit(next)) {
+      return length - 1;
     }
-    if (i == room) {
-      return room;
+    if (next == kComma ? !isDigit(prev) : !isWordByte(next)) {
+      return length;
     }
+    ++length;
+    prev = next;
   }
 }
 
-// Offset of the first line terminator in buf[from .. end - 1], or `end`.
-std::uint32_t findLineEnd(const unsigned char* buf, std::uint32_t from,
-                          std::uint32_t end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint32_t i = from;
-  for (;;) {
-    while (end - i >= 8) {
-      std::uint64_t x;
-      std::memcpy(&x, buf + i, 8);
-      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
-        break;  // a byte below 14 (LF, FF and CR are)
-      }
-      i += 8;
-    }
-    const std::uint32_t stop = std::min(end, i + 8);
-    for (; i < stop; ++i) {
-      if (isTerminatorByte(buf[i])) {
-        return i;
-      }
-    }
-    if (i == end) {
-      return end;
-    }
-  }
+bool startsWithTag(const unsigned char* text) {
+  return std::memcmp(text, "D&T=", 4) == 0 || std::memcmp(text, "P&V=", 4) == 0;
 }
 
 void savePositions(RunState& run, Mark& mark) {
@@ -285,34 +289,95 @@ bool skipToLastEqualWord(RunState& run) {
   if (lineEnd == room) {
     return false;
   }
-  // The line's last word, found backwards: a word is a run of word bytes and
-  // of commas between two digits; the text starts with a word.
-  std::uint32_t wordEnd = lineEnd;
-  while (wordEnd > 0 && kByteClass[text[wordEnd - 1]] == ByteClass::kBlank) {
-    --wordEnd;
-  }
-  if (wordEnd == 0) {
+  const LastWord last = findLastWord(text, 0, lineEnd);
+  if (last.end == 0) {
     return false;
   }
-  std::uint32_t wordStart = wordEnd - 1;
-  while (wordStart > 0) {
-    const unsigned char c = text[wordStart - 1];
-    const bool inWordComma = c == kComma && wordStart >= 2 &&
-                             isDigit(text[wordStart - 2]) &&
-                             isDigit(text[wordStart]);
-    if (!isWordByte(c) && !inWordComma) {
-      break;
-    }
-    --wordStart;
-  }
-  if (wordStart == 0) {
+  if (last.start == 0) {
     return false;  // the current words are the last ones already
   }
+  const std::uint32_t wordStart = last.start;
+  const std::uint32_t wordEnd = last.end;
   a.tokenStart += wordStart;
   b.tokenStart += wordStart;
   a.tokenLength = wordEnd - wordStart;
   b.tokenLength = wordEnd - wordStart;
   return true;
+}
+
+EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
+  EqualLines found;
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  const ReaderPosition& a = r1.position;
+  const ReaderPosition& b = r2.position;
+  if (run.settings.wordMode || a.atLineEnd || b.atLineEnd ||
+      a.tokenLength != b.tokenLength ||
+      std::uint64_t{a.tokenStart} + a.tokenLength >= r1.bufLen ||
+      std::uint64_t{b.tokenStart} + b.tokenLength >= r2.bufLen) {
+    return found;
+  }
+  // Offsets count from each file's current token; the bytes from there to
+  // `checked` are the same in both files.
+  const unsigned char* text1 = r1.bytes() + a.tokenStart;
+  const unsigned char* text2 = r2.bytes() + b.tokenStart;
+  const std::uint32_t room =
+      std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
+  std::uint32_t first = 0;
+  std::uint32_t firstLength = a.tokenLength;
+  for (;;) {
+    // The line end, with every byte before it the same in both files.
+    const std::uint32_t end =
+        findLineEndOrDifference(text1, text2, first, room);
+    if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
+      break;
+    }
+    const bool crLf = text1[end] == kCr && text1[end + 1] == kLf;
+    if (crLf != (text2[end] == kCr && text2[end + 1] == kLf)) {
+      break;
+    }
+    const std::uint32_t endLength = crLf ? 2 : 1;
+    // The last word, as skipToLastEqualWord finds it; the walk from it must
+    // come to the line end.
+    const LastWord last = findLastWord(text1, first, end);
+    const std::uint32_t lastLength =
+        last.start == first ? firstLength : last.end - last.start;
+    if (skipBlanks(text1, last.start + lastLength, end) != end) {
+      break;
+    }
+    ++found.count;
+    for (int i = 0; i < 2; ++i) {
+      const ReaderPosition& from = i == 0 ? a : b;
+      const std::int32_t before =
+          static_cast<std::int32_t>(std::min<std::int64_t>(
+              std::int64_t{from.lineCount} + found.count - 1, INT32_MAX));
+      found.firstWord[i] = {from.tokenStart + first, firstLength, before,
+                            false};
+      found.lastWord[i] = {from.tokenStart + last.start, lastLength, before,
+                           false};
+      found.lineEnd[i] = {from.tokenStart + end, endLength,
+                          before == INT32_MAX ? before : before + 1, true};
+    }
+    // The next line must start with a word whose bytes, and the bytes that
+    // decide where it ends, are the same in both files.
+    const std::uint32_t next = end + endLength;
+    const std::uint32_t same =
+        findLineEndOrDifference(text1, text2, next, room);
+    const std::uint32_t word = skipBlanks(text1, next, same);
+    if (word == same || kByteClass[text1[word]] != ByteClass::kWordStart) {
+      break;
+    }
+    const std::uint32_t sameThrough =
+        same < room && text1[same] == text2[same] ? same + 1 : same;
+    const std::uint32_t length = wordLengthWithin(text1, word, sameThrough);
+    if (length == 0 || (stopAtTags && word + 4 <= sameThrough &&
+                        startsWithTag(text1 + word))) {
+      break;
+    }
+    first = word;
+    firstLength = length;
+  }
+  return found;
 }
 
 void saveWordMark(RunState& run) {

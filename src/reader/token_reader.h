@@ -6,6 +6,9 @@
 // comparison and the listing. nextToken may refill the buffer (page_buffer.h).
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "core/run_state.h"
 
 // Byte classes of the token reader.
@@ -42,6 +45,26 @@ void skipToLineEnd(RunState& run, int fileNo);
 // them, and returns true. Otherwise changes nothing and returns false. Never
 // refills, so no offset moves.
 bool skipToLastEqualWord(RunState& run);
+
+// A run of line pairs that read the same in both files (findEqualLines).
+struct EqualLines {
+  std::int32_t count = 0;  // line pairs in the run
+  // In each file, where the last pair's first word, last word and line end
+  // stand, as nextToken would have read them: lineCount counts the line ends
+  // before the pair, and those of the pair itself for lineEnd.
+  std::array<ReaderPosition, 2> firstWord;
+  std::array<ReaderPosition, 2> lastWord;
+  std::array<ReaderPosition, 2> lineEnd;
+};
+
+// Line mode, both files on a word: the line pairs, from the current one
+// on, whose bytes are the same in both files from the first word through
+// the line end (LF, CR LF or a lone CR), with the byte after the line end in
+// both buffers. Every pair after the first must start with a word within
+// the buffers (no blank line or page end) and, when `stopAtTags`, one that
+// does not begin with "D&T=" or "P&V=". A count of 0 when the current pair
+// is no such pair. Reads the buffers only: never refills, changes nothing.
+EqualLines findEqualLines(const RunState& run, bool stopAtTags);
 
 // Both files' positions to and from wordMark.
 void saveWordMark(RunState& run);

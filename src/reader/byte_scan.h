@@ -87,6 +87,22 @@ inline std::uint32_t findLineEndOrDifferencePortable(const unsigned char* a,
   }
 }
 
+// The first offset k in [from + 1, end) where buf[k] is a line terminator
+// and buf[k - 1] a SPACE or TAB (a line text that ends in a blank), or
+// `end`. One line at a time.
+inline std::uint32_t findBlankBeforeLineEndPortable(const unsigned char* buf,
+                                                    std::uint32_t from,
+                                                    std::uint32_t end) {
+  std::uint32_t k = from;
+  while (k < end) {
+    k = findLineEndPortable(buf, k + 1, end);
+    if (k < end && (buf[k - 1] == ' ' || buf[k - 1] == '\t')) {
+      return k;
+    }
+  }
+  return end;
+}
+
 #ifdef ZUDIZ_SCAN_SSE2
 // The bits of the line terminators among the sixteen bytes of x.
 inline unsigned lineEndBits(__m128i x) {
@@ -144,5 +160,37 @@ inline std::uint32_t findLineEndOrDifference(const unsigned char* a,
   return findLineEndOrDifferencePortable(a, b, i, end);
 #else
   return findLineEndOrDifferencePortable(a, b, from, end);
+#endif
+}
+
+// findBlankBeforeLineEndPortable, sixteen bytes at a time where SSE2 is
+// there.
+inline std::uint32_t findBlankBeforeLineEnd(const unsigned char* buf,
+                                            std::uint32_t from,
+                                            std::uint32_t end) {
+#ifdef ZUDIZ_SCAN_SSE2
+  if (from >= end) {
+    return end;
+  }
+  std::uint32_t i = from + 1;
+  const __m128i space = _mm_set1_epi8(' ');
+  const __m128i tab = _mm_set1_epi8('\t');
+  while (end - i >= 16) {
+    const __m128i x =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
+    const __m128i before =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i - 1));
+    const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(before, space),
+                                       _mm_cmpeq_epi8(before, tab));
+    const unsigned bits =
+        lineEndBits(x) & static_cast<unsigned>(_mm_movemask_epi8(blank));
+    if (bits != 0) {
+      return i + lowestBit(bits);
+    }
+    i += 16;
+  }
+  return findBlankBeforeLineEndPortable(buf, i - 1, end);
+#else
+  return findBlankBeforeLineEndPortable(buf, from, end);
 #endif
 }

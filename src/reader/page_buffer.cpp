@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cmdline/usage.h"
+#include "reader/byte_scan.h"
 
 namespace {
 
@@ -196,34 +197,6 @@ void handBackLastLine(PageReader& r, std::uint32_t start) {
   handBack(r, e);
 }
 
-// Offset of the first line terminator at or after `from`, or `end`. Skips
-// eight bytes at a time while none of them is below 14 (LF, FF and CR are).
-std::uint32_t findTerminator(const unsigned char* buf, std::uint32_t from,
-                             std::uint32_t end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint32_t i = from;
-  for (;;) {
-    while (end - i >= 8) {
-      std::uint64_t x;
-      std::memcpy(&x, buf + i, 8);
-      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
-        break;
-      }
-      i += 8;
-    }
-    const std::uint32_t stop = std::min(end, i + 8);
-    for (; i < stop; ++i) {
-      if (isTerminator(buf[i])) {
-        return i;
-      }
-    }
-    if (i == end) {
-      return end;
-    }
-  }
-}
-
 // Takes whitespace codes off the complete lines that begin at or after
 // `start` and removes hidden lines with the terminators that follow them.
 // No position lies beyond `start`, so the removals are done in one pass
@@ -240,26 +213,39 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
     }
     out += count;
   };
-  while (in < end) {
-    std::uint32_t lineStart = in;
-    while (in < end && isTerminator(buf[in])) {
-      ++in;
+  // Only lines whose text ends in a blank can change; they are found
+  // sixteen bytes at a time.
+  std::uint32_t from = start;
+  for (;;) {
+    const std::uint32_t lineEnd = findBlankBeforeLineEnd(buf, from, end);
+    if (lineEnd == end) {
+      break;
     }
-    keep(lineStart, in - lineStart);
-    lineStart = in;
-    in = findTerminator(buf, in, end);
-    std::uint32_t textLength = in - lineStart;
-    if (in < end && textLength > 0 && isBlank(buf[in - 1])) {
-      textLength -= trailingCodeLength(buf, lineStart, textLength);
-      if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
-        while (in < end && isTerminator(buf[in])) {
-          ++in;
-        }
-        continue;
+    std::uint32_t lineStart = lineEnd - 1;
+    while (lineStart > in && !isTerminator(buf[lineStart - 1])) {
+      --lineStart;
+    }
+    std::uint32_t textLength = lineEnd - lineStart;
+    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
+    textLength -= code;
+    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
+      // A hidden line: its text, its line end and the line terminators
+      // right after it go.
+      keep(in, lineStart - in);
+      in = lineEnd;
+      while (in < end && isTerminator(buf[in])) {
+        ++in;
       }
+      from = in;
+      continue;
     }
-    keep(lineStart, textLength);
+    if (code > 0) {
+      keep(in, lineStart + textLength - in);
+      in = lineEnd;
+    }
+    from = lineEnd;
   }
+  keep(in, end - in);
   r.bufLen = out;
 }
 

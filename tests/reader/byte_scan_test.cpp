@@ -35,7 +35,18 @@ std::uint32_t naiveLineEndOrDifference(const std::string& a,
   return end;
 }
 
-// Both versions of both scans against the byte-by-byte reference.
+std::uint32_t naiveBlankBeforeLineEnd(const std::string& text,
+                                      std::uint32_t from, std::uint32_t end) {
+  for (std::uint32_t k = from + 1; k < end; ++k) {
+    const bool lineEnd = text[k] == '\n' || text[k] == '\r' || text[k] == '\f';
+    if (lineEnd && (text[k - 1] == ' ' || text[k - 1] == '\t')) {
+      return k;
+    }
+  }
+  return end;
+}
+
+// Both versions of every scan against the byte-by-byte reference.
 void expectAllAgree(const std::string& a, const std::string& b,
                     std::uint32_t from, std::uint32_t end) {
   const std::uint32_t lineEnd = naiveLineEnd(a, from, end);
@@ -45,6 +56,9 @@ void expectAllAgree(const std::string& a, const std::string& b,
   EXPECT_EQ(stop, findLineEndOrDifference(bytes(a), bytes(b), from, end));
   EXPECT_EQ(stop,
             findLineEndOrDifferencePortable(bytes(a), bytes(b), from, end));
+  const std::uint32_t blank = naiveBlankBeforeLineEnd(a, from, end);
+  EXPECT_EQ(blank, findBlankBeforeLineEnd(bytes(a), from, end));
+  EXPECT_EQ(blank, findBlankBeforeLineEndPortable(bytes(a), from, end));
 }
 
 TEST(ByteScan, StopsAtEachTerminatorAndDifferenceAtEveryPlace) {
@@ -66,6 +80,12 @@ TEST(ByteScan, StopsAtEachTerminatorAndDifferenceAtEveryPlace) {
         std::string a = text;
         a[at] = stop;
         expectAllAgree(a, a, from, 48);
+        for (const char blank : {' ', '\t'}) {
+          if (at > 0) {
+            a[at - 1] = blank;  // a line text that ends in a blank
+            expectAllAgree(a, a, from, 48);
+          }
+        }
         std::string b = text;
         b[at] = static_cast<char>(b[at] ^ 1);
         expectAllAgree(text, b, from, 48);

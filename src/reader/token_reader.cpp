@@ -317,18 +317,21 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
       std::uint64_t{b.tokenStart} + b.tokenLength >= r2.bufLen) {
     return found;
   }
-  // Offsets count from each file's current token; the bytes from there to
-  // `checked` are the same in both files.
+  // Offsets count from each file's current token. Each line is scanned
+  // once, sixteen bytes at a time, up to its line end or a difference.
   const unsigned char* text1 = r1.bytes() + a.tokenStart;
   const unsigned char* text2 = r2.bytes() + b.tokenStart;
   const std::uint32_t room =
       std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
   std::uint32_t first = 0;
-  std::uint32_t firstLength = a.tokenLength;
+  std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
+  std::uint32_t lastFirst = 0;
+  std::uint32_t lastEnd = 0;
+  std::uint32_t lastEndLength = 0;
   for (;;) {
-    // The line end, with every byte before it the same in both files.
-    const std::uint32_t end =
-        findLineEndOrDifference(text1, text2, first, room);
+    // The line counts when it ends here in both files alike, and the byte
+    // after its line end (which tells CR LF from a lone CR) is in both
+    // buffers.
     if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
       break;
     }
@@ -336,46 +339,45 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
     if (crLf != (text2[end] == kCr && text2[end + 1] == kLf)) {
       break;
     }
-    const std::uint32_t endLength = crLf ? 2 : 1;
-    // The last word, as skipToLastEqualWord finds it; the walk from it must
-    // come to the line end.
-    const LastWord last = findLastWord(text1, first, end);
-    const std::uint32_t lastLength =
-        last.start == first ? firstLength : last.end - last.start;
-    if (skipBlanks(text1, last.start + lastLength, end) != end) {
-      break;
-    }
     ++found.count;
-    for (int i = 0; i < 2; ++i) {
-      const ReaderPosition& from = i == 0 ? a : b;
-      const std::int32_t before =
-          static_cast<std::int32_t>(std::min<std::int64_t>(
-              std::int64_t{from.lineCount} + found.count - 1, INT32_MAX));
-      found.firstWord[i] = {from.tokenStart + first, firstLength, before,
-                            false};
-      found.lastWord[i] = {from.tokenStart + last.start, lastLength, before,
-                           false};
-      found.lineEnd[i] = {from.tokenStart + end, endLength,
-                          before == INT32_MAX ? before : before + 1, true};
-    }
-    // The next line must start with a word whose bytes, and the bytes that
-    // decide where it ends, are the same in both files.
-    const std::uint32_t next = end + endLength;
-    const std::uint32_t same =
+    lastFirst = first;
+    lastEnd = end;
+    lastEndLength = crLf ? 2 : 1;
+    // The next line must start with a word. A tag has four bytes before
+    // its line end, so a line closer than that to `room` is none.
+    const std::uint32_t next = end + lastEndLength;
+    const std::uint32_t nextEnd =
         findLineEndOrDifference(text1, text2, next, room);
-    const std::uint32_t word = skipBlanks(text1, next, same);
-    if (word == same || kByteClass[text1[word]] != ByteClass::kWordStart) {
-      break;
-    }
-    const std::uint32_t sameThrough =
-        same < room && text1[same] == text2[same] ? same + 1 : same;
-    const std::uint32_t length = wordLengthWithin(text1, word, sameThrough);
-    if (length == 0 || (stopAtTags && word + 4 <= sameThrough &&
-                        startsWithTag(text1 + word))) {
+    const std::uint32_t word = skipBlanks(text1, next, nextEnd);
+    if (word == nextEnd ||
+        (stopAtTags && word + 4 <= room && startsWithTag(text1 + word))) {
       break;
     }
     first = word;
-    firstLength = length;
+    end = nextEnd;
+  }
+  if (found.count == 0) {
+    return found;
+  }
+  // The last pair's first word, and its last word as skipToLastEqualWord
+  // finds it (the words of a line read backwards and forwards alike).
+  const std::uint32_t firstLength =
+      lastFirst == 0 ? a.tokenLength
+                     : wordLengthWithin(text1, lastFirst, lastEnd + 1);
+  const LastWord last = findLastWord(text1, lastFirst, lastEnd);
+  const std::uint32_t lastLength =
+      last.start == lastFirst ? firstLength : last.end - last.start;
+  for (int i = 0; i < 2; ++i) {
+    const ReaderPosition& from = i == 0 ? a : b;
+    const std::int32_t before =
+        static_cast<std::int32_t>(std::min<std::int64_t>(
+            std::int64_t{from.lineCount} + found.count - 1, INT32_MAX));
+    found.firstWord[i] = {from.tokenStart + lastFirst, firstLength, before,
+                          false};
+    found.lastWord[i] = {from.tokenStart + last.start, lastLength, before,
+                         false};
+    found.lineEnd[i] = {from.tokenStart + lastEnd, lastEndLength,
+                        before == INT32_MAX ? before : before + 1, true};
   }
   return found;
 }

@@ -220,11 +220,11 @@ bool compareLineWords(RunState& run) {
   const std::int32_t wordsBefore = counts.wordDiffCount;
   const std::int32_t numbersBefore = counts.numericDiffCount;
 
-  // Words that read the same in both files compare equal and change nothing:
-  // when the rest of the line pair is the same text, only its last word pair
-  // is compared.
-  skipToLastEqualWord(run);
   while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+    // Words that read the same in both files compare equal and change
+    // nothing: only the pairs from the first difference on, or the last
+    // pair of the line, are compared.
+    skipEqualWords(run);
     saveWordMark(run);
     saveWordCounts(run);
     const std::size_t keep = run.pending.diffText[0].length;

@@ -305,6 +305,56 @@ bool skipToLastEqualWord(RunState& run) {
   return true;
 }
 
+bool skipEqualWords(RunState& run) {
+  if (skipToLastEqualWord(run)) {
+    return true;
+  }
+  PageReader& r1 = run.readers[0];
+  PageReader& r2 = run.readers[1];
+  ReaderPosition& a = r1.position;
+  ReaderPosition& b = r2.position;
+  if (a.atLineEnd || b.atLineEnd || a.tokenStart >= r1.bufLen ||
+      b.tokenStart >= r2.bufLen) {
+    return false;
+  }
+  const unsigned char* text1 = r1.bytes() + a.tokenStart;
+  const unsigned char* text2 = r2.bytes() + b.tokenStart;
+  const std::uint32_t room1 = r1.bufLen - a.tokenStart;
+  const std::uint32_t room2 = r2.bufLen - b.tokenStart;
+  const std::uint32_t differ =
+      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2));
+  if (differ == std::min(room1, room2) || text1[differ] == text2[differ] ||
+      (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ]))) {
+    return false;  // no difference before the line end, or none in sight
+  }
+  // Back to the blank before the word that holds or follows the first
+  // difference (commas taken along, as they may join digits): every word
+  // before that blank ends there in both files alike.
+  std::uint32_t from = differ;
+  while (from > 0 &&
+         (isWordByte(text1[from - 1]) || text1[from - 1] == kComma)) {
+    --from;
+  }
+  if (from == 0) {
+    return false;  // the difference lies in the current words
+  }
+  const std::uint32_t word = skipBlanks(text1, from, differ);
+  if (kByteClass[text1[word]] != ByteClass::kWordStart ||
+      kByteClass[text2[word]] != ByteClass::kWordStart) {
+    return false;
+  }
+  const std::uint32_t length1 = wordLengthWithin(text1, word, room1);
+  const std::uint32_t length2 = wordLengthWithin(text2, word, room2);
+  if (length1 == 0 || length2 == 0) {
+    return false;
+  }
+  a.tokenStart += word;
+  b.tokenStart += word;
+  a.tokenLength = length1;
+  b.tokenLength = length2;
+  return true;
+}
+
 EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   EqualLines found;
   const PageReader& r1 = run.readers[0];

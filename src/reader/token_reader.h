@@ -46,6 +46,15 @@ void skipToLineEnd(RunState& run, int fileNo);
 // refills, so no offset moves.
 bool skipToLastEqualWord(RunState& run);
 
+// Both files on a word, in line mode: moves both files over the word pairs
+// that read the same in both files, as far as walking them pair by pair
+// with nextTokenBoth would, without a refill: to the last words of the
+// line when the rest of the line reads the same (skipToLastEqualWord),
+// else to the word pair in which the first differing byte lies, when both
+// its words are in the buffers. True when the files moved. Never refills,
+// so no offset moves.
+bool skipEqualWords(RunState& run);
+
 // A run of line pairs that read the same in both files (findEqualLines).
 struct EqualLines {
   std::int32_t count = 0;  // line pairs in the run

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -583,5 +584,67 @@ TEST(TokenReader, FindEqualLinesWantsBothFilesOnAWordInLineMode) {
     EXPECT_EQ(0, findEqualLines(run, true).count);
     nextTokenBoth(run);
     EXPECT_EQ(wordMode ? 0 : 2, findEqualLines(run, true).count);
+  }
+}
+
+TEST(TokenReader, SkipEqualWordsStopsWhereAWalkOfEqualPairsWould) {
+  // Random line pairs over the bytes that matter to the word rules, file 2
+  // a copy of file 1 with a byte or two changed. A walk compares the word
+  // pairs one by one; the skip must land on a pair the walk reaches with
+  // nothing but equal pairs behind it, no further than the first unequal
+  // pair (or the last pair of the line).
+  std::mt19937 random(5);
+  const std::string alphabet = "19,, ab.\t-\x7f\x80";
+  for (int i = 0; i < 2000; ++i) {
+    std::string line = "w";
+    const int length = static_cast<int>(random() % 30);
+    for (int j = 0; j < length; ++j) {
+      line += alphabet[random() % alphabet.size()];
+    }
+    std::string changed = line;
+    for (auto n = random() % 3; n > 0; --n) {
+      changed[random() % changed.size()] = alphabet[random() % alphabet.size()];
+    }
+    const char* const end = random() % 2 == 0 ? "\n" : "\r\n";
+    SCOPED_TRACE(::testing::PrintToString(line + " / " + changed));
+    FakeHost host;
+    RunState run{host};
+    openReports(host, run, "h\n" + line + end + "t\n",
+                "h\n" + changed + end + "t\n");
+    for (int k = 0; k < 3; ++k) {
+      nextTokenBoth(run);  // to the first word of the line pair
+    }
+    // The walk: the pairs it stands on while all pairs before were equal.
+    FakeHost walkHost;
+    RunState walk{walkHost};
+    openReports(walkHost, walk, "h\n" + line + end + "t\n",
+                "h\n" + changed + end + "t\n");
+    for (int k = 0; k < 3; ++k) {
+      nextTokenBoth(walk);
+    }
+    std::vector<std::string> reachable;
+    for (;;) {
+      const ReaderPosition& a = position(walk, 1);
+      const ReaderPosition& b = position(walk, 2);
+      if (a.atLineEnd || b.atLineEnd) {
+        break;
+      }
+      reachable.push_back(show(a) + " / " + show(b));
+      if (tokenText(walk, 1) != tokenText(walk, 2)) {
+        break;
+      }
+      nextTokenBoth(walk);
+    }
+    if (position(run, 1).atLineEnd || position(run, 2).atLineEnd) {
+      continue;
+    }
+    const std::string before =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    const bool moved = skipEqualWords(run);
+    const std::string after =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    EXPECT_EQ(moved, after != before);
+    EXPECT_NE(std::find(reachable.begin(), reachable.end(), after),
+              reachable.end());
   }
 }

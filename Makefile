@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 WERROR := -DZUDIZ_WERROR=ON
 
 .PHONY: all deps build test sanitize fuzz check demo bench clean \
-        windows-deps windows windows-check package-deps package
+        windows-deps windows windows-check package-deps package deb-check
 
 all: build
 
@@ -36,7 +36,7 @@ fuzz:
 	@scripts/fuzz.sh
 
 # Everything CI runs.
-check: test sanitize windows-check fuzz
+check: test sanitize windows-check fuzz deb-check
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
@@ -61,7 +61,13 @@ windows-check: windows
 # Release packages: a Debian package of the native build and a zip of
 # zudiz.exe with the README and the manual page, both in out/.
 package-deps:
-	@scripts/install-deps.sh dpkg-dev file
+	@scripts/install-deps.sh dpkg-dev file lintian
+
+# The Debian package of the native build, checked by lintian: any error or
+# warning fails.
+deb-check: package-deps build
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out
+	lintian --fail-on error,warning out/zudiz_*_$$(dpkg --print-architecture).deb
 
 package: package-deps build windows
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out

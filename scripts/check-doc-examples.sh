@@ -32,6 +32,7 @@ command_words() {
   if [[ -f $dir/args ]]; then
     tr '\n' ' ' < "$dir/args" | sed 's/ *$//'
   elif [[ -f $dir/run.sh ]]; then
+    # shellcheck disable=SC2016 # a literal $1
     sed -n 's/^exec "\$1" //p' "$dir/run.sh"
   fi
 }
@@ -101,11 +102,11 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Writes each marked block of a document to $work/<style>N.text, and
-# "kind case where" to <style>N.meta.
+# Writes each marked block of a document to $work/<style>N.text, and where
+# it stands, its kind and its cases to <style>N.meta.
 extract_blocks() { # file style(md|man)
   awk -v dir="$work" -v src="$1" -v style="$2" '
-    function marker(line,   m) {
+    function marker(line) {
       if (style == "md" && match(line, /^<!-- (input|output)( [A-Za-z0-9_]+)+ -->$/))
         return substr(line, 6, length(line) - 9)
       if (style == "man" && match(line, /^\.\\" (input|output)( [A-Za-z0-9_]+)+$/))
@@ -190,7 +191,8 @@ check_block() { # where kind case text
             if (k == j - i) break
           }
           if (s + j - i - 1 > lines) {
-            print "not in the program output from here on: " shown[i]
+            print "these lines are not in the output (in this order, together):"
+            for (k = i; k < j; k++) print "  | " shown[k]
             exit 1
           }
           at = s + j - i

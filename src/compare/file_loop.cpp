@@ -164,16 +164,26 @@ void compareFiles(RunState& run) {
   }
 
   // The surplus of the longer file is counted, not listed. The token it
-  // stands on, the first of its next page, counts too.
+  // stands on, the first of its next page, counts too. In line mode a line
+  // counts once, at its line end, or at the page end it runs into when it
+  // has text and no line end of its own.
   const int surplus = atFileEnd(run, 2) ? 1 : 2;
   const bool wordMode = run.settings.wordMode;
   std::int32_t& extra = run.counters.extraCount;
   extra = 0;
+  bool lineHasText = false;
   for (;;) {
     const unsigned char c = charAt(run, surplus, 0);
-    if (wordMode ? (c != kLf && c != kFf && c != kCr)
-                 : (c == kLf || c == kCr)) {
+    const bool isWord = c != kLf && c != kFf && c != kCr;
+    if (wordMode) {
+      if (isWord) {
+        bump(extra);
+      }
+    } else if (isWord) {
+      lineHasText = true;
+    } else if (c != kFf || lineHasText) {
       bump(extra);
+      lineHasText = false;
     }
     if (atFileEnd(run, surplus)) {
       break;

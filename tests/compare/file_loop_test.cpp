@@ -40,7 +40,15 @@ const PageCase kPageCases[] = {
     {"surplus page that opens with a blank line counts it", false, true, 0, 0,
      "AA\n", "AA\n\f\nBB\n", "", 1, 0, 0, -2},
     {"surplus page whose last line has no line end", false, true, 0, 0,
-     "AA\n\fBB\nCC", "AA\n", "", 1, 0, 0, 1},
+     "AA\n\fBB\nCC", "AA\n", "", 1, 0, 0, 2},
+    {"surplus of one line without a line end", false, true, 2, 0,
+     "H1\nH2\n\nAA\n", "H1\nH2\n\nAA\n\fZZ", "", 1, 0, 0, -1},
+    {"surplus lines running into page ends count once each", false, true, 0, 0,
+     "AA\n", "AA\n\fBB\fCC\nDD\f\fEE FF\r\n\fGG", "", 1, 0, 0, -5},
+    {"surplus line of blanks without a line end is no line", false, true, 0, 0,
+     "AA\n", "AA\n\fBB\n \t", "", 1, 0, 0, -1},
+    {"word mode surplus ignores line ends", true, true, 0, 0, "AA\n",
+     "AA\n\fBB\fCC", "", 0, 0, 0, -2},
     {"word mode surplus counts the first word of the page", true, true, 0, 0,
      "AA\n", "AA\n\fBB CC\n\nDD\n", "", 0, 0, 0, -3},
     {"word mode surplus in file 1", true, true, 0, 0, "AA\n\fBB\fCC DD\n",
@@ -97,6 +105,17 @@ const PageCase kPageCases[] = {
      0, "T1\nT2\nH3\nH4\nH5\n\nAA\n\fU1\nU2\nU3\nU4\nU5\nBB\n",
      "T1\nT2\nH3\nH4\nH5\n\nAA\n\fW1\nW2\nW3\nW4\nW5\n\n\nBB\n", "", 2, 0, 0,
      0},
+    {"no blank line under the head: no block, the body is compared", false,
+     true, 2, 0, "T1\nT2\nAA XX\nBB YY\n\fT3\nT4\nCC\n",
+     "T1\nT2\nAA XX\nBB ZZ\n\fT5\nT6\nCC\n",
+     "ONE     4   YY\n"
+     "TWO     4   ZZ\n\n",
+     3, 1, 1, 0},
+    {"a head block ending in a line without a line end is no block", false,
+     true, 2, 0, "T1\nT2\nAA\nBB", "T1\nT2\nAA\nCC",
+     "ONE     4   BB\n"
+     "TWO     4   CC\n\n",
+     2, 1, 1, 0},
     {"page shorter than its head compares as empty", false, true, 2, 0,
      HEAD "AA\n\fX1\n\f" HEAD "BB\n", HEAD "AA\n\fY1\n\fY2\n\f" HEAD "BB\n", "",
      2, 0, 0, 0},
@@ -163,6 +182,15 @@ TEST(FileLoop, HeadBlockIsMeasuredOnceOnFileOne) {
   EXPECT_EQ(5, cr.run.settings.skipHead);
   // File 2 lost T1, T2, H3, its blank line and AA to the 5 head lines.
   EXPECT_EQ(1, cr.run.counters.linesCompared);
+}
+
+TEST(FileLoop, FirstPageWithoutBlankLineHasNoHeadBlock) {
+  CompareRun cr;
+  cr.compare("T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n",
+             "T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n");
+  EXPECT_EQ(0, cr.run.values.extraHeadLines);
+  EXPECT_EQ(2, cr.run.settings.skipHead);
+  EXPECT_EQ(3, cr.run.counters.linesCompared);
 }
 
 TEST(FileLoop, NothingIsMeasuredWithSkipHeadZero) {

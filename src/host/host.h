@@ -52,7 +52,9 @@ class Host {
   virtual void closeFile(FileHandle file) = 0;
 
   // Writes bytes to standard output exactly as given. When standard output
-  // is gone (a closed pipe), the run ends quietly with status 9.
+  // is gone (a closed pipe), the run ends quietly with status 9. On POSIX any
+  // other write error (a full disk) ends it with status 9 too, after one
+  // line on standard error that names the error.
   virtual void writeOut(const char* data, std::size_t count) = 0;
 
   // Ends the process with `status`. FakeHost throws instead, so callers must

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -125,7 +126,7 @@ class PosixHost : public Host {
         continue;
       }
       if (n <= 0) {
-        _exit(9);  // nobody is reading any more: end quietly
+        endOnWriteError(n < 0 ? errno : EIO);
       }
       data += n;
       count -= static_cast<std::size_t>(n);
@@ -162,6 +163,25 @@ class PosixHost : public Host {
   }
 
  private:
+  // A closed pipe means nobody is reading any more: the run ends quietly.
+  // Any other failure (a full disk, an I/O error) would leave a cut-off
+  // listing that looks whole, so it is named on standard error first.
+  [[noreturn]] static void endOnWriteError(int error) {
+    if (error != EPIPE) {
+      char line[256];
+      const int n = std::snprintf(line, sizeof line,
+                                  "zudiz: cannot write the listing: %s\n",
+                                  std::strerror(error));
+      if (n > 0) {
+        const std::size_t length =
+            std::min(static_cast<std::size_t>(n), sizeof line - 1);
+        ssize_t ignored = write(STDERR_FILENO, line, length);
+        (void)ignored;
+      }
+    }
+    _exit(9);
+  }
+
   static FileHandle openFile(const char* name) {
     int fd;
     do {

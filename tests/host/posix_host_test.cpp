@@ -2,9 +2,12 @@
 // bytes come back in file order, fewer than asked only at the end.
 #ifndef _WIN32
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,39 @@ TEST(PosixHost, KeepsThreeOpenFilesApart) {
     host.closeFile(files[i]);
     std::remove(names[i].c_str());
   }
+}
+
+// Standard output replaced by `fd`, then one write through the host; the
+// write must end the process.
+void writeThrough(int fd) {
+  dup2(fd, STDOUT_FILENO);
+  defaultHost().writeOut("Comparing A vs. B\r\n", 19);
+  std::fprintf(stderr, "writeOut returned\n");
+  std::exit(0);
+}
+
+TEST(PosixHostDeathTest, FullDiskIsNamedOnStandardError) {
+  const int full = open("/dev/full", O_WRONLY);
+  if (full < 0) {
+    GTEST_SKIP() << "no /dev/full";
+  }
+  EXPECT_EXIT(writeThrough(full), testing::ExitedWithCode(9),
+              "^zudiz: cannot write the listing: No space left on device\n$");
+  close(full);
+}
+
+TEST(PosixHostDeathTest, ClosedPipeEndsQuietly) {
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  close(ends[0]);
+  // The program ignores SIGPIPE from its start-up on; so does the child.
+  EXPECT_EXIT(
+      {
+        signal(SIGPIPE, SIG_IGN);
+        writeThrough(ends[1]);
+      },
+      testing::ExitedWithCode(9), "^$");
+  close(ends[1]);
 }
 
 }  // namespace

@@ -25,10 +25,13 @@
 # - hostile_unmatched_quotes: its run.sh hands wine separate arguments, and
 #   wine escapes their quotes (\") when it builds the Windows command line,
 #   so the program never sees the unmatched quote the case is about.
+# - quotes_in_file_names: each argument is one word on POSIX; in a Windows
+#   command line a double quote groups text.
 # - write_error_full_disk: standard output on /dev/full, which Windows has
 #   not; the Windows build ends quietly on every write error.
 set(ZUDIZ_POSIX_ONLY_CASES long_labels fifo_input process_substitution
-    hostile_10000_switches hostile_unmatched_quotes write_error_full_disk)
+    hostile_10000_switches hostile_unmatched_quotes write_error_full_disk
+    quotes_in_file_names)
 
 add_executable(launch_raw ${CMAKE_CURRENT_SOURCE_DIR}/support/launch_raw.cpp)
 

@@ -149,7 +149,7 @@ void runProgram(RunState& run) {
     endRun(run);
   }
   // Words 1 to count, read in one pass (the same words getArgument gives).
-  ArgumentReader words(run.host.commandLine());
+  ArgumentReader words(run.host);
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {
     nextArgument(run, words, word);

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
@@ -19,10 +21,18 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  // The process command line as one text, the program's name first. On
-  // POSIX it is rebuilt from argv (see host_posix.cpp). The text stays valid
-  // for the whole run.
+  // The process command line as one text, the program's name first, which
+  // the program splits into words by its own rules (Windows). Empty where
+  // the platform hands over the words already split (see splitWords). The
+  // text stays valid for the whole run.
   virtual std::string_view commandLine() = 0;
+
+  // The command line as words the platform has already split, the program's
+  // name first (argv on POSIX, where the shell has split and unquoted it):
+  // each element is exactly one command-line word, quotes and blanks inside
+  // it included. Null where the program splits commandLine() itself
+  // (Windows). The words stay valid for the whole run.
+  virtual const std::vector<std::string>* splitWords() { return nullptr; }
 
   // Converts the first `length` bytes of `text` in place from the ANSI to
   // the OEM code page (bytes 0 to 127 stay). Changes nothing on POSIX.
@@ -87,6 +97,6 @@ class Host {
 // The host of the platform this program was built for.
 Host& defaultHost();
 
-// Hands main's arguments to the default host (POSIX rebuilds the command line
-// from them; Windows reads its own and ignores them).
+// Hands main's arguments to the default host (on POSIX they are the
+// command-line words; Windows reads its own command line and ignores them).
 void setProcessArguments(int argc, char** argv);

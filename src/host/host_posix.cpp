@@ -1,7 +1,8 @@
-// The host on Linux and other POSIX systems. The command line is rebuilt from
-// argv; file names are opened as typed, and when that fails, with
-// backslashes read as separators and each component matched without regard
-// to letter case. There are no drive letters or network connections.
+// The host on Linux and other POSIX systems. The command-line words are the
+// elements of argv, one word each. File names are opened as typed, and when
+// that fails, with backslashes read as separators and each component matched
+// without regard to letter case. There are no drive letters or network
+// connections.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "host/host.h"
 #include "host/memory.h"
@@ -24,29 +26,12 @@ namespace {
 
 class PosixHost : public Host {
  public:
-  void setArguments(int argc, char** argv) {
-    // Each element joined by one blank; an element that is empty or holds a
-    // blank, and holds no double quote, is wrapped in double quotes, so that
-    // the word splitting gives it back unchanged.
-    line_.clear();
-    for (int i = 0; i < argc; ++i) {
-      if (i > 0) {
-        line_ += ' ';
-      }
-      const char* arg = argv[i];
-      bool quote = (arg[0] == '\0' || std::strchr(arg, ' ') != nullptr) &&
-                   std::strchr(arg, '"') == nullptr;
-      if (quote) {
-        line_ += '"';
-      }
-      line_ += arg;
-      if (quote) {
-        line_ += '"';
-      }
-    }
-  }
+  // Each element of argv is one command-line word, exactly as the shell
+  // handed it over.
+  void setArguments(int argc, char** argv) { words_.assign(argv, argv + argc); }
 
-  std::string_view commandLine() override { return line_; }
+  std::string_view commandLine() override { return {}; }
+  const std::vector<std::string>* splitWords() override { return &words_; }
   void convertToOem(char*, std::size_t) override {}
 
   void setUpConsole() override {
@@ -295,7 +280,7 @@ class PosixHost : public Host {
     return got;
   }
 
-  std::string line_ = "zudiz";
+  std::vector<std::string> words_{"zudiz"};
   bool consoleReady_ = false;
   std::array<ReadAhead, 2> readAhead_;
 };

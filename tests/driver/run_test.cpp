@@ -1,5 +1,8 @@
 #include "driver/run.h"
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "core/run_state.h"
@@ -125,6 +128,45 @@ TEST(Driver, OpenFailureNamesTheUpperCasedFile) {
   RunState run{host};
   EXPECT_EQ("*** Could not open MISSING.RPT\r\n",
             runAndCatch(host, [&] { runProgram(run); }));
+}
+
+// Words handed over already split (POSIX argv) go through the same per-word
+// rules as words of a command-line text: upper-cased for display, switches
+// taken out even when glued to a name.
+TEST(Driver, SplitWordsAreOneWordEach) {
+  struct {
+    std::vector<std::string> argv;
+    const char* expected;
+  } rows[] = {
+      {{"zudiz", "x\"1", "y\"2"},
+       "Comparing X\"1 vs. Y\"2\r\n"
+       "      1  Line compared\r\n"
+       "      0  Lines differed (except page headers/footers)\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      0  Numeric differences\r\n"
+       "(plus 1 in last decimal place only)\r\n"},
+      {{"zudiz", "x\"1/all", "y\"2"},
+       "Comparing X\"1 vs. Y\"2\r\n"
+       "\r\n"
+       "FILE LINE   DIFFERENCES\r\n"
+       "X\"1     4   1.01\r\n"
+       "Y\"2     4   1.02\r\n"
+       "\r\n"
+       "      1  Line compared\r\n"
+       "      1  Line differed (except page headers/footers)\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      1  Numeric difference\r\n"},
+      {{"zudiz", "x\"1 y\"2"}, "*** Missing compare file\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argv[1]);
+    FakeHost host;
+    host.argumentWords = row.argv;
+    host.addFile("x\"1", "H1\nH2\n\n1.01\n");
+    host.addFile("y\"2", "H1\nH2\n\n1.02\n");
+    RunState run{host};
+    EXPECT_EQ(row.expected, runAndCatch(host, [&] { runProgram(run); }));
+  }
 }
 
 }  // namespace

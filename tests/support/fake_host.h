@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ class FakeHost : public Host {
   std::map<std::string, std::string> files;
   std::string output;
   std::string commandLineText = "ZUDIZ";
+  // When set, the command line comes as these words already split, the
+  // program's name first, as on POSIX; commandLineText is then not used.
+  std::optional<std::vector<std::string>> argumentWords;
   // When set, readBlock returns at most this many bytes per call even before
   // the end of the file (a faulty file layer's short read).
   std::size_t shortReadLimit = 0;
@@ -41,6 +45,9 @@ class FakeHost : public Host {
   }
 
   std::string_view commandLine() override { return commandLineText; }
+  const std::vector<std::string>* splitWords() override {
+    return argumentWords ? &*argumentWords : nullptr;
+  }
   void convertToOem(char*, std::size_t) override {}
   void setUpConsole() override {}
   bool isExistingFile(const char* name) override;

@@ -27,11 +27,16 @@
 #   so the program never sees the unmatched quote the case is about.
 # - quotes_in_file_names: each argument is one word on POSIX; in a Windows
 #   command line a double quote groups text.
+# - slash_path_any_case, slash_path_missing_file, hostile_bad_paths: only
+#   POSIX looks up a word with slashes as a path (letter case ignored) and
+#   reports a missing file in an existing folder as a file it cannot open;
+#   cases_windows/folder_with_trailing_slash is the Windows counterpart.
 # - write_error_full_disk: standard output on /dev/full, which Windows has
 #   not; the Windows build ends quietly on every write error.
 set(ZUDIZ_POSIX_ONLY_CASES long_labels fifo_input process_substitution
     hostile_10000_switches hostile_unmatched_quotes write_error_full_disk
-    quotes_in_file_names)
+    quotes_in_file_names slash_path_any_case slash_path_missing_file
+    hostile_bad_paths)
 
 add_executable(launch_raw ${CMAKE_CURRENT_SOURCE_DIR}/support/launch_raw.cpp)
 

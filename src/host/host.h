@@ -42,10 +42,18 @@ class Host {
   // output, and the out-of-memory handler.
   virtual void setUpConsole() = 0;
 
-  // True when `name`, exactly as typed, names an existing file that is not a
-  // directory. Lets a POSIX path such as runs/a.rpt stand as one file name
-  // instead of a name and switches. Always false on Windows.
+  // True when `name` names an existing file that is not a directory, looked
+  // up as openForReading does (on POSIX: as typed, else with backslashes as
+  // separators and letter case ignored). Lets a POSIX path such as
+  // runs/a.rpt stand as one file name instead of a name and switches.
+  // Always false on Windows.
   virtual bool isExistingFile(const char* name) = 0;
+
+  // True when `name`, looked up the same way, names an existing directory.
+  // Lets a POSIX path in an existing folder whose file is missing be
+  // reported as a file that cannot be opened rather than as a bad switch.
+  // Always false on Windows.
+  virtual bool isExistingFolder(const char*) { return false; }
 
   // Opens a report file for reading. `typed` is the name as typed (switches
   // removed, original letter case), `stored` the upper-cased name the program

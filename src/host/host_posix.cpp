@@ -46,8 +46,10 @@ class PosixHost : public Host {
   }
 
   bool isExistingFile(const char* name) override {
-    struct stat st;
-    return stat(name, &st) == 0 && !S_ISDIR(st.st_mode);
+    return namesExisting(name, false);
+  }
+  bool isExistingFolder(const char* name) override {
+    return namesExisting(name, true);
   }
 
   FileHandle openForReading(const char* typed, const char*) override {
@@ -181,6 +183,19 @@ class PosixHost : public Host {
       return kNoFile;
     }
     return fd;
+  }
+
+  // True when `name` names a directory (`folder`) or a file that is not
+  // one, tried as openForReading tries it: as typed, then resolved ignoring
+  // letter case.
+  static bool namesExisting(const char* name, bool folder) {
+    struct stat st;
+    if (stat(name, &st) == 0 && S_ISDIR(st.st_mode) == folder) {
+      return true;
+    }
+    std::string resolved;
+    return resolveIgnoringCase(name, resolved) &&
+           stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode) == folder;
   }
 
   // Finds the file named by `name` with backslashes as separators and each

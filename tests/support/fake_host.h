@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ class FakeHost : public Host {
   // Files by name (as the program passes them to openForReading: the typed
   // name is tried first, then the stored one).
   std::map<std::string, std::string> files;
+  // Folders by name, exactly as the program asks for them.
+  std::set<std::string> folders;
   std::string output;
   std::string commandLineText = "ZUDIZ";
   // When set, the command line comes as these words already split, the
@@ -51,6 +54,9 @@ class FakeHost : public Host {
   void convertToOem(char*, std::size_t) override {}
   void setUpConsole() override {}
   bool isExistingFile(const char* name) override;
+  bool isExistingFolder(const char* name) override {
+    return folders.count(name) != 0;
+  }
   FileHandle openForReading(const char* typed, const char* stored) override;
   std::size_t readBlock(FileHandle file, unsigned char* dest,
                         std::size_t count) override;

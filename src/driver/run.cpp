@@ -153,6 +153,9 @@ void runProgram(RunState& run) {
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {
     nextArgument(run, words, word);
+    if (count == 1) {
+      answerHelpOption(run, word.view());
+    }
     processArgument(run, word);
   }
 

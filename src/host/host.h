@@ -55,6 +55,10 @@ class Host {
   // Always false on Windows.
   virtual bool isExistingFolder(const char*) { return false; }
 
+  // True where users expect a lone --help, -h or --version to ask for the
+  // usage text (POSIX). False on Windows, where /? and /HELP do that.
+  virtual bool acceptsHelpOptions() { return false; }
+
   // Opens a report file for reading. `typed` is the name as typed (switches
   // removed, original letter case), `stored` the upper-cased name the program
   // shows. Returns kNoFile when the file cannot be opened for reading (also

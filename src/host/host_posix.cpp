@@ -52,6 +52,8 @@ class PosixHost : public Host {
     return namesExisting(name, true);
   }
 
+  bool acceptsHelpOptions() override { return true; }
+
   FileHandle openForReading(const char* typed, const char*) override {
     FileHandle h = openFile(typed);
     if (h != kNoFile) {

@@ -169,4 +169,51 @@ TEST(Driver, SplitWordsAreOneWordEach) {
   }
 }
 
+// --help, -h and --version count only alone, spelled exactly so, on a host
+// that accepts them, and when no file of that name exists.
+TEST(Driver, HelpOptionsWhenAloneAndNoSuchFile) {
+  const std::string version =
+      "ZUDIZ 1.0 - Compares two VAV report files - Copyright (c) 2026 the "
+      "ZUDIZ authors\r\n";
+  const std::string usage =
+      version +
+      "Syntax:   ZUDIZ file1 file2 [/All] [/Verbose:n]\r\n"
+      "Switches: /All = show tiny differences   /Verbose:n = max n pairs "
+      "(default=100)\r\n";
+  const std::string missing = "*** Missing compare file\r\n";
+  struct {
+    std::vector<std::string> argv;
+    bool accepts;
+    const char* existing;  // a file of this name, or null
+    std::string expected;
+  } rows[] = {
+      {{"zudiz", "--help"}, true, nullptr, usage},
+      {{"zudiz", "-h"}, true, nullptr, usage},
+      {{"zudiz", "--version"}, true, nullptr, version},
+      {{"zudiz", "--help"}, true, "--help", missing},
+      {{"zudiz", "--version"}, true, "--version", missing},
+      {{"zudiz", "--help"}, false, nullptr, missing},
+      {{"zudiz", "--HELP"}, true, nullptr, missing},
+      {{"zudiz", "-help"}, true, nullptr, missing},
+      {{"zudiz", "--help", "two.rpt"},
+       true,
+       nullptr,
+       "*** Could not open --HELP\r\n"},
+      {{"zudiz", "/all", "--version"}, true, nullptr, missing},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argv.back() + (row.accepts ? "" : " (Windows)") +
+                 (row.existing != nullptr ? " (file)" : ""));
+    FakeHost host;
+    host.argumentWords = row.argv;
+    host.helpOptions = row.accepts;
+    host.addFile("two.rpt", "A\n");
+    if (row.existing != nullptr) {
+      host.addFile(row.existing, "A\n");
+    }
+    RunState run{host};
+    EXPECT_EQ(row.expected, runAndCatch(host, [&] { runProgram(run); }));
+  }
+}
+
 }  // namespace

@@ -28,6 +28,8 @@ class FakeHost : public Host {
   // When set, the command line comes as these words already split, the
   // program's name first, as on POSIX; commandLineText is then not used.
   std::optional<std::vector<std::string>> argumentWords;
+  // Whether a lone --help, -h or --version asks for the usage (as on POSIX).
+  bool helpOptions = false;
   // When set, readBlock returns at most this many bytes per call even before
   // the end of the file (a faulty file layer's short read).
   std::size_t shortReadLimit = 0;
@@ -54,6 +56,7 @@ class FakeHost : public Host {
   void convertToOem(char*, std::size_t) override {}
   void setUpConsole() override {}
   bool isExistingFile(const char* name) override;
+  bool acceptsHelpOptions() override { return helpOptions; }
   bool isExistingFolder(const char* name) override {
     return folders.count(name) != 0;
   }

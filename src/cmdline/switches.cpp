@@ -70,6 +70,7 @@ class SwitchReader {
  public:
   SwitchReader(RunState& run, Word& word) : run_(run), word_(word) {
     typed_ = word;
+    asTyped_ = word;
     for (std::uint32_t i = 0; i < word_.length; ++i) {
       word_.data[i] = upperCase(word_.data[i]);
     }
@@ -98,8 +99,33 @@ class SwitchReader {
   RunState& run_;
   Word& word_;
   Word typed_;
+  Word asTyped_;  // the whole word as typed, nothing removed
   std::size_t p_ = 0;
 };
+
+// On POSIX, a word such as /tmp/runs/nosuch.rpt is a path, not switches,
+// when the folder before its last slash exists (the folder part, when not
+// empty): ends the run with "Could not open" and the upper-cased word.
+// Returns when the word has no such folder part, and always on Windows.
+void endIfPathInExistingFolder(RunState& run, const Word& typed) {
+  const std::size_t last = typed.view().rfind('/');
+  if (last == std::string_view::npos || last == 0) {
+    return;
+  }
+  char folder[Word::kCapacity + 1];
+  std::memcpy(folder, typed.begin(), last);
+  folder[last] = '\0';
+  if (!run.host.isExistingFolder(folder)) {
+    return;
+  }
+  FixedText<kNameCapacity> message;
+  message.append("Could not open ");
+  for (char c : typed.view()) {
+    const char upper = upperCase(c);
+    message.append(std::string_view(&upper, 1));
+  }
+  fatalError(run, message.view());
+}
 
 void SwitchReader::removeAtP(std::size_t count) {
   for (Word* text : {&word_, &typed_}) {
@@ -168,6 +194,7 @@ double SwitchReader::readReal() {
 }
 
 void SwitchReader::badSwitch() {
+  endIfPathInExistingFolder(run_, asTyped_);
   FixedText<kNameCapacity> message;
   message.append("Bad switch \"/");
   message.append(rest());
@@ -254,7 +281,8 @@ void SwitchReader::applySwitches() {
 
 // True when `word`, as typed, holds a slash and names an existing file: a
 // POSIX path such as runs/a.rpt, taken whole instead of as a name and
-// switches.
+// switches. The host looks the name up as it opens files (letter case and
+// backslashes tolerated).
 bool isPathWithSlashes(RunState& run, const Word& word) {
   if (word.view().find('/') == std::string_view::npos) {
     return false;

@@ -10,7 +10,10 @@ struct RunState;
 
 // Upper-cases `word` in place, applies every switch in it and stores what
 // remains, if anything, as file name 1 or else 2 (fileName upper-cased,
-// typedName in the letter case typed). A word that holds a slash and, as
-// typed, names an existing file is one file name with no switches in it.
-// Returns only when the word was handled without error.
+// typedName in the letter case typed). A word that holds a slash and names
+// an existing file (Host::isExistingFile) is one file name with no switches
+// in it. A word that would be a bad switch ends the run with "Could not
+// open" and the word instead when the folder before its last slash exists
+// (Host::isExistingFolder; POSIX only). Returns only when the word was
+// handled without error.
 void processArgument(RunState& run, Word& word);

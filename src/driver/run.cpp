@@ -149,10 +149,13 @@ void runProgram(RunState& run) {
     endRun(run);
   }
   // Words 1 to count, read in one pass (the same words getArgument gives).
-  ArgumentReader words(run.host.commandLine());
+  ArgumentReader words(run.host);
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {
     nextArgument(run, words, word);
+    if (count == 1) {
+      answerHelpOption(run, word.view());
+    }
     processArgument(run, word);
   }
 

@@ -153,4 +153,32 @@ TEST(Switches, ExistingPathWithSlashesIsOneFileName) {
   EXPECT_EQ("*** Bad switch \"/RUNS/A.RPT\"", outcome(host, {"C:/RUNS/A.RPT"}));
 }
 
+// A word that would be a bad switch but whose folder part (before its last
+// slash) exists is a path whose file is missing.
+TEST(Switches, BadSwitchInAnExistingFolderCannotBeOpened) {
+  const SwitchCase rows[] = {
+      {{"ONE", "rpt/nosuch.rpt"}, "*** Could not open RPT/NOSUCH.RPT | 1=ONE"},
+      {{"/tmp/nosuch.rpt"}, "*** Could not open /TMP/NOSUCH.RPT"},
+      {{"Rpt/x"}, "*** Could not open RPT/X"},
+      {{"rpt/"}, "*** Could not open RPT/"},
+      // The folder is looked up as typed, and only the text before the last
+      // slash counts.
+      {{"RPT/x"}, "*** Bad switch \"/X\""},
+      {{"/tmp/rpt/x"}, "*** Bad switch \"/TMP/RPT/X\""},
+      // No folder part, or a file in its place: still bad switches.
+      {{"/FOO"}, "*** Bad switch \"/FOO\""},
+      {{"a.rpt/FOO"}, "*** Bad switch \"/FOO\""},
+      // Words that are no bad switch keep their meaning.
+      {{"rpt/all"}, "all 1=RPT(rpt)"},
+      {{"rpt/v:x"}, "*** Bad cardinal argument for switch"},
+  };
+  for (const SwitchCase& c : rows) {
+    SCOPED_TRACE(c.words.back());
+    FakeHost host;
+    host.folders = {"rpt", "Rpt", "/tmp"};
+    host.addFile("a.rpt", "");
+    EXPECT_EQ(c.want, outcome(host, c.words));
+  }
+}
+
 }  // namespace

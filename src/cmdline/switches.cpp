@@ -53,7 +53,8 @@ constexpr KeywordEntry kKeywordTable[] = {
 };
 
 constexpr std::int32_t kDefaultMaxPairs = 100;
-constexpr double kDefaultIgnore = 1e-4;
+// /IGNORE alone: numbers within 0.01 % of each other are equal.
+constexpr std::uint32_t kDefaultIgnorePercentUnits = 100;
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -93,7 +94,7 @@ class SwitchReader {
   bool matchKeyword(std::string_view entry);
   void apply(Keyword keyword);
   std::int32_t readCardinal();
-  double readReal();
+  std::uint32_t readRealUnits();
   [[noreturn]] void badSwitch();
 
   RunState& run_;
@@ -175,7 +176,9 @@ std::int32_t SwitchReader::readCardinal() {
   return static_cast<std::int32_t>(value);
 }
 
-double SwitchReader::readReal() {
+// Reads a real argument, rounded to four decimals as a number of a report
+// is, as a count of ten-thousandths.
+std::uint32_t SwitchReader::readRealUnits() {
   std::string_view rest = this->rest();
   std::size_t length = 0;
   while (length < rest.size() &&
@@ -185,12 +188,14 @@ double SwitchReader::readReal() {
   // Scanned before it is removed from the word; the run is at most 255
   // characters, since at least the slash has gone.
   std::size_t trailing = 0;
-  double value = length == 0 ? 0.0 : scanNumber(rest.data(), length, trailing);
+  const std::int64_t units =
+      length == 0 ? 0 : scanUnits(rest.data(), length, trailing);
   removeAtP(length);
   if (length == 0 || trailing != 0) {
     fatalError(run_, "Bad real argument for switch");
   }
-  return value;
+  // Neither a sign nor an exponent is read, so 0 <= units <= kMaxUnits.
+  return static_cast<std::uint32_t>(units);
 }
 
 void SwitchReader::badSwitch() {
@@ -219,18 +224,22 @@ void SwitchReader::apply(Keyword keyword) {
     case Keyword::kLastDigit:
       settings.showAll = true;
       break;
-    case Keyword::kIgnore:
-      settings.ignoreTolerance = kDefaultIgnore;
-      settings.ignoreRelative = true;
+    case Keyword::kIgnore: {
+      // Alone or with %: a percentage; with : a difference.
+      bool relative = true;
+      std::uint32_t units = kDefaultIgnorePercentUnits;
       if (matchKeyword("%")) {
         if (matchKeyword(":")) {
-          settings.ignoreTolerance = readReal() / 100;
+          units = readRealUnits();
         }
       } else if (matchKeyword(":")) {
-        settings.ignoreRelative = false;
-        settings.ignoreTolerance = readReal();
+        relative = false;
+        units = readRealUnits();
       }
+      settings.ignoreRelative = relative;
+      settings.ignoreUnits = units;
       break;
+    }
     case Keyword::kSkipHead:
     case Keyword::kSkipFoot:
       if (!matchKeyword(":")) {

@@ -100,9 +100,6 @@ void trimHead(RunState& run, int fileNo) {
 // Returns with the file back on the first token of the body; when the first
 // body line was blanked, on its line end (or on the page end when the page
 // held no line end). Line ends are counted from the start of the body.
-// (Turning the text into blanks in place would spare moving the rest of the
-// window, but the bytes would stay in the window: later reads would change
-// size, and with them where a zero byte hides a plot marker from the search.)
 void trimFoot(RunState& run, int fileNo) {
   const int index = fileIndex(fileNo);
   ReaderPosition& current = position(run, fileNo);

@@ -16,8 +16,12 @@ inline constexpr std::size_t kLabelCapacity = 16;
 struct Settings {
   bool wordMode = false;  // compare streams of words, not lines
   bool showAll = false;   // list tiny and last-place differences too
+  // Numbers within the tolerance are equal. It is held in units of the
+  // rounded numbers (ten-thousandths): a difference of at most ignoreUnits
+  // units, or with ignoreRelative at most ignoreUnits / 10000 percent of the
+  // mean magnitude. The default lets only equal numbers pass.
   bool ignoreRelative = false;
-  double ignoreTolerance = 1e-7;
+  std::uint32_t ignoreUnits = 0;
   bool noPage = true;    // a page that ends first flows into its next page
   bool skipPlot = true;  // drop plot sections, codes and hidden lines
   std::int32_t skipHead = 2;

@@ -47,6 +47,7 @@ void answerHelpOption(RunState& run, std::string_view word) {
 }
 
 void fatalError(RunState& run, std::string_view text) {
+  run.values.fatalMessage.assign(text);
   run.out.text("*** ");
   run.out.text(text);
   run.out.endLine();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/number.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/token_reader.h"
@@ -135,6 +136,7 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
                                       lastDigitPlace(w2.text, w2.length));
   const NumberVerdict verdict =
       judgeNumbers(w1.units, w2.units, place, run.settings);
+  recordNumbers(run, unitsToValue(w1.units), unitsToValue(w2.units), verdict);
   return countVerdict(run, verdict);
 }
 

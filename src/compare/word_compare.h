@@ -10,16 +10,10 @@
 
 #include <cstdint>
 
+#include "core/records.h"
+
 struct RunState;
 struct Settings;
-
-// What becomes of two numbers whose values are compared.
-enum class NumberVerdict {
-  kWithinTolerance,  // the same, no count
-  kTiny,             // excused: less than 0.1 % apart
-  kLastPlace,        // excused: apart in the last written place only
-  kListed,           // a numeric difference, counted and listed
-};
 
 // Judges two rounded numbers, given as counts of ten-thousandths (their
 // magnitudes at most 4294967295), with `place` the finer of their last

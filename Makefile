@@ -75,8 +75,9 @@ package-deps:
 # The Debian package of the native build, checked by lintian: any error or
 # warning fails.
 deb-check: package-deps build
-	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out
-	lintian --fail-on error,warning out/zudiz_*_$$(dpkg --print-architecture).deb
+	rm -rf out/deb-check
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out/deb-check
+	lintian --fail-on error,warning out/deb-check/*.deb
 
 package: package-deps build windows
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out

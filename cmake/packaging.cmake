@@ -91,8 +91,9 @@ differ, apart from page headers and footers and tiny numeric differences.")
   set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME zudiz)
   set(CPACK_DEBIAN_DEV_PACKAGE_NAME zudiz-dev)
   set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-  set(CPACK_COMPONENT_DEV_DESCRIPTION "ZUDIZ as a C++20 library: a comparison of two VAV report files as a function call
-that returns the listing, the counts, the listed pairs and the number pairs.")
+  set(CPACK_COMPONENT_DEV_DESCRIPTION "ZUDIZ as a C++20 library
+A comparison of two VAV report files as a function call that returns the
+listing, the counts, the listed pairs and the number pairs.")
   set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 endif()
 

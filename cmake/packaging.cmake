@@ -1,27 +1,63 @@
 # Release packages, made with cpack in a build folder:
-#   native build:  cpack -G DEB  -> zudiz_<version>_<arch>.deb
+#   native build:  cpack -G DEB  -> zudiz_<version>_<arch>.deb (the program)
+#                                   zudiz-dev_<version>_<arch>.deb (the library)
 #   Windows build: cpack -G ZIP  -> zudiz-<version>-windows-x86_64.zip
-# `make package` makes both in out/. The manual page doc/zudiz.1 goes in
-# when it exists at packaging time.
+# `make package` makes both in out/; CI checks the Debian one with lintian.
+
+# The maintainer named in the Debian package, its changelog and its
+# copyright file; a distributor sets their own.
+set(CPACK_PACKAGE_CONTACT "The ZUDIZ authors <zudiz@example.org>" CACHE STRING
+    "Maintainer named in the Debian package (Name <address>)")
+# The date of this release, for the Debian changelog (RFC 2822).
+set(ZUDIZ_RELEASE_DATE "Mon, 07 Dec 2026 12:00:00 +0000")
 
 # What goes into the packages.
 if(WIN32)
-  # One folder: zudiz.exe, README.md and zudiz.1 side by side.
-  install(TARGETS zudiz RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
-  install(FILES ${CMAKE_SOURCE_DIR}/doc/zudiz.1 DESTINATION . OPTIONAL)
+  # One folder: zudiz.exe, the README, licence, changelog and manual page.
+  install(TARGETS zudiz RUNTIME DESTINATION . COMPONENT program)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
+                ${CMAKE_SOURCE_DIR}/CHANGELOG.md ${CMAKE_SOURCE_DIR}/doc/zudiz.1
+          DESTINATION . COMPONENT program)
 else()
   include(GNUInstallDirs)
-  install(TARGETS zudiz RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES ${CMAKE_SOURCE_DIR}/doc/zudiz.1
-          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+  # Debian wants the manual page and the changelog gzipped (without a time
+  # stamp, so that builds are reproducible) and a machine-readable copyright
+  # file in the documentation folder.
+  set(zudiz_pkg_dir ${CMAKE_BINARY_DIR}/package-files)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog
+                 ${zudiz_pkg_dir}/changelog @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/copyright
+                 ${zudiz_pkg_dir}/copyright @ONLY)
+  set(zudiz_man_pages ${CMAKE_SOURCE_DIR}/doc/zudiz.1)
+  set(zudiz_gzipped ${zudiz_pkg_dir}/changelog.gz)
+  add_custom_command(
+    OUTPUT ${zudiz_pkg_dir}/changelog.gz
+    COMMAND gzip -9nc ${zudiz_pkg_dir}/changelog > ${zudiz_pkg_dir}/changelog.gz
+    DEPENDS ${zudiz_pkg_dir}/changelog VERBATIM)
+  foreach(page ${zudiz_man_pages})
+    get_filename_component(page_name ${page} NAME)
+    add_custom_command(
+      OUTPUT ${zudiz_pkg_dir}/${page_name}.gz
+      COMMAND gzip -9nc ${page} > ${zudiz_pkg_dir}/${page_name}.gz
+      DEPENDS ${page} VERBATIM)
+    list(APPEND zudiz_gzipped ${zudiz_pkg_dir}/${page_name}.gz)
+    install(FILES ${zudiz_pkg_dir}/${page_name}.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+  endforeach()
+  add_custom_target(package_files ALL DEPENDS ${zudiz_gzipped})
+
+  install(TARGETS zudiz RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+          COMPONENT program)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+                ${zudiz_pkg_dir}/copyright ${zudiz_pkg_dir}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT program)
+  # Every Debian package carries its own copyright file and changelog.
+  install(FILES ${zudiz_pkg_dir}/copyright ${zudiz_pkg_dir}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zudiz-dev COMPONENT dev)
 endif()
 
 set(CPACK_PACKAGE_NAME zudiz)
 set(CPACK_PACKAGE_VENDOR "The ZUDIZ authors")
-set(CPACK_PACKAGE_CONTACT "The ZUDIZ authors" CACHE STRING
-    "Maintainer named in the Debian package")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Compares two VAV report files")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
@@ -29,6 +65,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR "")
 
 if(WIN32)
+  # The zip holds the program only (the library's files are for C++ builds
+  # with this same toolchain; `cmake --install` puts them in place).
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_COMPONENTS_ALL program)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME
       zudiz-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR})
@@ -40,6 +82,19 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "ZUDIZ compares two report files of the VAV program and lists where they
 differ, apart from page headers and footers and tiny numeric differences.")
+  # Two packages, as Debian splits a program from what one builds against:
+  # zudiz (the program and its manual) and zudiz-dev (the static library,
+  # its header, the CMake package and zudiz.pc). Users of the program get no
+  # headers; the library is static, so zudiz-dev needs nothing at run time.
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL program dev)
+  set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME zudiz)
+  set(CPACK_DEBIAN_DEV_PACKAGE_NAME zudiz-dev)
+  set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+  set(CPACK_COMPONENT_DEV_DESCRIPTION "ZUDIZ as a C++20 library
+A comparison of two VAV report files as a function call that returns the
+listing, the counts, the listed pairs and the number pairs.")
+  set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 endif()
 
 include(CPack)

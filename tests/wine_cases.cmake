@@ -25,8 +25,21 @@
 # - hostile_unmatched_quotes: its run.sh hands wine separate arguments, and
 #   wine escapes their quotes (\") when it builds the Windows command line,
 #   so the program never sees the unmatched quote the case is about.
+# - quotes_in_file_names: each argument is one word on POSIX; in a Windows
+#   command line a double quote groups text.
+# - slash_path_any_case, slash_path_missing_file, hostile_bad_paths: only
+#   POSIX looks up a word with slashes as a path (letter case ignored) and
+#   reports a missing file in an existing folder as a file it cannot open;
+#   cases_windows/folder_with_trailing_slash is the Windows counterpart.
+# - option_help, option_h, option_version: a lone --help, -h or --version
+#   asks for the usage only on POSIX; on Windows it is a file name
+#   (cases_windows/help_option_is_a_file_name).
+# - write_error_full_disk: standard output on /dev/full, which Windows has
+#   not; the Windows build ends quietly on every write error.
 set(ZUDIZ_POSIX_ONLY_CASES long_labels fifo_input process_substitution
-    hostile_10000_switches hostile_unmatched_quotes)
+    hostile_10000_switches hostile_unmatched_quotes write_error_full_disk
+    quotes_in_file_names slash_path_any_case slash_path_missing_file
+    hostile_bad_paths option_help option_h option_version)
 
 add_executable(launch_raw ${CMAKE_CURRENT_SOURCE_DIR}/support/launch_raw.cpp)
 

@@ -130,11 +130,21 @@ void getArgument(std::string_view commandLine, std::uint32_t i, Word& word) {
 }
 
 std::uint32_t argumentCount(RunState& run) {
+  if (const std::vector<std::string>* words = run.host.splitWords()) {
+    return words->empty() ? 0 : static_cast<std::uint32_t>(words->size() - 1);
+  }
   return argumentCount(run.host.commandLine());
 }
 
 void getArgument(RunState& run, std::uint32_t i, Word& word) {
-  getArgument(run.host.commandLine(), i, word);
+  if (const std::vector<std::string>* words = run.host.splitWords()) {
+    word.clear();
+    if (i < words->size()) {
+      word.append((*words)[i]);
+    }
+  } else {
+    getArgument(run.host.commandLine(), i, word);
+  }
   run.host.convertToOem(word.begin(), word.length);
 }
 
@@ -145,7 +155,23 @@ ArgumentReader::ArgumentReader(std::string_view commandLine)
   pos_ = scanner.pos();
 }
 
+ArgumentReader::ArgumentReader(Host& host)
+    : ArgumentReader(host.commandLine()) {
+  splitWords_ = host.splitWords();
+  if (splitWords_ != nullptr) {
+    pos_ = 1;  // past the program's name
+  }
+}
+
 bool ArgumentReader::next(Word& word) {
+  if (splitWords_ != nullptr) {
+    word.clear();
+    if (pos_ >= splitWords_->size()) {
+      return false;
+    }
+    word.append((*splitWords_)[pos_++]);
+    return true;
+  }
   WordScanner scanner(line_, pos_);
   const bool found = scanner.next(&word);
   pos_ = scanner.pos();

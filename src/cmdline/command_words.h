@@ -1,15 +1,20 @@
-// Splitting the command line into words with the program's own rules: only
-// blanks separate words, double quotes group text, backslashes are plain,
-// and a switch with a quoted value keeps its quotes (the closing quote moves
-// to the end of the word). Word 0 is the program's name.
+// The command-line words. Where the platform hands over one text (Windows),
+// it is split with the program's own rules: only blanks separate words,
+// double quotes group text, backslashes are plain, and a switch with a
+// quoted value keeps its quotes (the closing quote moves to the end of the
+// word). Where it hands over words already split (POSIX argv), each is taken
+// as it is. Word 0 is the program's name.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/fixed_text.h"
 
+class Host;
 struct RunState;
 
 using Word = FixedText<256>;
@@ -21,8 +26,8 @@ std::uint32_t argumentCount(std::string_view commandLine);
 // there is no such word.
 void getArgument(std::string_view commandLine, std::uint32_t i, Word& word);
 
-// The same on the host's command line, with the word converted to the OEM
-// code page.
+// The same on the host's command line (or its split words), with the word
+// converted to the OEM code page.
 std::uint32_t argumentCount(RunState& run);
 void getArgument(RunState& run, std::uint32_t i, Word& word);
 
@@ -33,6 +38,9 @@ void getArgument(RunState& run, std::uint32_t i, Word& word);
 class ArgumentReader {
  public:
   explicit ArgumentReader(std::string_view commandLine);
+  // The host's words: its split words when it has them, else its command
+  // line split by the rules above. The host must outlive the reader.
+  explicit ArgumentReader(Host& host);
   // The next word, cut to 256 characters; false, with the word empty, when
   // no word is left.
   bool next(Word& word);
@@ -40,6 +48,7 @@ class ArgumentReader {
  private:
   std::string_view line_;
   std::size_t pos_ = 0;
+  const std::vector<std::string>* splitWords_ = nullptr;  // null: split line_
 };
 
 // The next word of `reader` converted to the OEM code page, as getArgument

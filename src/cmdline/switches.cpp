@@ -53,7 +53,8 @@ constexpr KeywordEntry kKeywordTable[] = {
 };
 
 constexpr std::int32_t kDefaultMaxPairs = 100;
-constexpr double kDefaultIgnore = 1e-4;
+// /IGNORE alone: numbers within 0.01 % of each other are equal.
+constexpr std::uint32_t kDefaultIgnorePercentUnits = 100;
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -70,6 +71,7 @@ class SwitchReader {
  public:
   SwitchReader(RunState& run, Word& word) : run_(run), word_(word) {
     typed_ = word;
+    asTyped_ = word;
     for (std::uint32_t i = 0; i < word_.length; ++i) {
       word_.data[i] = upperCase(word_.data[i]);
     }
@@ -92,14 +94,39 @@ class SwitchReader {
   bool matchKeyword(std::string_view entry);
   void apply(Keyword keyword);
   std::int32_t readCardinal();
-  double readReal();
+  std::uint32_t readRealUnits();
   [[noreturn]] void badSwitch();
 
   RunState& run_;
   Word& word_;
   Word typed_;
+  Word asTyped_;  // the whole word as typed, nothing removed
   std::size_t p_ = 0;
 };
+
+// On POSIX, a word such as /tmp/runs/nosuch.rpt is a path, not switches,
+// when the folder before its last slash exists (the folder part, when not
+// empty): ends the run with "Could not open" and the upper-cased word.
+// Returns when the word has no such folder part, and always on Windows.
+void endIfPathInExistingFolder(RunState& run, const Word& typed) {
+  const std::size_t last = typed.view().rfind('/');
+  if (last == std::string_view::npos || last == 0) {
+    return;
+  }
+  char folder[Word::kCapacity + 1];
+  std::memcpy(folder, typed.begin(), last);
+  folder[last] = '\0';
+  if (!run.host.isExistingFolder(folder)) {
+    return;
+  }
+  FixedText<kNameCapacity> message;
+  message.append("Could not open ");
+  for (char c : typed.view()) {
+    const char upper = upperCase(c);
+    message.append(std::string_view(&upper, 1));
+  }
+  fatalError(run, message.view());
+}
 
 void SwitchReader::removeAtP(std::size_t count) {
   for (Word* text : {&word_, &typed_}) {
@@ -149,7 +176,9 @@ std::int32_t SwitchReader::readCardinal() {
   return static_cast<std::int32_t>(value);
 }
 
-double SwitchReader::readReal() {
+// Reads a real argument, rounded to four decimals as a number of a report
+// is, as a count of ten-thousandths.
+std::uint32_t SwitchReader::readRealUnits() {
   std::string_view rest = this->rest();
   std::size_t length = 0;
   while (length < rest.size() &&
@@ -159,15 +188,18 @@ double SwitchReader::readReal() {
   // Scanned before it is removed from the word; the run is at most 255
   // characters, since at least the slash has gone.
   std::size_t trailing = 0;
-  double value = length == 0 ? 0.0 : scanNumber(rest.data(), length, trailing);
+  const std::int64_t units =
+      length == 0 ? 0 : scanUnits(rest.data(), length, trailing);
   removeAtP(length);
   if (length == 0 || trailing != 0) {
     fatalError(run_, "Bad real argument for switch");
   }
-  return value;
+  // Neither a sign nor an exponent is read, so 0 <= units <= kMaxUnits.
+  return static_cast<std::uint32_t>(units);
 }
 
 void SwitchReader::badSwitch() {
+  endIfPathInExistingFolder(run_, asTyped_);
   FixedText<kNameCapacity> message;
   message.append("Bad switch \"/");
   message.append(rest());
@@ -192,18 +224,22 @@ void SwitchReader::apply(Keyword keyword) {
     case Keyword::kLastDigit:
       settings.showAll = true;
       break;
-    case Keyword::kIgnore:
-      settings.ignoreTolerance = kDefaultIgnore;
-      settings.ignoreRelative = true;
+    case Keyword::kIgnore: {
+      // Alone or with %: a percentage; with : a difference.
+      bool relative = true;
+      std::uint32_t units = kDefaultIgnorePercentUnits;
       if (matchKeyword("%")) {
         if (matchKeyword(":")) {
-          settings.ignoreTolerance = readReal() / 100;
+          units = readRealUnits();
         }
       } else if (matchKeyword(":")) {
-        settings.ignoreRelative = false;
-        settings.ignoreTolerance = readReal();
+        relative = false;
+        units = readRealUnits();
       }
+      settings.ignoreRelative = relative;
+      settings.ignoreUnits = units;
       break;
+    }
     case Keyword::kSkipHead:
     case Keyword::kSkipFoot:
       if (!matchKeyword(":")) {
@@ -254,7 +290,8 @@ void SwitchReader::applySwitches() {
 
 // True when `word`, as typed, holds a slash and names an existing file: a
 // POSIX path such as runs/a.rpt, taken whole instead of as a name and
-// switches.
+// switches. The host looks the name up as it opens files (letter case and
+// backslashes tolerated).
 bool isPathWithSlashes(RunState& run, const Word& word) {
   if (word.view().find('/') == std::string_view::npos) {
     return false;
@@ -286,4 +323,17 @@ void processArgument(RunState& run, Word& word) {
   if (!word.empty()) {
     storeFileName(run, word, reader.typed());
   }
+}
+
+void processFileName(RunState& run, std::string_view name) {
+  Word typed;
+  typed.assign(name);
+  if (typed.empty()) {
+    return;
+  }
+  Word stored = typed;
+  for (std::uint32_t i = 0; i < stored.length; ++i) {
+    stored.data[i] = upperCase(stored.data[i]);
+  }
+  storeFileName(run, stored, typed);
 }

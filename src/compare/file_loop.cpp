@@ -66,7 +66,9 @@ int passLine(RunState& run, int fileNo) {
 // Removes the first skipHead lines of the page of file `fileNo`: passes
 // lines until skipHead line ends are behind. On the first call of the run it
 // also measures the block of further non-blank lines and adds it to skipHead
-// for every page of both files.
+// for every page of both files. Only a blank line ends a block: when the
+// page ends first, the page has no block (the count is 0) and the file goes
+// back to where the measurement began.
 void trimHead(RunState& run, int fileNo) {
   Settings& settings = run.settings;
   saveWordMark(run);
@@ -79,10 +81,16 @@ void trimHead(RunState& run, int fileNo) {
     return;
   }
   extra = 0;
-  // A blank line (or the page end) ends the block.
+  // The mark holds the bytes from here on (the line marks already hold the
+  // whole page), so going back needs no more room than measuring.
+  saveWordMark(run);
   while (!atLineEnd(run, fileNo)) {
     skipRestOfLine(run, fileNo);
     bump(extra);
+  }
+  if (atPageEnd(run, fileNo)) {
+    restoreWordMark(run);
+    extra = 0;
   }
   settings.skipHead = clampToInt32(std::int64_t{settings.skipHead} + extra);
 }
@@ -92,9 +100,6 @@ void trimHead(RunState& run, int fileNo) {
 // Returns with the file back on the first token of the body; when the first
 // body line was blanked, on its line end (or on the page end when the page
 // held no line end). Line ends are counted from the start of the body.
-// (Turning the text into blanks in place would spare moving the rest of the
-// window, but the bytes would stay in the window: later reads would change
-// size, and with them where a zero byte hides a plot marker from the search.)
 void trimFoot(RunState& run, int fileNo) {
   const int index = fileIndex(fileNo);
   ReaderPosition& current = position(run, fileNo);
@@ -156,16 +161,26 @@ void compareFiles(RunState& run) {
   }
 
   // The surplus of the longer file is counted, not listed. The token it
-  // stands on, the first of its next page, counts too.
+  // stands on, the first of its next page, counts too. In line mode a line
+  // counts once, at its line end, or at the page end it runs into when it
+  // has text and no line end of its own.
   const int surplus = atFileEnd(run, 2) ? 1 : 2;
   const bool wordMode = run.settings.wordMode;
   std::int32_t& extra = run.counters.extraCount;
   extra = 0;
+  bool lineHasText = false;
   for (;;) {
     const unsigned char c = charAt(run, surplus, 0);
-    if (wordMode ? (c != kLf && c != kFf && c != kCr)
-                 : (c == kLf || c == kCr)) {
+    const bool isWord = c != kLf && c != kFf && c != kCr;
+    if (wordMode) {
+      if (isWord) {
+        bump(extra);
+      }
+    } else if (isWord) {
+      lineHasText = true;
+    } else if (c != kFf || lineHasText) {
       bump(extra);
+      lineHasText = false;
     }
     if (atFileEnd(run, surplus)) {
       break;

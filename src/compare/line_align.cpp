@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "compare/word_compare.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
@@ -157,7 +158,9 @@ bool passEqualLines(RunState& run) {
 }  // namespace
 
 void compareLinePair(RunState& run) {
-  // Nothing before this line is needed again: let compaction drop it.
+  // Nothing before this line is needed again: let compaction drop it, and
+  // what was counted before it stays.
+  settleRecords(run);
   moveMarksToCurrent(run, 1);
   moveMarksToCurrent(run, 2);
 
@@ -254,6 +257,7 @@ bool compareLineWords(RunState& run) {
 }
 
 void compareWordPair(RunState& run) {
+  settleRecords(run);
   saveWordMark(run);
   saveWordCounts(run);
   if (compareWords(run)) {

@@ -1,36 +1,34 @@
 #include "compare/word_compare.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <system_error>
 
 #include "core/number.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/token_reader.h"
 
 namespace {
 
-// 10^k as the nearest double. The last-place rule compares a difference with
-// a power of ten, and a difference can equal it exactly (0.020 - 0.010), so
-// the power must be exact to the last bit. Not every run-time library's pow
-// is (mingw-w64's is off for 10^-2 and below); the literals are rounded by
-// the compiler. Powers outside the table never decide a comparison.
-double powerOfTen(std::int64_t k) {
-  static constexpr double kPowers[] = {
-      1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
-      1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,
-      1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,
-      1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,
-      1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,  1e22};
-  constexpr std::int64_t kLowest = -22;
-  constexpr std::int64_t kHighest = 22;
-  if (k >= kLowest && k <= kHighest) {
-    return kPowers[k - kLowest];
+// 10^k for 0 <= k <= 18, held at 10^18 above: more than any difference or
+// sum of two rounded numbers.
+std::int64_t powerOfTen(std::int64_t k) {
+  std::int64_t power = 1;
+  for (std::int64_t i = 0; i < k && i < 18; ++i) {
+    power *= 10;
   }
-  return std::pow(10.0, static_cast<double>(k));
+  return power;
+}
+
+// True when a * b >= c, exactly: b >= c / a rounded up. (The product itself
+// may need more than 64 bits.)
+bool productAtLeast(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+  if (a == 0) {
+    return c == 0;
+  }
+  return b >= c / a + (c % a != 0 ? 1 : 0);
 }
 
 bool isLowerLetter(char c) {
@@ -55,14 +53,14 @@ TokenBytes currentToken(RunState& run, int fileNo) {
 struct WorkWord {
   char text[kWordCapacity];
   std::size_t length;
-  double value;
+  std::int64_t units;  // the number value in ten-thousandths
   std::size_t trailing;
 };
 
 void loadWord(WorkWord& w, const TokenBytes& token) {
   w.length = token.length;
   std::memcpy(w.text, token.data, w.length);
-  w.value = scanNumber(w.text, w.length, w.trailing);
+  w.units = scanUnits(w.text, w.length, w.trailing);
 }
 
 // Counts a word whose trailing texts differ or that is no number at all.
@@ -72,8 +70,22 @@ bool textDifference(RunState& run) {
   return false;
 }
 
-bool numericDifference(RunState& run) {
-  bump(run.counters.words.numericDiffCount);
+// Counts the verdict on two numbers; true when they count as the same.
+bool countVerdict(RunState& run, NumberVerdict verdict) {
+  WordCounts& counts = run.counters.words;
+  switch (verdict) {
+    case NumberVerdict::kWithinTolerance:
+      return true;
+    case NumberVerdict::kTiny:
+      bump(counts.tinyDiffCount);
+      return true;
+    case NumberVerdict::kLastPlace:
+      bump(counts.lastDigitCount);
+      return true;
+    case NumberVerdict::kListed:
+      break;
+  }
+  bump(counts.numericDiffCount);
   appendDiffWords(run, 0);
   return false;
 }
@@ -95,7 +107,7 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
   if (w1.trailing + w2.trailing == 1) {
     WorkWord& k = w1.trailing == 1 ? w1 : w2;
     const WorkWord& j = w1.trailing == 1 ? w2 : w1;
-    if (isLowerLetter(k.text[k.length - 1]) && j.value == 0.0) {
+    if (isLowerLetter(k.text[k.length - 1]) && j.units == 0) {
       --k.length;
       k.trailing = 0;
     }
@@ -119,34 +131,54 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
     w2.length -= t;
   }
 
-  const Settings& s = run.settings;
-  double diff = std::fabs(w1.value - w2.value);
-  double mean = (std::fabs(w1.value) + std::fabs(w2.value)) * 0.5;
-  double allowed =
-      s.ignoreRelative ? mean * s.ignoreTolerance : s.ignoreTolerance;
-  if (diff <= allowed) {
-    return true;
-  }
-  if (s.showAll) {
-    return numericDifference(run);
-  }
-  if (diff < mean * 0.001) {
-    bump(run.counters.words.tinyDiffCount);
-    return true;
-  }
-  std::int64_t p = std::min(lastDigitPlace(w1.text, w1.length),
-                            lastDigitPlace(w2.text, w2.length));
-  if (p >= 0 && powerOfTen(p + 4) > mean) {
-    return numericDifference(run);
-  }
-  if (diff < powerOfTen(p + 1)) {
-    bump(run.counters.words.lastDigitCount);
-    return true;
-  }
-  return numericDifference(run);
+  // The numbers as written decide the last place.
+  const std::int64_t place = std::min(lastDigitPlace(w1.text, w1.length),
+                                      lastDigitPlace(w2.text, w2.length));
+  const NumberVerdict verdict =
+      judgeNumbers(w1.units, w2.units, place, run.settings);
+  recordNumbers(run, unitsToValue(w1.units), unitsToValue(w2.units), verdict);
+  return countVerdict(run, verdict);
 }
 
 }  // namespace
+
+NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
+                           std::int64_t place, const Settings& settings) {
+  // D, the difference, and S, the sum of the magnitudes (twice the mean),
+  // both in units.
+  const std::uint64_t d = static_cast<std::uint64_t>(
+      units1 > units2 ? units1 - units2 : units2 - units1);
+  const std::uint64_t s = static_cast<std::uint64_t>(
+      (units1 < 0 ? -units1 : units1) + (units2 < 0 ? -units2 : units2));
+  const std::uint64_t tolerance = settings.ignoreUnits;
+
+  // Within the tolerance: D <= t, or, relative with q units of a percent,
+  // D <= (S / 2) * (q / 10000) / 100, that is 2000000 * D <= S * q.
+  const bool within = settings.ignoreRelative
+                          ? productAtLeast(s, tolerance, 2000000 * d)
+                          : d <= tolerance;
+  if (within) {
+    return NumberVerdict::kWithinTolerance;
+  }
+  if (settings.showAll) {
+    return NumberVerdict::kListed;
+  }
+  // Less than 0.1 % of the mean: D < (S / 2) / 1000.
+  if (2000 * d < s) {
+    return NumberVerdict::kTiny;
+  }
+  // Apart in the last written place only: D below ten units of that place,
+  // 10^(place + 1), that is 10^(place + 5) units. A whole-number place
+  // counts only when the mean reaches 10^(place + 4): S >= 2 * 10^(place + 8)
+  // units.
+  if (place >= 0 && static_cast<std::uint64_t>(2 * powerOfTen(place + 8)) > s) {
+    return NumberVerdict::kListed;
+  }
+  if (place + 5 > 0 && d < static_cast<std::uint64_t>(powerOfTen(place + 5))) {
+    return NumberVerdict::kLastPlace;
+  }
+  return NumberVerdict::kListed;
+}
 
 bool compareWords(RunState& run) {
   TokenBytes token1 = currentToken(run, 1);

@@ -1,14 +1,27 @@
 // Word and number comparison: whether the current words of the two files
 // count as the same, and how they differ when they don't. Numbers are
-// compared by value rounded to four decimals, with the tolerance of the
-// settings, and small differences (below 0.1%, or in the last written
-// decimal place) are excused unless showAll is set.
+// compared by value rounded to four decimals, as exact decimals, with the
+// tolerance of the settings, and small differences (below 0.1%, or in the last
+// written decimal place) are excused unless showAll is set.
 //
 // Writes the four word-level counters and the pending difference. Called by
 // the alignment (line_align.h).
 #pragma once
 
+#include <cstdint>
+
+#include "core/records.h"
+
 struct RunState;
+struct Settings;
+
+// Judges two rounded numbers, given as counts of ten-thousandths (their
+// magnitudes at most 4294967295), with `place` the finer of their last
+// written places (lastDigitPlace) and the tolerance and showAll of
+// `settings`. Every rule is decided on whole numbers, so equal decimal
+// differences always get equal answers.
+NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
+                           std::int64_t place, const Settings& settings);
 
 // Compares the current tokens of both files. Returns true when they count as
 // the same (equal text, within the tolerance, or excused; an excused

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The largest rounded magnitude, in units of 0.0001: (2^32 - 1) / 10000.
-constexpr double kMaxUnits = 4294967295.0;
-
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -37,15 +34,16 @@ bool convertNumber(const char* text, std::size_t length, bool negativeExponent,
   return result.ec == std::errc{} && result.ptr == last;
 }
 
-// Rounds to four decimals, holding the magnitude at 429496.7295.
-double roundValue(double v) {
-  double scaled = std::fabs(v) * 10000.0 + 0.5;
-  double units = scaled > kMaxUnits ? kMaxUnits : std::floor(scaled);
-  double t = units / 10000.0;
-  if (t < 0.0001) {
-    return 0.0;
-  }
-  return v < 0 ? -t : t;
+// Rounds to four decimals, holding the magnitude at kMaxUnits units. Every
+// step is exact: the scaled magnitude is compared with a whole number that a
+// double holds exactly and then cut to a whole number.
+std::int64_t roundToUnits(double v) {
+  const double scaled = std::fabs(v) * 10000.0 + 0.5;
+  const std::int64_t units =
+      scaled > static_cast<double>(kMaxUnits)
+          ? kMaxUnits
+          : static_cast<std::int64_t>(std::floor(scaled));
+  return v < 0 ? -units : units;
 }
 
 // Reads up to 10 characters as a signed decimal integer; all of them must
@@ -78,7 +76,8 @@ bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
 
 }  // namespace
 
-double scanNumber(const char* text, std::size_t length, std::size_t& trailing) {
+std::int64_t scanUnits(const char* text, std::size_t length,
+                       std::size_t& trailing) {
   length = std::min(length, kWordCapacity);
   // The number part as the converter takes it: commas removed, a '0' put
   // before a point or exponent letter that no digit precedes, and the
@@ -132,10 +131,10 @@ double scanNumber(const char* text, std::size_t length, std::size_t& trailing) {
   double value = 0.0;
   if (!digitSeen || !convertNumber(number, n, negativeExponent, value)) {
     trailing = length;
-    return 0.0;
+    return 0;
   }
   trailing = length - i;
-  return roundValue(value);
+  return roundToUnits(value);
 }
 
 int lastDigitPlace(const char* text, std::size_t length) {

@@ -16,8 +16,12 @@ inline constexpr std::size_t kLabelCapacity = 16;
 struct Settings {
   bool wordMode = false;  // compare streams of words, not lines
   bool showAll = false;   // list tiny and last-place differences too
+  // Numbers within the tolerance are equal. It is held in units of the
+  // rounded numbers (ten-thousandths): a difference of at most ignoreUnits
+  // units, or with ignoreRelative at most ignoreUnits / 10000 percent of the
+  // mean magnitude. The default lets only equal numbers pass.
   bool ignoreRelative = false;
-  double ignoreTolerance = 1e-7;
+  std::uint32_t ignoreUnits = 0;
   bool noPage = true;    // a page that ends first flows into its next page
   bool skipPlot = true;  // drop plot sections, codes and hidden lines
   std::int32_t skipHead = 2;
@@ -29,6 +33,9 @@ struct RunValues {
   std::int32_t extraHeadLines = -1;  // measured once on file 1's first page
   std::int32_t pairsListed = 0;
   std::uint32_t labelWidth = 3;
+  // The text of the fatal message that ended the run, for a caller that runs
+  // the comparison as a library; empty otherwise.
+  FixedText<kNameCapacity> fatalMessage;
 };
 
 struct FileSlot {
@@ -44,6 +51,9 @@ struct WordCounts {
   std::int32_t numericDiffCount = 0;
   std::int32_t lastDigitCount = 0;
   std::int32_t tinyDiffCount = 0;
+  // Unequal number pairs recorded; counted only while a collector is
+  // attached (core/records.h).
+  std::int64_t numbersMet = 0;
 };
 
 struct Counters {

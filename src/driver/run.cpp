@@ -5,7 +5,6 @@
 #include "cmdline/usage.h"
 #include "compare/file_loop.h"
 #include "core/run_state.h"
-#include "host/paths.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
@@ -139,11 +138,6 @@ void writeSummary(RunState& run) {
 }
 
 void runProgram(RunState& run) {
-  // Start-up: console and code page, then a network current directory moves
-  // to its drive letter.
-  run.host.setUpConsole();
-  moveToMappedDrive(run.host);
-
   setDefaults(run);
   std::uint32_t count = argumentCount(run);
   if (count == 0) {
@@ -151,13 +145,20 @@ void runProgram(RunState& run) {
     endRun(run);
   }
   // Words 1 to count, read in one pass (the same words getArgument gives).
-  ArgumentReader words(run.host.commandLine());
+  ArgumentReader words(run.host);
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {
     nextArgument(run, words, word);
+    if (count == 1) {
+      answerHelpOption(run, word.view());
+    }
     processArgument(run, word);
   }
+  compareNamedFiles(run);
+  endRun(run);
+}
 
+void compareNamedFiles(RunState& run) {
   bool noName1 = run.files[0].fileName.empty();
   bool noName2 = run.files[1].fileName.empty();
   if (noName1 && noName2) {
@@ -183,5 +184,4 @@ void runProgram(RunState& run) {
 
   compareFiles(run);
   writeSummary(run);
-  endRun(run);
 }

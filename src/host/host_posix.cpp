@@ -1,7 +1,8 @@
-// The host on Linux and other POSIX systems. The command line is rebuilt from
-// argv; file names are opened as typed, and when that fails, with
-// backslashes read as separators and each component matched without regard
-// to letter case. There are no drive letters or network connections.
+// The host on Linux and other POSIX systems. The command-line words are the
+// elements of argv, one word each. File names are opened as typed, and when
+// that fails, with backslashes read as separators and each component matched
+// without regard to letter case. There are no drive letters or network
+// connections.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -11,10 +12,12 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "host/host.h"
 #include "host/memory.h"
@@ -23,29 +26,12 @@ namespace {
 
 class PosixHost : public Host {
  public:
-  void setArguments(int argc, char** argv) {
-    // Each element joined by one blank; an element that is empty or holds a
-    // blank, and holds no double quote, is wrapped in double quotes, so that
-    // the word splitting gives it back unchanged.
-    line_.clear();
-    for (int i = 0; i < argc; ++i) {
-      if (i > 0) {
-        line_ += ' ';
-      }
-      const char* arg = argv[i];
-      bool quote = (arg[0] == '\0' || std::strchr(arg, ' ') != nullptr) &&
-                   std::strchr(arg, '"') == nullptr;
-      if (quote) {
-        line_ += '"';
-      }
-      line_ += arg;
-      if (quote) {
-        line_ += '"';
-      }
-    }
-  }
+  // Each element of argv is one command-line word, exactly as the shell
+  // handed it over.
+  void setArguments(int argc, char** argv) { words_.assign(argv, argv + argc); }
 
-  std::string_view commandLine() override { return line_; }
+  std::string_view commandLine() override { return {}; }
+  const std::vector<std::string>* splitWords() override { return &words_; }
   void convertToOem(char*, std::size_t) override {}
 
   void setUpConsole() override {
@@ -60,9 +46,13 @@ class PosixHost : public Host {
   }
 
   bool isExistingFile(const char* name) override {
-    struct stat st;
-    return stat(name, &st) == 0 && !S_ISDIR(st.st_mode);
+    return namesExisting(name, false);
   }
+  bool isExistingFolder(const char* name) override {
+    return namesExisting(name, true);
+  }
+
+  bool acceptsHelpOptions() override { return true; }
 
   FileHandle openForReading(const char* typed, const char*) override {
     FileHandle h = openFile(typed);
@@ -125,7 +115,7 @@ class PosixHost : public Host {
         continue;
       }
       if (n <= 0) {
-        _exit(9);  // nobody is reading any more: end quietly
+        endOnWriteError(n < 0 ? errno : EIO);
       }
       data += n;
       count -= static_cast<std::size_t>(n);
@@ -162,6 +152,25 @@ class PosixHost : public Host {
   }
 
  private:
+  // A closed pipe means nobody is reading any more: the run ends quietly.
+  // Any other failure (a full disk, an I/O error) would leave a cut-off
+  // listing that looks whole, so it is named on standard error first.
+  [[noreturn]] static void endOnWriteError(int error) {
+    if (error != EPIPE) {
+      char line[256];
+      const int n = std::snprintf(line, sizeof line,
+                                  "zudiz: cannot write the listing: %s\n",
+                                  std::strerror(error));
+      if (n > 0) {
+        const std::size_t length =
+            std::min(static_cast<std::size_t>(n), sizeof line - 1);
+        ssize_t ignored = write(STDERR_FILENO, line, length);
+        (void)ignored;
+      }
+    }
+    _exit(9);
+  }
+
   static FileHandle openFile(const char* name) {
     int fd;
     do {
@@ -176,6 +185,19 @@ class PosixHost : public Host {
       return kNoFile;
     }
     return fd;
+  }
+
+  // True when `name` names a directory (`folder`) or a file that is not
+  // one, tried as openForReading tries it: as typed, then resolved ignoring
+  // letter case.
+  static bool namesExisting(const char* name, bool folder) {
+    struct stat st;
+    if (stat(name, &st) == 0 && S_ISDIR(st.st_mode) == folder) {
+      return true;
+    }
+    std::string resolved;
+    return resolveIgnoringCase(name, resolved) &&
+           stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode) == folder;
   }
 
   // Finds the file named by `name` with backslashes as separators and each
@@ -275,7 +297,7 @@ class PosixHost : public Host {
     return got;
   }
 
-  std::string line_ = "zudiz";
+  std::vector<std::string> words_{"zudiz"};
   bool consoleReady_ = false;
   std::array<ReadAhead, 2> readAhead_;
 };
@@ -293,4 +315,9 @@ Host& defaultHost() {
 
 void setProcessArguments(int argc, char** argv) {
   posixHost().setArguments(argc, argv);
+}
+
+std::unique_ptr<Host> newPlatformHost() {
+  // Default-initialised: the read-ahead blocks need no zeroing.
+  return std::unique_ptr<Host>(new PosixHost);
 }

@@ -102,21 +102,17 @@ struct PlotSearch {
   std::uint32_t opening = 0;  // offset of the opening marker while open
 };
 
-// First plot marker at offset `from` or later, below `end`; the search sees
-// the bytes as a text that ends at its first zero byte. Returns `end` when
-// there is none.
+// First plot marker at offset `from` or later, below `end`, or `end` when
+// there is none. Every byte is searched, zero bytes included, so what is
+// removed does not depend on where a read happens to end.
 std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
                              std::uint32_t end) {
-  const unsigned char* begin = buf + from;
-  const std::size_t length = end - from;
-  const void* marker = std::memchr(begin, kPlotMarker, length);
-  const std::size_t at = marker != nullptr
-                             ? static_cast<const unsigned char*>(marker) - begin
-                             : length;
-  if (marker == nullptr || std::memchr(begin, 0, at) != nullptr) {
+  const void* marker = std::memchr(buf + from, kPlotMarker, end - from);
+  if (marker == nullptr) {
     return end;
   }
-  return from + static_cast<std::uint32_t>(at);
+  return static_cast<std::uint32_t>(static_cast<const unsigned char*>(marker) -
+                                    buf);
 }
 
 // Removes plot sections from the bytes read at offset `n` on. A section

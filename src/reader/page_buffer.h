@@ -26,9 +26,7 @@ void fillBuffer(RunState& run, int fileNo);
 // and more text follows the page end in the buffer. A page end every few
 // bytes would otherwise move the whole window and read a few bytes each
 // time; the bytes are read when they are asked for, or at a later page end.
-// With the filters on, the sizes of the reads are part of the result (a
-// zero byte hides the plot markers after it in the same read), so there
-// every page end refills.
+// With the filters on, every page end refills.
 void fillBufferAtPageEnd(RunState& run, int fileNo);
 
 // The slow path of charAt: the byte lies outside the valid bytes.

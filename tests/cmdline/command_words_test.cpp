@@ -1,6 +1,7 @@
 #include "cmdline/command_words.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,68 @@ TEST(CommandWords, ReaderHandsOutTheSameWordsInOnePass) {
     EXPECT_FALSE(reader.next(word));
     EXPECT_TRUE(word.empty());
   }
+}
+
+struct SplitWordsCase {
+  std::vector<std::string> argv;
+  const char* words;
+};
+
+// Words handed over already split are taken one for one: quotes, blanks,
+// tabs and backslashes inside them are ordinary characters.
+const SplitWordsCase kSplitWordsCases[] = {
+    {{}, ""},
+    {{"zudiz"}, ""},
+    {{"zudiz", "x\"1", "y\"2"}, "[x\"1][y\"2]"},
+    {{"zudiz", "\"one.txt", "two.txt"}, "[\"one.txt][two.txt]"},
+    {{"zudiz", "a b", "", "c"}, "[a b][][c]"},
+    {{"zudiz", "\"quoted\""}, "[\"quoted\"]"},
+    {{"zudiz", "/T:\"x y\"z", "w\""}, "[/T:\"x y\"z][w\"]"},
+    {{"zudiz", "a\tb", "C:\\My Files\\r1.rpt"}, "[a\tb][C:\\My Files\\r1.rpt]"},
+    {{"zudiz", std::string(300, 'v')}, nullptr},  // cut to 256
+};
+
+TEST(CommandWords, SplitWordsAreTakenOneForOne) {
+  for (const SplitWordsCase& c : kSplitWordsCases) {
+    std::string expected =
+        c.words != nullptr ? c.words : "[" + std::string(256, 'v') + "]";
+    SCOPED_TRACE(expected.substr(0, 40));
+    FakeHost host;
+    host.commandLineText = "ZUDIZ not these words";
+    host.argumentWords = c.argv;
+    RunState run{host};
+
+    std::string fromReader;
+    ArgumentReader reader(host);
+    Word word;
+    while (nextArgument(run, reader, word)) {
+      appendBracketed(fromReader, word);
+    }
+    EXPECT_EQ(expected, fromReader);
+    EXPECT_TRUE(word.empty());
+
+    std::string byNumber;
+    const std::uint32_t count = argumentCount(run);
+    for (std::uint32_t i = 1; i <= count; ++i) {
+      getArgument(run, i, word);
+      appendBracketed(byNumber, word);
+    }
+    EXPECT_EQ(expected, byNumber);
+    getArgument(run, count + 1, word);
+    EXPECT_TRUE(word.empty());
+  }
+}
+
+TEST(CommandWords, HostWithoutSplitWordsHasItsLineSplit) {
+  FakeHost host;
+  host.commandLineText = "ZUDIZ a\"b c\"d";
+  Word word;
+  ArgumentReader reader(host);
+  std::string words;
+  while (reader.next(word)) {
+    appendBracketed(words, word);
+  }
+  EXPECT_EQ("[a\"b c\"][d]", words);
 }
 
 }  // namespace

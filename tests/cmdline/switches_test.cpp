@@ -23,13 +23,16 @@ std::string describe(const RunState& run) {
   auto add = [&](bool show, const std::string& piece) {
     text += show ? piece + " " : "";
   };
+  // The tolerance as a difference, or as a fraction of the mean magnitude.
+  const double tolerance =
+      s.ignoreRelative ? s.ignoreUnits / 1e6 : s.ignoreUnits / 1e4;
   char real[32];
-  *std::to_chars(real, real + sizeof real - 1, s.ignoreTolerance,
+  *std::to_chars(real, real + sizeof real - 1, tolerance,
                  std::chars_format::fixed)
        .ptr = '\0';
   add(s.wordMode, "word");
   add(s.showAll, "all");
-  add(s.ignoreRelative || s.ignoreTolerance != d.ignoreTolerance,
+  add(s.ignoreRelative || s.ignoreUnits != d.ignoreUnits,
       std::string(s.ignoreRelative ? "ignore%=" : "ignore=") + real);
   add(s.skipHead != d.skipHead, "head=" + std::to_string(s.skipHead));
   add(s.skipFoot != d.skipFoot, "foot=" + std::to_string(s.skipFoot));
@@ -87,6 +90,13 @@ const SwitchCase kSwitchCases[] = {
     {{"/IGN:1.5X"}, "ignore=1.5 1=X"},
     {{"/IGNORE%X"}, "ignore%=0.0001 1=X"},
     {{"/IGNORE:0.5", "/IGNORE"}, "ignore%=0.0001"},
+    // Real arguments are rounded to four decimals as report numbers are.
+    {{"/IGNORE:0.00005"}, "ignore=0.0001"},
+    {{"/IGNORE:0.00001"}, ""},
+    {{"/IGNORE%:0.00001"}, "ignore%=0"},
+    {{"/IGNORE%:12.34567"}, "ignore%=0.123457"},
+    {{"/IGNORE:429496.7296"}, "ignore=429496.7295"},
+    {{"/IGNORE:99999999999"}, "ignore=429496.7295"},
     {{"/SKIPHEAD:0", "/skipf:007"}, "head=0 foot=7"},
     {{"/SKIPFOOT:2147483647"}, "foot=2147483647"},
     {{"/V:12X"}, "pairs=12 1=X"},
@@ -109,9 +119,9 @@ const SwitchCase kSwitchCases[] = {
     {{"/FOO", "/ALL"}, "*** Bad switch \"/FOO\""},
     {{"/" + std::string(255, 'q')},
      "*** Bad switch \"/" + std::string(256 - 13, 'Q')},
-    {{"/IGNORE:"}, "*** Bad real argument for switch | ignore=0.0001"},
-    {{"/I:1.2.3"}, "*** Bad real argument for switch | ignore=0.0001"},
-    {{"/I%:."}, "*** Bad real argument for switch | ignore%=0.0001"},
+    {{"/IGNORE:"}, "*** Bad real argument for switch"},
+    {{"/I:1.2.3"}, "*** Bad real argument for switch"},
+    {{"/I%:."}, "*** Bad real argument for switch"},
     {{"/SKIPHEAD"}, "*** Switch argument missing"},
     {{"/SKIPHEADER:3"}, "*** Switch argument missing"},
     {{"/SKIPFOOT:-1"}, "*** Bad cardinal argument for switch"},
@@ -151,6 +161,34 @@ TEST(Switches, ExistingPathWithSlashesIsOneFileName) {
   // Only the word exactly as typed counts.
   EXPECT_EQ("all 1=RUNS.RPT(runs.rpt)", outcome(host, {"runs/a.rpt/all"}));
   EXPECT_EQ("*** Bad switch \"/RUNS/A.RPT\"", outcome(host, {"C:/RUNS/A.RPT"}));
+}
+
+// A word that would be a bad switch but whose folder part (before its last
+// slash) exists is a path whose file is missing.
+TEST(Switches, BadSwitchInAnExistingFolderCannotBeOpened) {
+  const SwitchCase rows[] = {
+      {{"ONE", "rpt/nosuch.rpt"}, "*** Could not open RPT/NOSUCH.RPT | 1=ONE"},
+      {{"/tmp/nosuch.rpt"}, "*** Could not open /TMP/NOSUCH.RPT"},
+      {{"Rpt/x"}, "*** Could not open RPT/X"},
+      {{"rpt/"}, "*** Could not open RPT/"},
+      // The folder is looked up as typed, and only the text before the last
+      // slash counts.
+      {{"RPT/x"}, "*** Bad switch \"/X\""},
+      {{"/tmp/rpt/x"}, "*** Bad switch \"/TMP/RPT/X\""},
+      // No folder part, or a file in its place: still bad switches.
+      {{"/FOO"}, "*** Bad switch \"/FOO\""},
+      {{"a.rpt/FOO"}, "*** Bad switch \"/FOO\""},
+      // Words that are no bad switch keep their meaning.
+      {{"rpt/all"}, "all 1=RPT(rpt)"},
+      {{"rpt/v:x"}, "*** Bad cardinal argument for switch"},
+  };
+  for (const SwitchCase& c : rows) {
+    SCOPED_TRACE(c.words.back());
+    FakeHost host;
+    host.folders = {"rpt", "Rpt", "/tmp"};
+    host.addFile("a.rpt", "");
+    EXPECT_EQ(c.want, outcome(host, c.words));
+  }
 }
 
 }  // namespace

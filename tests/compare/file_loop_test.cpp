@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,15 @@ const PageCase kPageCases[] = {
     {"surplus page that opens with a blank line counts it", false, true, 0, 0,
      "AA\n", "AA\n\f\nBB\n", "", 1, 0, 0, -2},
     {"surplus page whose last line has no line end", false, true, 0, 0,
-     "AA\n\fBB\nCC", "AA\n", "", 1, 0, 0, 1},
+     "AA\n\fBB\nCC", "AA\n", "", 1, 0, 0, 2},
+    {"surplus of one line without a line end", false, true, 2, 0,
+     "H1\nH2\n\nAA\n", "H1\nH2\n\nAA\n\fZZ", "", 1, 0, 0, -1},
+    {"surplus lines running into page ends count once each", false, true, 0, 0,
+     "AA\n", "AA\n\fBB\fCC\nDD\f\fEE FF\r\n\fGG", "", 1, 0, 0, -5},
+    {"surplus line of blanks without a line end is no line", false, true, 0, 0,
+     "AA\n", "AA\n\fBB\n \t", "", 1, 0, 0, -1},
+    {"word mode surplus ignores line ends", true, true, 0, 0, "AA\n",
+     "AA\n\fBB\fCC", "", 0, 0, 0, -2},
     {"word mode surplus counts the first word of the page", true, true, 0, 0,
      "AA\n", "AA\n\fBB CC\n\nDD\n", "", 0, 0, 0, -3},
     {"word mode surplus in file 1", true, true, 0, 0, "AA\n\fBB\fCC DD\n",
@@ -97,6 +106,17 @@ const PageCase kPageCases[] = {
      0, "T1\nT2\nH3\nH4\nH5\n\nAA\n\fU1\nU2\nU3\nU4\nU5\nBB\n",
      "T1\nT2\nH3\nH4\nH5\n\nAA\n\fW1\nW2\nW3\nW4\nW5\n\n\nBB\n", "", 2, 0, 0,
      0},
+    {"no blank line under the head: no block, the body is compared", false,
+     true, 2, 0, "T1\nT2\nAA XX\nBB YY\n\fT3\nT4\nCC\n",
+     "T1\nT2\nAA XX\nBB ZZ\n\fT5\nT6\nCC\n",
+     "ONE     4   YY\n"
+     "TWO     4   ZZ\n\n",
+     3, 1, 1, 0},
+    {"a head block ending in a line without a line end is no block", false,
+     true, 2, 0, "T1\nT2\nAA\nBB", "T1\nT2\nAA\nCC",
+     "ONE     4   BB\n"
+     "TWO     4   CC\n\n",
+     2, 1, 1, 0},
     {"page shorter than its head compares as empty", false, true, 2, 0,
      HEAD "AA\n\fX1\n\f" HEAD "BB\n", HEAD "AA\n\fY1\n\fY2\n\f" HEAD "BB\n", "",
      2, 0, 0, 0},
@@ -163,6 +183,15 @@ TEST(FileLoop, HeadBlockIsMeasuredOnceOnFileOne) {
   EXPECT_EQ(5, cr.run.settings.skipHead);
   // File 2 lost T1, T2, H3, its blank line and AA to the 5 head lines.
   EXPECT_EQ(1, cr.run.counters.linesCompared);
+}
+
+TEST(FileLoop, FirstPageWithoutBlankLineHasNoHeadBlock) {
+  CompareRun cr;
+  cr.compare("T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n",
+             "T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n");
+  EXPECT_EQ(0, cr.run.values.extraHeadLines);
+  EXPECT_EQ(2, cr.run.settings.skipHead);
+  EXPECT_EQ(3, cr.run.counters.linesCompared);
 }
 
 TEST(FileLoop, NothingIsMeasuredWithSkipHeadZero) {
@@ -343,6 +372,264 @@ TEST(FileLoop, PageBodyLongerThanTheWindowEndsTheRunWithFeet) {
   std::string page = oneSidedLines(1000);
   EXPECT_EQ("*** Page too large to fit in buffer\n", cr.compare(page, page));
   EXPECT_EQ(9, cr.status);
+}
+
+// A number from 0 to n - 1, drawn the same way on every platform.
+unsigned draw(std::mt19937& random, std::size_t n) {
+  return static_cast<unsigned>(random() % n);
+}
+
+// Report pairs whose files read the same: file 2 differs from file 1 only in
+// what the reader removes or takes as blanks (zero bytes, plot sections,
+// whitespace codes, the text of hidden lines, the length of blank runs).
+// Each line is drawn from its own seed, so file 2 can be drawn again with
+// one word changed and everything else the same.
+class ReportPairs {
+ public:
+  explicit ReportPairs(unsigned seed) : seed_(seed) {
+    std::mt19937 random(seed);
+    std::size_t bytes = 0;
+    int page = 1;
+    while (bytes < 80000) {
+      const unsigned pick = draw(random, 100);
+      Line line;
+      line.kind = pick < 70   ? kWords
+                  : pick < 78 ? kHidden
+                  : pick < 88 ? kBlank
+                  : pick < 94 ? kPlotLines
+                              : kPageEnd;
+      line.page = line.kind == kPageEnd ? ++page : page;
+      const int words = 1 + static_cast<int>(draw(random, 6));
+      for (int i = 0; i < words; ++i) {
+        line.words.push_back(draw(random, 3) == 0
+                                 ? std::to_string(draw(random, 1000)) + "." +
+                                       std::to_string(draw(random, 10))
+                                 : "w" + std::to_string(draw(random, 100000)));
+      }
+      line.lineEnd = draw(random, 4) == 0 ? "\r\n" : "\n";
+      lines_.push_back(line);
+      bytes += 8 * static_cast<std::size_t>(words);
+    }
+  }
+
+  // File 1 (`fileNo` 1) or file 2; in file 2 word `changedWord` of line
+  // `changedLine` reads `changed` instead, when changedLine is not -1.
+  std::string render(int fileNo, int changedLine = -1, int changedWord = 0,
+                     const std::string& changed = "") const {
+    std::string text = "REPORT PAGE 1\nRUN 7\n\n";
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      std::mt19937 random(seed_ * 7919u + static_cast<unsigned>(i) * 2u +
+                          static_cast<unsigned>(fileNo));
+      Line line = lines_[i];
+      if (static_cast<int>(i) == changedLine) {
+        line.words[static_cast<std::size_t>(changedWord)] = changed;
+      }
+      renderLine(line, random, text);
+    }
+    return text;
+  }
+
+  // Indexes of the lines that hold visible words.
+  std::vector<int> wordLines() const {
+    std::vector<int> found;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      if (lines_[i].kind == kWords) {
+        found.push_back(static_cast<int>(i));
+      }
+    }
+    return found;
+  }
+
+  int wordCount(int line) const {
+    return static_cast<int>(
+        lines_[static_cast<std::size_t>(line)].words.size());
+  }
+
+ private:
+  enum Kind { kWords, kHidden, kBlank, kPlotLines, kPageEnd };
+  struct Line {
+    Kind kind;
+    int page;
+    std::vector<std::string> words;
+    std::string lineEnd;
+  };
+
+  // The bytes of a plot section between its markers: mostly short, now and
+  // then longer than the window.
+  static std::string plotText(std::mt19937& random) {
+    // Piece 2 is a zero byte.
+    static const char* const kPieces[] = {
+        "plot", " ", "", "\n", "\r\n", "x y 1.5", "\f", "\t", "    \t"};
+    std::string text;
+    const unsigned length = draw(random, 400) == 0 ? 40000 : draw(random, 40);
+    while (text.size() < length) {
+      const unsigned piece = draw(random, 9);
+      text += piece == 2 ? std::string(1, '\0') : std::string(kPieces[piece]);
+    }
+    return text;
+  }
+
+  // A whitespace code of 8 to 64 blanks, or none.
+  static std::string code(std::mt19937& random) {
+    if (draw(random, 3) != 0) {
+      return "";
+    }
+    const unsigned v = 1 + draw(random, 15);
+    std::string blanks;
+    for (unsigned i = 0; i < 4 * v; ++i) {
+      blanks += draw(random, 2) == 0 ? ' ' : '\t';
+    }
+    for (int bit = 3; bit >= 0; --bit) {
+      blanks += (v >> bit) & 1 ? '\t' : ' ';
+    }
+    return blanks;
+  }
+
+  // Words separated by blanks, zero bytes or plot sections, then a code.
+  static void renderWords(const std::vector<std::string>& words,
+                          std::mt19937& random, std::string& text) {
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      if (w > 0) {
+        switch (draw(random, 5)) {
+          case 0:
+            text += ' ';
+            break;
+          case 1:
+            text += '\0';
+            break;
+          case 2:
+            text += std::string(" \0\0 ", 4);
+            break;
+          case 3:
+            text += "  ";
+            break;
+          default:
+            text += " \x15" + plotText(random) + "\x15 ";
+            break;
+        }
+      }
+      text += words[w];
+    }
+    text += code(random);
+  }
+
+  static void renderLine(const Line& line, std::mt19937& random,
+                         std::string& text) {
+    switch (line.kind) {
+      case kWords:
+        renderWords(line.words, random, text);
+        text += line.lineEnd;
+        break;
+      case kHidden:
+        // Hidden in both files, whatever it holds.
+        text += "hidden" + std::to_string(draw(random, 1000)) + "\t" +
+                code(random) + line.lineEnd;
+        break;
+      case kBlank:
+        // Blanks on a blank line would keep a hidden line before it from
+        // taking a page break with it.
+        for (unsigned n = 1 + draw(random, 3); n > 0; --n) {
+          text += line.lineEnd;
+        }
+        break;
+      case kPlotLines:
+        // A section of whole lines leaves a blank line, or nothing.
+        if (draw(random, 2) == 0) {
+          text += "\x15" + plotText(random) + "\x15";
+        }
+        text += line.lineEnd;
+        break;
+      case kPageEnd:
+        text += "\fREPORT PAGE " + std::to_string(line.page) + "\nRUN 7\n";
+        break;
+    }
+  }
+
+  unsigned seed_;
+  std::vector<Line> lines_;
+};
+
+// The listed pairs of a listing, without the heading.
+std::vector<std::string> listedPairs(const std::string& listing) {
+  std::vector<std::string> pairs;
+  if (listing.empty()) {
+    return pairs;
+  }
+  std::size_t at = std::string(kHeading).size();
+  while (at < listing.size()) {
+    std::size_t end = listing.find("\n\n", at);
+    end = end == std::string::npos ? listing.size() : end;
+    pairs.push_back(listing.substr(at, end - at));
+    at = end + 2;
+  }
+  return pairs;
+}
+
+// What a run prints depends on the two files and the settings alone: where
+// a read happens to end (which depends on the marks the alignment holds,
+// and so on the other file) never changes it. A change in one line of file
+// 2 shows in the pair of that line and nowhere else.
+TEST(FileLoop, OneChangedLineChangesOnlyItsOwnPair) {
+  struct Mode {
+    const char* name;
+    bool wordMode;
+    std::int32_t skipFoot;
+  };
+  const Mode modes[] = {
+      {"lines", false, 0}, {"lines, foot 1", false, 1}, {"words", true, 0}};
+  const std::string changed = "CHANGEDWORD";
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    const ReportPairs reports(seed);
+    const std::string one = reports.render(1);
+    const std::vector<int> candidates = reports.wordLines();
+    std::mt19937 random(seed);
+    for (const Mode& mode : modes) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", " + mode.name);
+      CompareRun base;
+      base.run.settings.wordMode = mode.wordMode;
+      base.run.settings.skipFoot = mode.skipFoot;
+      EXPECT_EQ("", base.compare(one, reports.render(2)));
+      ASSERT_EQ(-1, base.status);
+      const Counters& b = base.run.counters;
+      EXPECT_EQ(0, b.linesDiffered);
+      EXPECT_EQ(0, b.words.wordDiffCount);
+      EXPECT_EQ(0, b.words.numericDiffCount);
+      EXPECT_EQ(0, b.words.tinyDiffCount);
+      EXPECT_EQ(0, b.words.lastDigitCount);
+      EXPECT_EQ(0, b.extraCount);
+
+      for (int trial = 0; trial < 3; ++trial) {
+        const int line = candidates[draw(random, candidates.size())];
+        const int word = static_cast<int>(
+            draw(random, static_cast<unsigned>(reports.wordCount(line))));
+        SCOPED_TRACE("line " + std::to_string(line) + ", word " +
+                     std::to_string(word));
+        CompareRun cr;
+        cr.run.settings.wordMode = mode.wordMode;
+        cr.run.settings.skipFoot = mode.skipFoot;
+        const std::vector<std::string> pairs = listedPairs(
+            cr.compare(one, reports.render(2, line, word, changed)));
+        ASSERT_EQ(-1, cr.status);
+        for (const std::string& pair : pairs) {
+          EXPECT_NE(std::string::npos, pair.find(changed)) << pair;
+        }
+        // Only a foot line is blanked without being compared.
+        if (mode.skipFoot == 0) {
+          EXPECT_EQ(1u, pairs.size());
+        } else {
+          EXPECT_LE(pairs.size(), 1u);
+        }
+        const Counters& n = cr.run.counters;
+        EXPECT_EQ(b.linesCompared, n.linesCompared);
+        EXPECT_LE(n.linesDiffered, 1);
+        EXPECT_LE(n.words.wordDiffCount, reports.wordCount(line));
+        EXPECT_EQ(0, n.words.numericDiffCount);
+        EXPECT_EQ(0, n.words.tinyDiffCount);
+        EXPECT_EQ(0, n.words.lastDigitCount);
+        EXPECT_EQ(0, n.extraCount);
+      }
+    }
+  }
 }
 
 }  // namespace

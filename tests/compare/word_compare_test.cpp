@@ -64,6 +64,9 @@ TEST(ScanNumber, ValuesAndTrailingLengths) {
     EXPECT_EQ(row.value, value);
     EXPECT_FALSE(std::signbit(value) && value == 0.0) << "negative zero";
     EXPECT_EQ(row.trailing, trailing);
+    // The same rounding, as a whole count of ten-thousandths.
+    EXPECT_EQ(std::llround(row.value * 10000),
+              scanUnits(row.text, std::strlen(row.text), trailing));
   }
 }
 
@@ -103,7 +106,7 @@ struct CompareRow {
   char outcome;
   bool showAll = false;
   bool ignoreRelative = false;
-  double tolerance = 1e-7;
+  std::uint32_t ignoreUnits = 0;  // 100 with ignoreRelative: 0.01 %
 };
 
 TEST(CompareWords, OutcomesAndTheirCounters) {
@@ -149,13 +152,38 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
       {"1.5E0", "1.6E0", 'l'},
       {"1.5D0", "1.6D0", 'n'},
       // Tolerances: relative 0.01% (IGNORE alone) and absolute.
-      {"1000.0", "1000.05", 's', false, true, 1e-4},
-      {"1000.0", "1000.2", 't', false, true, 1e-4},
-      {"1000.0", "1000.2", 'n', true, true, 1e-4},
-      {"10", "10.5", 's', false, false, 0.5},
-      {"10", "10.6", 'l', false, false, 0.5},
-      {"100", "102", 'n', false, false, 1.0},
-      {"100", "101", 's', true, false, 1.0},
+      {"1000.0", "1000.05", 's', false, true, 100},
+      {"1000.0", "1000.2", 't', false, true, 100},
+      {"1000.0", "1000.2", 'n', true, true, 100},
+      {"10", "10.5", 's', false, false, 5000},
+      {"10", "10.6", 'l', false, false, 5000},
+      {"100", "102", 'n', false, false, 10000},
+      {"100", "101", 's', true, false, 10000},
+      // Decided on exact decimals: each row below fails when the values are
+      // compared as doubles. Exactly ten units of the last place apart is
+      // no last-place difference, in any magnitude.
+      {"17.85", "17.95", 'n'},
+      {"0.05", "0.15", 'n'},
+      {"12.35", "12.45", 'n'},
+      {"0.001", "0.011", 'n'},
+      {"0.5", "1.5", 'n'},
+      {"17.85", "17.94", 'l'},
+      {"0.0001", "0.0009", 'l'},
+      // A tolerance exactly met, and just missed.
+      {"1.00", "1.05", 's', false, false, 500},
+      {"2.00", "2.05", 's', false, false, 500},
+      {"1.0", "1.3", 's', false, false, 3000},
+      {"0.1", "0.4", 's', false, false, 3000},
+      {"1.0000", "1.0501", 'n', false, false, 500},
+      {"1.9999", "2.0001", 's', false, true, 100},
+      {"999.9", "1000.1", 's', false, true, 200},
+      {"99.99", "100.01", 's', false, true, 200},
+      {"1.9999", "2.0002", 't', false, true, 100},
+      // 0.1 % exactly met is not tiny; just under it is.
+      {"1.999", "2.001", 'l'},
+      {"199.9", "200.1", 'l'},
+      {"0.1000", "0.1001", 't'},
+      {"1.9990", "2.0009", 't'},
       // Words over 255 bytes are equal as whole texts or differ as text.
       {"1" + std::string(254, '0'), "2" + std::string(254, '0'), 's'},
       {"1" + std::string(255, '0'), "2" + std::string(255, '0'), 'w'},
@@ -170,7 +198,7 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     startRun(host, run, row.one + "\r\nnext\r\n", row.two + "\r\nnext\r\n");
     run.settings.showAll = row.showAll;
     run.settings.ignoreRelative = row.ignoreRelative;
-    run.settings.ignoreTolerance = row.tolerance;
+    run.settings.ignoreUnits = row.ignoreUnits;
 
     bool same = compareWords(run);
 
@@ -195,6 +223,71 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     // Both files moved on to their line ends.
     EXPECT_EQ(kCr, charAt(run, 1, 0));
     EXPECT_EQ(kCr, charAt(run, 2, 0));
+  }
+}
+
+TEST(JudgeNumbers, DecidesOnWholeNumbers) {
+  constexpr std::int64_t kMax = kMaxUnits;
+  struct Row {
+    const char* name;
+    std::int64_t units1;
+    std::int64_t units2;
+    std::int64_t place;
+    bool relative;
+    std::uint32_t tolerance;
+    bool showAll;
+    NumberVerdict verdict;
+  };
+  const Row rows[] = {
+      {"equal after rounding", 10000, 10000, -5, false, 0, true,
+       NumberVerdict::kWithinTolerance},
+      {"one unit apart", 10000, 10001, -4, false, 0, false,
+       NumberVerdict::kTiny},
+      {"absolute tolerance met", -250, 250, -4, false, 500, false,
+       NumberVerdict::kWithinTolerance},
+      {"absolute tolerance missed by one unit", -250, 251, -4, false, 500,
+       false, NumberVerdict::kListed},
+      {"largest tolerance, largest difference", kMax, -kMax, 0, false,
+       4294967295u, false, NumberVerdict::kListed},
+      {"relative: the product needs more than 64 bits", kMax, -kMax, 0, true,
+       4294967295u, false, NumberVerdict::kWithinTolerance},
+      {"relative: 100 % of the mean", 10000, 30000, -4, true, 1000000, false,
+       NumberVerdict::kWithinTolerance},
+      {"relative against zero and no tolerance", 0, 1, -4, true, 0, false,
+       NumberVerdict::kLastPlace},
+      {"showAll lists what the tolerance lets through", 10000, 10001, -4, false,
+       0, true, NumberVerdict::kListed},
+      {"tiny: 2000 D just below S", 1000, 1001, -4, false, 0, false,
+       NumberVerdict::kTiny},
+      {"whole numbers below 10^(place + 4) are listed", 10000, 50000, 0, false,
+       0, false, NumberVerdict::kListed},
+      {"whole numbers at 10^4 are tiny first", 100000000, 100090000, 0, false,
+       0, false, NumberVerdict::kTiny},
+      {"a place above the magnitudes lists", 100000, 300000, 2147483647, false,
+       0, false, NumberVerdict::kListed},
+      {"nine units of the place -4", 1, 10, -4, false, 0, false,
+       NumberVerdict::kLastPlace},
+      {"ten units of the place -4", 1, 11, -4, false, 0, false,
+       NumberVerdict::kListed},
+      {"a place finer than the rounding excuses nothing", 1, 3, -5, false, 0,
+       false, NumberVerdict::kListed},
+      {"a place far below", 1, 3, -2147483648, false, 0, false,
+       NumberVerdict::kListed},
+      {"negative numbers", -178500, -179500, -2, false, 0, false,
+       NumberVerdict::kListed},
+      {"negative numbers, nine units", -178500, -179400, -2, false, 0, false,
+       NumberVerdict::kLastPlace},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Settings settings;
+    settings.ignoreRelative = row.relative;
+    settings.ignoreUnits = row.tolerance;
+    settings.showAll = row.showAll;
+    EXPECT_EQ(row.verdict,
+              judgeNumbers(row.units1, row.units2, row.place, settings));
+    EXPECT_EQ(row.verdict,
+              judgeNumbers(row.units2, row.units1, row.place, settings));
   }
 }
 

@@ -1,5 +1,8 @@
 #include "driver/run.h"
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "core/run_state.h"
@@ -125,6 +128,92 @@ TEST(Driver, OpenFailureNamesTheUpperCasedFile) {
   RunState run{host};
   EXPECT_EQ("*** Could not open MISSING.RPT\r\n",
             runAndCatch(host, [&] { runProgram(run); }));
+}
+
+// Words handed over already split (POSIX argv) go through the same per-word
+// rules as words of a command-line text: upper-cased for display, switches
+// taken out even when glued to a name.
+TEST(Driver, SplitWordsAreOneWordEach) {
+  struct {
+    std::vector<std::string> argv;
+    const char* expected;
+  } rows[] = {
+      {{"zudiz", "x\"1", "y\"2"},
+       "Comparing X\"1 vs. Y\"2\r\n"
+       "      1  Line compared\r\n"
+       "      0  Lines differed (except page headers/footers)\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      0  Numeric differences\r\n"
+       "(plus 1 in last decimal place only)\r\n"},
+      {{"zudiz", "x\"1/all", "y\"2"},
+       "Comparing X\"1 vs. Y\"2\r\n"
+       "\r\n"
+       "FILE LINE   DIFFERENCES\r\n"
+       "X\"1     4   1.01\r\n"
+       "Y\"2     4   1.02\r\n"
+       "\r\n"
+       "      1  Line compared\r\n"
+       "      1  Line differed (except page headers/footers)\r\n"
+       "      0  Non-numeric word differences\r\n"
+       "      1  Numeric difference\r\n"},
+      {{"zudiz", "x\"1 y\"2"}, "*** Missing compare file\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argv[1]);
+    FakeHost host;
+    host.argumentWords = row.argv;
+    host.addFile("x\"1", "H1\nH2\n\n1.01\n");
+    host.addFile("y\"2", "H1\nH2\n\n1.02\n");
+    RunState run{host};
+    EXPECT_EQ(row.expected, runAndCatch(host, [&] { runProgram(run); }));
+  }
+}
+
+// --help, -h and --version count only alone, spelled exactly so, on a host
+// that accepts them, and when no file of that name exists.
+TEST(Driver, HelpOptionsWhenAloneAndNoSuchFile) {
+  const std::string version =
+      "ZUDIZ 1.0 - Compares two VAV report files - Copyright (c) 2026 the "
+      "ZUDIZ authors\r\n";
+  const std::string usage =
+      version +
+      "Syntax:   ZUDIZ file1 file2 [/All] [/Verbose:n]\r\n"
+      "Switches: /All = show tiny differences   /Verbose:n = max n pairs "
+      "(default=100)\r\n";
+  const std::string missing = "*** Missing compare file\r\n";
+  struct {
+    std::vector<std::string> argv;
+    bool accepts;
+    const char* existing;  // a file of this name, or null
+    std::string expected;
+  } rows[] = {
+      {{"zudiz", "--help"}, true, nullptr, usage},
+      {{"zudiz", "-h"}, true, nullptr, usage},
+      {{"zudiz", "--version"}, true, nullptr, version},
+      {{"zudiz", "--help"}, true, "--help", missing},
+      {{"zudiz", "--version"}, true, "--version", missing},
+      {{"zudiz", "--help"}, false, nullptr, missing},
+      {{"zudiz", "--HELP"}, true, nullptr, missing},
+      {{"zudiz", "-help"}, true, nullptr, missing},
+      {{"zudiz", "--help", "two.rpt"},
+       true,
+       nullptr,
+       "*** Could not open --HELP\r\n"},
+      {{"zudiz", "/all", "--version"}, true, nullptr, missing},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argv.back() + (row.accepts ? "" : " (Windows)") +
+                 (row.existing != nullptr ? " (file)" : ""));
+    FakeHost host;
+    host.argumentWords = row.argv;
+    host.helpOptions = row.accepts;
+    host.addFile("two.rpt", "A\n");
+    if (row.existing != nullptr) {
+      host.addFile(row.existing, "A\n");
+    }
+    RunState run{host};
+    EXPECT_EQ(row.expected, runAndCatch(host, [&] { runProgram(run); }));
+  }
 }
 
 }  // namespace

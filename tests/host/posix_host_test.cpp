@@ -2,10 +2,14 @@
 // bytes come back in file order, fewer than asked only at the end.
 #ifndef _WIN32
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,6 +98,76 @@ TEST(PosixHost, KeepsThreeOpenFilesApart) {
     host.closeFile(files[i]);
     std::remove(names[i].c_str());
   }
+}
+
+// Files and folders are found as opening finds them: as typed, else with
+// backslashes as separators and letter case ignored.
+TEST(PosixHost, ExistingNamesAreLookedUpAsOpeningDoes) {
+  char base[] = "/tmp/zudiz_names_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(base));
+  const std::string dir = base;
+  ASSERT_EQ(0, mkdir((dir + "/New").c_str(), 0700));
+  std::FILE* f = std::fopen((dir + "/New/case7.rpt").c_str(), "w");
+  ASSERT_NE(nullptr, f);
+  std::fclose(f);
+
+  struct {
+    std::string name;
+    bool file, folder;
+  } rows[] = {
+      {"/New/case7.rpt", true, false},
+      {"/new/CASE7.RPT", true, false},
+      {"\\NEW\\Case7.Rpt", true, false},
+      {"/NEW", false, true},
+      {"/new/", false, true},
+      {"", false, true},
+      {"/new/nosuch.rpt", false, false},
+      {"/new/case7.rpt/x", false, false},
+      {"/other/case7.rpt", false, false},
+  };
+  Host& host = defaultHost();
+  for (const auto& row : rows) {
+    const std::string name = dir + row.name;
+    SCOPED_TRACE(name);
+    EXPECT_EQ(row.file, host.isExistingFile(name.c_str()));
+    EXPECT_EQ(row.folder, host.isExistingFolder(name.c_str()));
+  }
+  std::remove((dir + "/New/case7.rpt").c_str());
+  rmdir((dir + "/New").c_str());
+  rmdir(base);
+}
+
+// Standard output replaced by `fd`, then one write through the host; the
+// write must end the process.
+void writeThrough(int fd) {
+  dup2(fd, STDOUT_FILENO);
+  defaultHost().writeOut("Comparing A vs. B\r\n", 19);
+  std::fprintf(stderr, "writeOut returned\n");
+  std::exit(0);
+}
+
+TEST(PosixHostDeathTest, FullDiskIsNamedOnStandardError) {
+  const int full = open("/dev/full", O_WRONLY);
+  if (full < 0) {
+    GTEST_SKIP() << "no /dev/full";
+  }
+  EXPECT_EXIT(writeThrough(full), testing::ExitedWithCode(9),
+              "^zudiz: cannot write the listing: No space left on device\n$");
+  close(full);
+}
+
+TEST(PosixHostDeathTest, ClosedPipeEndsQuietly) {
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  close(ends[0]);
+  // The program ignores SIGPIPE from its start-up on; so does the child.
+  EXPECT_EXIT(
+      {
+        signal(SIGPIPE, SIG_IGN);
+        writeThrough(ends[1]);
+      },
+      testing::ExitedWithCode(9), "^$");
+  close(ends[1]);
 }
 
 }  // namespace

@@ -168,8 +168,7 @@ TEST(TokenReader, ManyShortPagesAreReadInLargeBlocks) {
   // buffer only when that frees a good part of the window (or the buffer
   // holds nothing after it): a page end every two bytes must not cost a move
   // of the whole window and a read each. With the filters on every page end
-  // refills, since the sizes of the reads decide where a zero byte hides a
-  // plot marker; the tokens are the same either way.
+  // refills; the tokens are the same either way.
   std::string pages;
   for (int i = 0; i < 30000; ++i) {
     pages += i % 7 == 0 ? "\f" : "x\f";

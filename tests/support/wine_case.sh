@@ -14,9 +14,10 @@
 #   as the whole command line, program name first, in the ANSI code page;
 #   one line end at its end is dropped. Drive W: is mapped to
 #   tests/cases_windows, so W:\<case>\ is the case's source folder.
-# - A case with an args file (tests/cases/) gets the line the native build
-#   sees: "zudiz" and the words of args (one a line) joined by blanks, a word
-#   that is empty or holds a blank, and no double quote, wrapped in quotes.
+# - A case with an args file (tests/cases/) gets a line that the program
+#   splits back into the words of args (one a line): "zudiz" and the words
+#   joined by blanks, a word that is empty or holds a blank, and no double
+#   quote, wrapped in quotes.
 # - A case with a run.sh (tests/cases/) is run by bash with, as $1, a script
 #   that starts zudiz.exe under wine with its arguments; wine makes the
 #   command line from them (words with blanks are quoted).

@@ -113,6 +113,13 @@ inline unsigned lineEndBits(__m128i x) {
       _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(lf, cr), ff)));
 }
 
+// The bits of the bytes 0 to 13 among the sixteen bytes of x: a quick
+// test that lets most groups of sixteen pass without lineEndBits.
+inline unsigned controlBits(__m128i x) {
+  const __m128i low = _mm_min_epu8(x, _mm_set1_epi8(13));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, x)));
+}
+
 inline std::uint32_t lowestBit(unsigned bits) {
   return static_cast<std::uint32_t>(std::countr_zero(bits));
 }
@@ -126,9 +133,11 @@ inline std::uint32_t findLineEnd(const unsigned char* buf, std::uint32_t from,
   while (end - i >= 16) {
     const __m128i x =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
-    const unsigned bits = lineEndBits(x);
-    if (bits != 0) {
-      return i + lowestBit(bits);
+    if (controlBits(x) != 0) {
+      const unsigned bits = lineEndBits(x);
+      if (bits != 0) {
+        return i + lowestBit(bits);
+      }
     }
     i += 16;
   }
@@ -149,11 +158,14 @@ inline std::uint32_t findLineEndOrDifference(const unsigned char* a,
   while (end - i >= 16) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
     const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-    const unsigned same =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-    const unsigned bits = (same ^ 0xFFFFu) | lineEndBits(x);
-    if (bits != 0) {
-      return i + lowestBit(bits);
+    const unsigned differ =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) ^
+        0xFFFFu;
+    if ((differ | controlBits(x)) != 0) {
+      const unsigned bits = differ | lineEndBits(x);
+      if (bits != 0) {
+        return i + lowestBit(bits);
+      }
     }
     i += 16;
   }
@@ -178,14 +190,16 @@ inline std::uint32_t findBlankBeforeLineEnd(const unsigned char* buf,
   while (end - i >= 16) {
     const __m128i x =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
-    const __m128i before =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i - 1));
-    const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(before, space),
-                                       _mm_cmpeq_epi8(before, tab));
-    const unsigned bits =
-        lineEndBits(x) & static_cast<unsigned>(_mm_movemask_epi8(blank));
-    if (bits != 0) {
-      return i + lowestBit(bits);
+    if (controlBits(x) != 0) {
+      const __m128i before =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i - 1));
+      const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(before, space),
+                                         _mm_cmpeq_epi8(before, tab));
+      const unsigned bits =
+          lineEndBits(x) & static_cast<unsigned>(_mm_movemask_epi8(blank));
+      if (bits != 0) {
+        return i + lowestBit(bits);
+      }
     }
     i += 16;
   }

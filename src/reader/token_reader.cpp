@@ -74,11 +74,9 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
     if (prev != kComma) {
       const unsigned char* buf = r.bytes();
       const std::uint32_t start = r.position.tokenStart;
-      std::uint32_t i = start + length;
-      if (i < r.bufLen && isWordByte(buf[i])) {
-        do {
-          ++i;
-        } while (i < r.bufLen && isWordByte(buf[i]));
+      const std::uint32_t from = start + length;
+      const std::uint32_t i = findWordEnd(buf, from, r.bufLen);
+      if (i > from) {
         prev = buf[i - 1];
         length = i - start;
       }

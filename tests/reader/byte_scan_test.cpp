@@ -46,6 +46,17 @@ std::uint32_t naiveBlankBeforeLineEnd(const std::string& text,
   return end;
 }
 
+std::uint32_t naiveWordEnd(const std::string& text, std::uint32_t from,
+                           std::uint32_t end) {
+  for (std::uint32_t i = from; i < end; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c <= 32 || c == ',' || c == 127) {
+      return i;
+    }
+  }
+  return end;
+}
+
 // Both versions of every scan against the byte-by-byte reference.
 void expectAllAgree(const std::string& a, const std::string& b,
                     std::uint32_t from, std::uint32_t end) {
@@ -59,6 +70,21 @@ void expectAllAgree(const std::string& a, const std::string& b,
   const std::uint32_t blank = naiveBlankBeforeLineEnd(a, from, end);
   EXPECT_EQ(blank, findBlankBeforeLineEnd(bytes(a), from, end));
   EXPECT_EQ(blank, findBlankBeforeLineEndPortable(bytes(a), from, end));
+  const std::uint32_t wordEnd = naiveWordEnd(a, from, end);
+  EXPECT_EQ(wordEnd, findWordEnd(bytes(a), from, end));
+  EXPECT_EQ(wordEnd, findWordEndPortable(bytes(a), from, end));
+}
+
+TEST(ByteScan, WordsEndAtEveryByteThatIsNoWordByte) {
+  // Each byte value at each of the first 20 offsets of a long word.
+  for (int c = 0; c < 256; ++c) {
+    for (std::uint32_t at = 0; at < 20; ++at) {
+      std::string word(40, 'w');
+      word[at] = static_cast<char>(c);
+      SCOPED_TRACE(std::to_string(c) + " at " + std::to_string(at));
+      expectAllAgree(word, word, 0, 40);
+    }
+  }
 }
 
 TEST(ByteScan, StopsAtEachTerminatorAndDifferenceAtEveryPlace) {

@@ -149,7 +149,17 @@ bool passEqualLines(RunState& run) {
   setPositions(run, equal.lastWord);
   saveWordMark(run);
   saveWordCounts(run);
-  setPositions(run, equal.lineEnd);
+  if (equal.blankAfter) {
+    // And the runs of blank lines after it, which match whatever their
+    // lengths: marks at their start, wordMark on their last line ends.
+    setPositions(run, equal.firstBlank);
+    moveMarksToCurrent(run, 1);
+    moveMarksToCurrent(run, 2);
+    setPositions(run, equal.lastBlank);
+    saveWordMark(run);
+  } else {
+    setPositions(run, equal.lineEnd);
+  }
   nextToken(run, 1);
   nextToken(run, 2);
   return true;

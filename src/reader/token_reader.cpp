@@ -353,6 +353,56 @@ bool skipEqualWords(RunState& run) {
   return true;
 }
 
+namespace {
+
+// A run of blank lines of one file, from the line end of its first blank
+// line at `first`: where its last line end stands, how long it is, how many
+// line ends the run holds, and where the token after it starts. `next` is
+// `room` when that cannot be told from the bytes below `room`, or when the
+// run ends at a page end.
+struct BlankRun {
+  std::uint32_t last;
+  std::uint32_t lastLength;
+  std::int32_t lineEnds;
+  std::uint32_t next;
+};
+
+BlankRun findBlankRun(const unsigned char* text, std::uint32_t first,
+                      std::uint32_t room) {
+  BlankRun run{first, 1, 1, room};
+  for (;;) {
+    if (text[run.last] == kCr) {
+      if (run.last + 1 >= room) {
+        return {run.last, 1, run.lineEnds, room};
+      }
+      run.lastLength = text[run.last + 1] == kLf ? 2 : 1;
+    } else {
+      run.lastLength = 1;
+    }
+    const std::uint32_t next =
+        skipBlanks(text, run.last + run.lastLength, room);
+    if (next == room || text[next] == kFf) {
+      run.next = room;
+      return run;
+    }
+    if (kByteClass[text[next]] != ByteClass::kLineEnd) {
+      run.next = next;
+      return run;
+    }
+    run.last = next;
+    if (run.lineEnds < INT32_MAX) {
+      ++run.lineEnds;
+    }
+  }
+}
+
+std::int32_t addLineEnds(std::int32_t lineCount, std::int64_t more) {
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{lineCount} + more, INT32_MAX));
+}
+
+}  // namespace
+
 EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   EqualLines found;
   const PageReader& r1 = run.readers[0];
@@ -367,65 +417,107 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   }
   // Offsets count from each file's current token. Each line is scanned
   // once, sixteen bytes at a time, up to its line end or a difference.
-  const unsigned char* text1 = r1.bytes() + a.tokenStart;
-  const unsigned char* text2 = r2.bytes() + b.tokenStart;
-  const std::uint32_t room =
-      std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
-  std::uint32_t first = 0;
-  std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
-  std::uint32_t lastFirst = 0;
-  std::uint32_t lastEnd = 0;
-  std::uint32_t lastEndLength = 0;
+  const unsigned char* base[2] = {r1.bytes() + a.tokenStart,
+                                  r2.bytes() + b.tokenStart};
+  const std::uint32_t room[2] = {r1.bufLen - a.tokenStart,
+                                 r2.bufLen - b.tokenStart};
+  const ReaderPosition* from[2] = {&a, &b};
+  std::uint32_t at[2] = {0, 0};       // the pair's first words
+  std::int64_t lineEnds[2] = {0, 0};  // line ends passed before them
+  // The last pair found; its words are looked at once the run is over.
+  struct Pair {
+    std::uint32_t at[2];
+    std::uint32_t end;  // its text's length
+    std::uint32_t endLength;
+    std::int64_t lineEnds[2];
+  } last{};
   for (;;) {
+    const unsigned char* text1 = base[0] + at[0];
+    const unsigned char* text2 = base[1] + at[1];
+    const std::uint32_t pairRoom = std::min(room[0] - at[0], room[1] - at[1]);
     // The line counts when it ends here in both files alike, and the byte
     // after its line end (which tells CR LF from a lone CR) is in both
     // buffers.
-    if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
+    const std::uint32_t end =
+        findLineEndOrDifference(text1, text2, 0, pairRoom);
+    if (end + 1 >= pairRoom || text1[end] != text2[end] || text1[end] == kFf) {
       break;
     }
     const bool crLf = text1[end] == kCr && text1[end + 1] == kLf;
     if (crLf != (text2[end] == kCr && text2[end + 1] == kLf)) {
       break;
     }
+    const std::uint32_t endLength = crLf ? 2 : 1;
     ++found.count;
-    lastFirst = first;
-    lastEnd = end;
-    lastEndLength = crLf ? 2 : 1;
-    // The next line must start with a word. A tag has four bytes before
-    // its line end, so a line closer than that to `room` is none.
-    const std::uint32_t next = end + lastEndLength;
-    const std::uint32_t nextEnd =
-        findLineEndOrDifference(text1, text2, next, room);
-    const std::uint32_t word = skipBlanks(text1, next, nextEnd);
-    if (word == nextEnd ||
-        (stopAtTags && word + 4 <= room && startsWithTag(text1 + word))) {
+    found.blankAfter = false;
+    last = {{at[0], at[1]}, end, endLength, {lineEnds[0], lineEnds[1]}};
+    ++lineEnds[0];
+    ++lineEnds[1];
+    // The token after the line end in each file: a word in both goes on
+    // with a pair, a blank line in both with runs of blank lines first.
+    std::uint32_t next[2];
+    for (int i = 0; i < 2; ++i) {
+      next[i] = skipBlanks(base[i], at[i] + end + endLength, room[i]);
+    }
+    if (next[0] == room[0] || next[1] == room[1]) {
       break;
     }
-    first = word;
-    end = nextEnd;
+    const ByteClass kind = kByteClass[base[0][next[0]]];
+    if (kind != kByteClass[base[1][next[1]]]) {
+      break;
+    }
+    if (kind == ByteClass::kLineEnd) {
+      BlankRun blank[2];
+      for (int i = 0; i < 2; ++i) {
+        blank[i] = findBlankRun(base[i], next[i], room[i]);
+      }
+      if (blank[0].next == room[0] || blank[1].next == room[1]) {
+        break;
+      }
+      found.blankAfter = true;
+      for (int i = 0; i < 2; ++i) {
+        const std::uint32_t start = from[i]->tokenStart;
+        found.firstBlank[i] = {
+            start + next[i],
+            base[i][next[i]] == kCr && base[i][next[i] + 1] == kLf ? 2u : 1u,
+            addLineEnds(from[i]->lineCount, lineEnds[i] + 1), true};
+        lineEnds[i] += blank[i].lineEnds;
+        found.lastBlank[i] = {start + blank[i].last, blank[i].lastLength,
+                              addLineEnds(from[i]->lineCount, lineEnds[i]),
+                              true};
+        next[i] = blank[i].next;
+      }
+    } else if (kind != ByteClass::kWordStart) {
+      break;  // a page end
+    }
+    // A tag has four bytes before its line end, so a line closer than that
+    // to the end of the bytes is none (and cannot count anyway).
+    if (stopAtTags && next[0] + 4 <= room[0] &&
+        startsWithTag(base[0] + next[0])) {
+      break;
+    }
+    at[0] = next[0];
+    at[1] = next[1];
   }
   if (found.count == 0) {
     return found;
   }
   // The last pair's first word, and its last word as skipToLastEqualWord
   // finds it (the words of a line read backwards and forwards alike).
+  const unsigned char* text = base[0] + last.at[0];
   const std::uint32_t firstLength =
-      lastFirst == 0 ? a.tokenLength
-                     : wordLengthWithin(text1, lastFirst, lastEnd + 1);
-  const LastWord last = findLastWord(text1, lastFirst, lastEnd);
+      last.at[0] == 0 ? a.tokenLength : wordLengthWithin(text, 0, last.end + 1);
+  const LastWord word = findLastWord(text, 0, last.end);
   const std::uint32_t lastLength =
-      last.start == lastFirst ? firstLength : last.end - last.start;
+      word.start == 0 ? firstLength : word.end - word.start;
   for (int i = 0; i < 2; ++i) {
-    const ReaderPosition& from = i == 0 ? a : b;
+    const std::uint32_t start = from[i]->tokenStart + last.at[i];
     const std::int32_t before =
-        static_cast<std::int32_t>(std::min<std::int64_t>(
-            std::int64_t{from.lineCount} + found.count - 1, INT32_MAX));
-    found.firstWord[i] = {from.tokenStart + lastFirst, firstLength, before,
-                          false};
-    found.lastWord[i] = {from.tokenStart + last.start, lastLength, before,
-                         false};
-    found.lineEnd[i] = {from.tokenStart + lastEnd, lastEndLength,
-                        before == INT32_MAX ? before : before + 1, true};
+        addLineEnds(from[i]->lineCount, last.lineEnds[i]);
+    found.firstWord[i] = {start, firstLength, before, false};
+    found.lastWord[i] = {start + word.start, lastLength, before, false};
+    found.lineEnd[i] = {start + last.end, last.endLength,
+                        addLineEnds(before, 1), true};
   }
   return found;
 }

@@ -55,7 +55,8 @@ bool skipToLastEqualWord(RunState& run);
 // so no offset moves.
 bool skipEqualWords(RunState& run);
 
-// A run of line pairs that read the same in both files (findEqualLines).
+// A run of line pairs that read the same in both files, with the runs of
+// blank lines between them (findEqualLines).
 struct EqualLines {
   std::int32_t count = 0;  // line pairs in the run
   // In each file, where the last pair's first word, last word and line end
@@ -64,15 +65,23 @@ struct EqualLines {
   std::array<ReaderPosition, 2> firstWord;
   std::array<ReaderPosition, 2> lastWord;
   std::array<ReaderPosition, 2> lineEnd;
+  // Whether the run ends with runs of blank lines in both files after the
+  // last pair; then the line ends of each file's first and last blank line.
+  bool blankAfter = false;
+  std::array<ReaderPosition, 2> firstBlank;
+  std::array<ReaderPosition, 2> lastBlank;
 };
 
-// Line mode, both files on a word: the line pairs, from the current one
-// on, whose bytes are the same in both files from the first word through
-// the line end (LF, CR LF or a lone CR), with the byte after the line end in
-// both buffers. Every pair after the first must start with a word within
-// the buffers (no blank line or page end) and, when `stopAtTags`, one that
-// does not begin with "D&T=" or "P&V=". A count of 0 when the current pair
-// is no such pair. Reads the buffers only: never refills, changes nothing.
+// Line mode, both files on a word: the run of line pairs, from the current
+// one on, whose bytes are the same in both files from the first word
+// through the line end (LF, CR LF or a lone CR), with the byte after the
+// line end in both buffers. Between two pairs may stand a run of blank
+// lines in each file, of any lengths; the run goes on after them only when
+// both files go on with a word. A pair after the first must not begin with
+// "D&T=" or "P&V=" when `stopAtTags`. The run stops at anything else (a
+// difference, a page end, a blank line in one file only, the end of the
+// bytes in the buffers). A count of 0 when the current pair is no such
+// pair. Reads the buffers only: never refills, changes nothing.
 EqualLines findEqualLines(const RunState& run, bool stopAtTags);
 
 // Both files' positions to and from wordMark.

@@ -217,7 +217,8 @@ TEST(LineAlign, ListRestOfLineStopsAtPageEnd) {
 }
 
 // The text of report lines, one a line: words, numbers, tagged lines and
-// runs of blank lines; file 2 changes, adds and drops a few of them.
+// runs of blank lines, of other lengths in file 2 now and then; file 2
+// changes, adds and drops a few lines.
 void makeLines(unsigned seed, std::string& one, std::string& two) {
   const char* const words[] = {"alpha", "12.5", "1,234", "x",
                                "D",     "-7e3", "beta,", "D&T"};
@@ -226,8 +227,15 @@ void makeLines(unsigned seed, std::string& one, std::string& two) {
     std::string line;
     const auto kind = random() % 40;
     if (kind == 0) {
-      line = std::string(random() % 3, ' ');  // blank
-    } else if (kind == 1) {
+      for (auto n = 1 + random() % 3; n > 0; --n) {
+        one += std::string(random() % 3, ' ') + "\n";
+      }
+      for (auto n = 1 + random() % 3; n > 0; --n) {
+        two += "\n";
+      }
+      continue;
+    }
+    if (kind == 1) {
       line = (random() % 2 == 0 ? "D&T=" : "P&V=") +
              std::to_string(random() % 9) + " tag";
     } else {

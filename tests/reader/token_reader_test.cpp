@@ -525,6 +525,9 @@ TEST(TokenReader, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
     std::string two;
     bool stopAtTags;
     int count;
+    // When the run ends with runs of blank lines: the first and last blank
+    // line ends of file 1, then of file 2.
+    const char* blanks = "";
   };
   std::string many;
   while (many.size() < 40000) {
@@ -534,7 +537,6 @@ TEST(TokenReader, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
       {"to the file end", "a b\nc d\n", "a b\nc d\n", true, 2},
       {"a changed line", "a b\nc d\n", "a b\nc e\n", true, 1},
       {"the first line changed", "a b\nc d\n", "a c\nc d\n", true, 0},
-      {"a blank line", "a\n\nb\n", "a\n\nb\n", true, 1},
       {"a page end", "a\nb\n\fc\n", "a\nb\n\fc\n", true, 2},
       {"a line that ends in a page end", "a\fb\n", "a\fb\n", true, 0},
       {"a tagged line", "a\nD&T=1\nb\n", "a\nD&T=1\nb\n", true, 1},
@@ -547,12 +549,21 @@ TEST(TokenReader, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
       {"CR LF against a lone CR", "a\r\nb\n", "a\rxb\n", true, 0},
       {"lone CRs and CR LF", "a\rb\r\nc\n", "a\rb\r\nc\n", true, 3},
       {"other trailing blanks", "a \nb\n", "a\nb\n", true, 0},
-      {"another indent", "a\n b\n", "a\n  b\n", true, 1},
+      {"another indent", "a\n b\n", "a\n  b\n", true, 2},
       {"the next word differs", "a\nbc\n", "a\nbd\n", true, 1},
       {"the byte after a comma differs", "a\n1,2\n", "a\n1,x\n", true, 1},
       {"commas", "1,234 x,\n1,5,\n 2 ,3\n", "1,234 x,\n1,5,\n 2 ,3\n", true, 3},
       {"one word between blanks", "  abc  \nd\n", "  abc  \nd\n", true, 2},
       {"up to the end of the buffer", many, many, true, 3748},
+      {"blank lines in both", "a\n\nb\n", "a\n\nb\n", true, 2},
+      {"blank lines in one only", "a\n\nb\n", "a\nb\n", true, 1},
+      {"blank lines before a page end", "a\n\n\fb\n", "a\n\n\fb\n", true, 1},
+      {"blank lines before the file end", "a\n\n\n", "a\n\n", true, 1},
+      {"blank lines before a changed line", "a\n\nb\n", "a\n  \r\n\rc\n", true,
+       1, "2+1 line 2 end 2+1 line 2 end | 4+2 line 2 end 6+1 line 3 end"},
+      {"blank lines before a tagged line", "a\n\n\nD&T=1\n", "a\n\nD&T=1\n",
+       true, 1,
+       "2+1 line 2 end 3+1 line 3 end | 2+1 line 2 end 2+1 line 2 end"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -562,8 +573,16 @@ TEST(TokenReader, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
     nextTokenBoth(run);
     const EqualLines equal = findEqualLines(run, row.stopAtTags);
     EXPECT_EQ(row.count, equal.count);
-    if (equal.count == 0) {
-      continue;
+    std::string blanks;
+    if (equal.blankAfter) {
+      blanks = show(equal.firstBlank[0]) + " " + show(equal.lastBlank[0]) +
+               " | " + show(equal.firstBlank[1]) + " " +
+               show(equal.lastBlank[1]);
+    }
+    EXPECT_EQ(row.blanks, blanks);
+    if (equal.count == 0 ||
+        std::string(row.one).find("\n\n") != std::string::npos) {
+      continue;  // the walk below knows no blank lines
     }
     // The walk reads only bytes in the buffers.
     const int reads = host.readCalls;

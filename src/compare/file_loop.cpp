@@ -6,6 +6,7 @@
 #include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
@@ -171,7 +172,7 @@ void compareFiles(RunState& run) {
   bool lineHasText = false;
   for (;;) {
     const unsigned char c = charAt(run, surplus, 0);
-    const bool isWord = c != kLf && c != kFf && c != kCr;
+    const bool isWord = !isLineTerminator(c);
     if (wordMode) {
       if (isWord) {
         bump(extra);

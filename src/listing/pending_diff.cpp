@@ -4,15 +4,8 @@
 #include <utility>
 
 #include "core/run_state.h"
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
-
-namespace {
-
-bool isLineTerminator(unsigned char c) {
-  return c == kLf || c == kFf || c == kCr;
-}
-
-}  // namespace
 
 void appendDiffWords(RunState& run, int which) {
   PendingDiff& pending = run.pending;

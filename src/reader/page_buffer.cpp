@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cmdline/usage.h"
+#include "reader/bytes.h"
 
 namespace {
 
@@ -20,9 +21,6 @@ constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 // it (see fillBufferAtPageEnd).
 constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
 
-bool isTerminator(unsigned char c) {
-  return c == kLf || c == kCr || c == kFf;
-}
 bool isBlank(unsigned char c) {
   return c == kSpace || c == kTab;
 }
@@ -163,7 +161,7 @@ void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
     }
     // Too late in the buffer to open here: the marker's line goes back.
     std::uint32_t j = out;
-    while (j > start && !isTerminator(buf[j - 1])) {
+    while (j > start && !isLineTerminator(buf[j - 1])) {
       --j;
     }
     keep(in, end - in);
@@ -177,41 +175,13 @@ void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
 // before `start`, so that the buffer ends right after a line terminator.
 void handBackLastLine(PageReader& r, std::uint32_t start) {
   std::uint32_t e = r.bufLen;
-  while (e > start && isTerminator(r.pageBuffer[e - 1])) {
+  while (e > start && isLineTerminator(r.pageBuffer[e - 1])) {
     --e;
   }
-  while (e > start && !isTerminator(r.pageBuffer[e - 1])) {
+  while (e > start && !isLineTerminator(r.pageBuffer[e - 1])) {
     --e;
   }
   handBack(r, e);
-}
-
-// Offset of the first line terminator at or after `from`, or `end`. Skips
-// eight bytes at a time while none of them is below 14 (LF, FF and CR are).
-std::uint32_t findTerminator(const unsigned char* buf, std::uint32_t from,
-                             std::uint32_t end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint32_t i = from;
-  for (;;) {
-    while (end - i >= 8) {
-      std::uint64_t x;
-      std::memcpy(&x, buf + i, 8);
-      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
-        break;
-      }
-      i += 8;
-    }
-    const std::uint32_t stop = std::min(end, i + 8);
-    for (; i < stop; ++i) {
-      if (isTerminator(buf[i])) {
-        return i;
-      }
-    }
-    if (i == end) {
-      return end;
-    }
-  }
 }
 
 // Takes whitespace codes off the complete lines that begin at or after
@@ -232,17 +202,17 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
   };
   while (in < end) {
     std::uint32_t lineStart = in;
-    while (in < end && isTerminator(buf[in])) {
+    while (in < end && isLineTerminator(buf[in])) {
       ++in;
     }
     keep(lineStart, in - lineStart);
     lineStart = in;
-    in = findTerminator(buf, in, end);
+    in = findLineEnd(buf, in, end);
     std::uint32_t textLength = in - lineStart;
     if (in < end && textLength > 0 && isBlank(buf[in - 1])) {
       textLength -= trailingCodeLength(buf, lineStart, textLength);
       if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
-        while (in < end && isTerminator(buf[in])) {
+        while (in < end && isLineTerminator(buf[in])) {
           ++in;
         }
         continue;

@@ -1,39 +1,13 @@
 #include "reader/token_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cstring>
 #include <utility>
 
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
 
 namespace {
-
-constexpr unsigned char kComma = ',';
-
-constexpr std::array<ByteClass, 256> makeByteClasses() {
-  std::array<ByteClass, 256> classes{};
-  for (int b = 0; b < 256; ++b) {
-    const bool blank = b <= 32 || b == 127 || b == kComma;
-    classes[b] = blank ? ByteClass::kBlank : ByteClass::kWordStart;
-  }
-  classes[kLf] = ByteClass::kLineEnd;
-  classes[kCr] = ByteClass::kLineEnd;
-  classes[kFf] = ByteClass::kPageEnd;
-  return classes;
-}
-
-// The class of every byte. A word goes on over kWordStart bytes and over a
-// comma between two digits; every other byte ends it.
-constexpr std::array<ByteClass, 256> kByteClass = makeByteClasses();
-
-bool isWordByte(unsigned char c) {
-  return kByteClass[c] == ByteClass::kWordStart;
-}
-bool isDigit(unsigned char c) {
-  return c >= '0' && c <= '9';
-}
 
 // Report columns are padded with long runs of SPACEs; on a little-endian
 // machine they are skipped eight bytes at a time, the first byte in memory
@@ -46,9 +20,7 @@ std::uint32_t skipBlanks(const unsigned char* buf, std::uint32_t i,
                          std::uint32_t end) {
   for (;;) {
     if (kSkipSpacesByEight && end - i >= 8) {
-      std::uint64_t eight;
-      std::memcpy(&eight, buf + i, sizeof eight);
-      const std::uint64_t notSpace = eight ^ 0x2020202020202020;
+      const std::uint64_t notSpace = loadEight(buf + i) ^ 0x2020202020202020;
       if (notSpace == 0) {
         i += 8;
         continue;
@@ -94,10 +66,6 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   }
 }
 
-bool isTerminatorByte(unsigned char c) {
-  return c == kLf || c == kCr || c == kFf;
-}
-
 // The length of the common start of a[0 .. room - 1] and b[0 .. room - 1]
 // up to the first line terminator, which must stand at the same place in
 // both: that place, or `room` when the texts differ before it or no
@@ -105,25 +73,20 @@ bool isTerminatorByte(unsigned char c) {
 // none of them is below 14 (LF, FF and CR are).
 std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
                               std::uint32_t room) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
   std::uint32_t i = 0;
   for (;;) {
     while (room - i >= 8) {
-      std::uint64_t x;
-      std::uint64_t y;
-      std::memcpy(&x, a + i, 8);
-      std::memcpy(&y, b + i, 8);
-      if (x != y || ((x - kOnes * 14) & ~x & kHighBits) != 0) {
+      const std::uint64_t x = loadEight(a + i);
+      if (x != loadEight(b + i) || hasByteBelow14(x)) {
         break;
       }
       i += 8;
     }
     const std::uint32_t stop = std::min(room, i + 8);
     for (; i < stop; ++i) {
-      const bool endA = isTerminatorByte(a[i]);
-      if (endA || isTerminatorByte(b[i])) {
-        return endA && isTerminatorByte(b[i]) ? i : room;
+      const bool endA = isLineTerminator(a[i]);
+      if (endA || isLineTerminator(b[i])) {
+        return endA && isLineTerminator(b[i]) ? i : room;
       }
       if (a[i] != b[i]) {
         return room;
@@ -131,33 +94,6 @@ std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
     }
     if (i == room) {
       return room;
-    }
-  }
-}
-
-// Offset of the first line terminator in buf[from .. end - 1], or `end`.
-std::uint32_t findLineEnd(const unsigned char* buf, std::uint32_t from,
-                          std::uint32_t end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  std::uint32_t i = from;
-  for (;;) {
-    while (end - i >= 8) {
-      std::uint64_t x;
-      std::memcpy(&x, buf + i, 8);
-      if (((x - kOnes * 14) & ~x & kHighBits) != 0) {
-        break;  // a byte below 14 (LF, FF and CR are)
-      }
-      i += 8;
-    }
-    const std::uint32_t stop = std::min(end, i + 8);
-    for (; i < stop; ++i) {
-      if (isTerminatorByte(buf[i])) {
-        return i;
-      }
-    }
-    if (i == end) {
-      return end;
     }
   }
 }

@@ -8,14 +8,6 @@
 
 #include "core/run_state.h"
 
-// Byte classes of the token reader.
-enum class ByteClass : unsigned char {
-  kLineEnd,    // LF, CR
-  kPageEnd,    // FF
-  kBlank,      // 0-9, 11, 14-32, comma, DEL: skipped between tokens
-  kWordStart,  // every other byte
-};
-
 // Moves file `fileNo` to its next token. In word mode line ends are passed
 // over (and counted). At the final page end of a fully read file the token
 // length becomes 0 and the position stays there for good.

@@ -12,14 +12,6 @@
 
 namespace {
 
-bool atLineEnd(RunState& run, int fileNo) {
-  return position(run, fileNo).atLineEnd;
-}
-
-bool atPageEnd(RunState& run, int fileNo) {
-  return charAt(run, fileNo, 0) == kFf;
-}
-
 // A line end that is not a page end.
 bool atLineBreak(RunState& run, int fileNo) {
   return atLineEnd(run, fileNo) && !atPageEnd(run, fileNo);

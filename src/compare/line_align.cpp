@@ -13,14 +13,6 @@
 
 namespace {
 
-bool atLineEnd(RunState& run, int fileNo) {
-  return position(run, fileNo).atLineEnd;
-}
-
-bool atPageEnd(RunState& run, int fileNo) {
-  return charAt(run, fileNo, 0) == kFf;
-}
-
 // A line pair whose first tokens both begin with the same tag is passed over
 // like page-head material.
 bool isTaggedPair(RunState& run) {

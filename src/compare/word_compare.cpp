@@ -35,20 +35,6 @@ bool isLowerLetter(char c) {
   return c >= 'a' && c <= 'z';
 }
 
-// A word of the current token of one file, in the page buffer.
-struct TokenBytes {
-  const unsigned char* data;
-  std::uint32_t length;
-};
-
-TokenBytes currentToken(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
-  std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
-  std::uint32_t length =
-      std::min(r.position.tokenLength, kPageBufferSize - start);
-  return {r.pageBuffer.data() + start, length};
-}
-
 // A working copy of a word with its number value and trailing length.
 struct WorkWord {
   char text[kWordCapacity];

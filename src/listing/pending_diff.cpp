@@ -6,6 +6,7 @@
 #include "core/run_state.h"
 #include "reader/bytes.h"
 #include "reader/page_buffer.h"
+#include "reader/token_reader.h"
 
 void appendDiffWords(RunState& run, int which) {
   PendingDiff& pending = run.pending;
@@ -14,10 +15,8 @@ void appendDiffWords(RunState& run, int which) {
     unsigned char first = charAt(run, fileNo, 0);
     const ReaderPosition& pos = position(run, fileNo);
     if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
-      const PageReader& r = reader(run, fileNo);
-      std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
-      std::uint32_t length = std::min(pos.tokenLength, kPageBufferSize - start);
-      pending.diffText[i].append(r.pageBuffer.data() + start, length);
+      const TokenBytes token = currentToken(run, fileNo);
+      pending.diffText[i].append(token.data, token.length);
     }
     // A word or page end stands on the line after the line ends passed.
     bool onLineEnd = first == kLf || first == kCr;

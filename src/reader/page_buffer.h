@@ -54,6 +54,12 @@ inline bool atFileEnd(RunState& run, int fileNo) {
   return r.atEof && std::uint64_t{r.position.tokenStart} + 1 >= r.bufLen;
 }
 
+// True when file `fileNo` stands on a page end. Reads the current byte with
+// charAt, so it may refill (see there).
+inline bool atPageEnd(RunState& run, int fileNo) {
+  return charAt(run, fileNo, 0) == kFf;
+}
+
 // Removes `count` bytes at `pos` from the buffer of file `fileNo` (cut to the
 // valid bytes; nothing when pos is at or past them) and moves the positions:
 // the current position and wordMark's always, lineMark's and altLineMark's

@@ -12,14 +12,14 @@
 
 namespace {
 
-// A line end that is not a page end.
-bool atLineBreak(RunState& run, int fileNo) {
-  return atLineEnd(run, fileNo) && !atPageEnd(run, fileNo);
+// A line end that is not a page end. May refill (atPageEndMayRefill).
+bool atLineBreakMayRefill(RunState& run, int fileNo) {
+  return atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo);
 }
 
 // Passes the line ends of blank lines, stopping at a word or a page end.
 void passBlankLines(RunState& run, int fileNo) {
-  while (atLineBreak(run, fileNo)) {
+  while (atLineBreakMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }
@@ -40,7 +40,7 @@ std::int32_t clampToInt32(std::int64_t value) {
 // its largest value.
 int nextCountingLineEnds(RunState& run, int fileNo) {
   nextToken(run, fileNo);
-  return atLineBreak(run, fileNo) ? 1 : 0;
+  return atLineBreakMayRefill(run, fileNo) ? 1 : 0;
 }
 
 // Passes a line: up to its line end and past it. Returns the line ends
@@ -50,7 +50,7 @@ int passLine(RunState& run, int fileNo) {
   while (!atLineEnd(run, fileNo)) {
     passed += nextCountingLineEnds(run, fileNo);
   }
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     passed += nextCountingLineEnds(run, fileNo);
   }
   return passed;
@@ -66,7 +66,7 @@ void trimHead(RunState& run, int fileNo) {
   Settings& settings = run.settings;
   saveWordMark(run);
   std::int64_t passed = 0;
-  while (passed < settings.skipHead && !atPageEnd(run, fileNo)) {
+  while (passed < settings.skipHead && !atPageEndMayRefill(run, fileNo)) {
     passed += passLine(run, fileNo);
   }
   std::int32_t& extra = run.values.extraHeadLines;
@@ -81,7 +81,7 @@ void trimHead(RunState& run, int fileNo) {
     skipRestOfLine(run, fileNo);
     bump(extra);
   }
-  if (atPageEnd(run, fileNo)) {
+  if (atPageEndMayRefill(run, fileNo)) {
     restoreWordMark(run);
     extra = 0;
   }
@@ -100,7 +100,7 @@ void trimFoot(RunState& run, int fileNo) {
 
   saveWordMark(run);
   std::int64_t pageLineEnds = 0;
-  while (!atPageEnd(run, fileNo)) {
+  while (!atPageEndMayRefill(run, fileNo)) {
     pageLineEnds += nextCountingLineEnds(run, fileNo);
   }
   const std::int64_t keepUpTo = pageLineEnds - skipFoot;
@@ -196,16 +196,16 @@ void comparePagePair(RunState& run) {
         compareWordPair(run);
       }
     } else {
-      while (!atPageEnd(run, 1) && !atPageEnd(run, 2)) {
+      while (!atPageEndMayRefill(run, 1) && !atPageEndMayRefill(run, 2)) {
         compareLinePair(run);
       }
     }
     passBlankLines(run, 1);
     passBlankLines(run, 2);
-    if (atPageEnd(run, 1) && atPageEnd(run, 2)) {
+    if (atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) {
       break;
     }
-    const int longer = atPageEnd(run, 1) ? 2 : 1;
+    const int longer = atPageEndMayRefill(run, 1) ? 2 : 1;
     const int other = 3 - longer;
     if (settings.noPage && !atFileEnd(run, other)) {
       // The rest of the longer page goes on against the next page of the
@@ -215,7 +215,7 @@ void comparePagePair(RunState& run) {
       continue;
     }
     // The rest of the longer page is text of one file alone.
-    while (!atPageEnd(run, longer)) {
+    while (!atPageEndMayRefill(run, longer)) {
       moveMarksToCurrent(run, longer);
       if (settings.wordMode) {
         appendDiffWords(run, longer);
@@ -250,7 +250,7 @@ void preparePage(RunState& run, int fileNo) {
   }
 
   settings.wordMode = wordMode;
-  if (wordMode && atLineBreak(run, fileNo)) {
+  if (wordMode && atLineBreakMayRefill(run, fileNo)) {
     // A blanked first line leaves the file on a line end, which word mode
     // never stands on: pass the blanked lines.
     nextToken(run, fileNo);

@@ -28,7 +28,7 @@ void skipToLastBlankLine(RunState& run, int fileNo) {
   do {
     saveWordMark(run);
     nextToken(run, fileNo);
-  } while (atLineEnd(run, fileNo) && !atPageEnd(run, fileNo));
+  } while (atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo));
   restoreWordMark(run);
 }
 
@@ -215,7 +215,8 @@ void compareWordPair(RunState& run) {
   if (compareWords(run)) {
     return;
   }
-  if ((atPageEnd(run, 1) && atPageEnd(run, 2)) || compareWords(run)) {
+  if ((atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) ||
+      compareWords(run)) {
     listDifference(run, 0);
     return;
   }
@@ -235,14 +236,14 @@ void listRestOfLine(RunState& run, int fileNo) {
     bump(run.counters.words.wordDiffCount);
     nextToken(run, fileNo);
   }
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }
 
 void skipRestOfLine(RunState& run, int fileNo) {
   skipToLineEnd(run, fileNo);
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }

@@ -7,8 +7,8 @@
 //
 // Owns RunState::readers. Used by the token reader, the comparison and the
 // listing. Every call that may refill (fillBuffer, charAt, matchAt,
-// bothMatchAt, nextToken) may shift all offsets of that file down: take
-// tokenStart afresh after such a call.
+// bothMatchAt, atPageEndMayRefill, nextToken) may shift all offsets of that
+// file down: take tokenStart afresh after such a call.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +56,7 @@ inline bool atFileEnd(RunState& run, int fileNo) {
 
 // True when file `fileNo` stands on a page end. Reads the current byte with
 // charAt, so it may refill (see there).
-inline bool atPageEnd(RunState& run, int fileNo) {
+inline bool atPageEndMayRefill(RunState& run, int fileNo) {
   return charAt(run, fileNo, 0) == kFf;
 }
 

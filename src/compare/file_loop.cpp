@@ -222,7 +222,7 @@ void comparePagePair(RunState& run) {
         bump(run.counters.words.wordDiffCount);
         nextToken(run, longer);
       } else {
-        listRestOfLine(run, longer);
+        collectRestOfLine(run, longer);
         bump(run.counters.linesCompared);
         bump(run.counters.linesDiffered);
       }

@@ -46,7 +46,7 @@ void backToPairStart(RunState& run) {
 bool tryExtraLine(RunState& run, int extra) {
   backToPairStart(run);
   clearDiff(run);
-  listRestOfLine(run, extra);
+  collectRestOfLine(run, extra);
   swapDiff(run);
   clearDiff(run);
   saveLineMark(run);
@@ -124,8 +124,8 @@ void compareLinePair(RunState& run) {
   skipToLastBlankLine(run, 2);
   if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
     // Runs of blank lines in both files match whatever their lengths.
-    listRestOfLine(run, 1);
-    listRestOfLine(run, 2);
+    collectRestOfLine(run, 1);
+    collectRestOfLine(run, 2);
     return;
   }
   if (run.settings.skipHead > 0 && isTaggedPair(run)) {
@@ -202,8 +202,8 @@ bool compareLineWords(RunState& run) {
     compareWords(run);
   }
   // Words left on the longer line are extra words.
-  listRestOfLine(run, 1);
-  listRestOfLine(run, 2);
+  collectRestOfLine(run, 1);
+  collectRestOfLine(run, 2);
   return counts.wordDiffCount == wordsBefore &&
          counts.numericDiffCount == numbersBefore;
 }
@@ -230,7 +230,7 @@ void compareWordPair(RunState& run) {
   listDifference(run, 0);
 }
 
-void listRestOfLine(RunState& run, int fileNo) {
+void collectRestOfLine(RunState& run, int fileNo) {
   while (!atLineEnd(run, fileNo)) {
     appendDiffWords(run, fileNo);
     bump(run.counters.words.wordDiffCount);

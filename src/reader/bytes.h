@@ -15,17 +15,17 @@ inline constexpr unsigned char kComma = ',';
 
 // Byte classes of the token reader.
 enum class ByteClass : unsigned char {
-  kLineEnd,    // LF, CR
-  kPageEnd,    // FF
-  kBlank,      // 0-9, 11, 14-32, comma, DEL: skipped between tokens
-  kWordStart,  // every other byte
+  kLineEnd,   // LF, CR
+  kPageEnd,   // FF
+  kBlank,     // 0-9, 11, 14-32, comma, DEL: skipped between tokens
+  kWordByte,  // every other byte
 };
 
 constexpr std::array<ByteClass, 256> makeByteClasses() {
   std::array<ByteClass, 256> classes{};
   for (int b = 0; b < 256; ++b) {
     const bool blank = b <= 32 || b == 127 || b == kComma;
-    classes[b] = blank ? ByteClass::kBlank : ByteClass::kWordStart;
+    classes[b] = blank ? ByteClass::kBlank : ByteClass::kWordByte;
   }
   classes[kLf] = ByteClass::kLineEnd;
   classes[kCr] = ByteClass::kLineEnd;
@@ -33,7 +33,7 @@ constexpr std::array<ByteClass, 256> makeByteClasses() {
   return classes;
 }
 
-// The class of every byte. A word goes on over kWordStart bytes and over a
+// The class of every byte. A word goes on over kWordByte bytes and over a
 // comma between two digits; every other byte ends it.
 inline constexpr std::array<ByteClass, 256> kByteClass = makeByteClasses();
 
@@ -43,7 +43,7 @@ inline bool isLineTerminator(unsigned char c) {
 }
 
 inline bool isWordByte(unsigned char c) {
-  return kByteClass[c] == ByteClass::kWordStart;
+  return kByteClass[c] == ByteClass::kWordByte;
 }
 
 inline bool isDigit(unsigned char c) {

@@ -143,7 +143,7 @@ void nextToken(RunState& run, int fileNo) {
         return;
       case ByteClass::kBlank:
         continue;
-      case ByteClass::kWordStart:
+      case ByteClass::kWordByte:
         pos.tokenLength = wordLength(run, fileNo, c);
         return;
     }

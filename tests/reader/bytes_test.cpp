@@ -14,15 +14,15 @@ TEST(Bytes, ClassesAtTheEdges) {
     ByteClass expected;
   };
   const Row rows[] = {
-      {0, ByteClass::kBlank},       {9, ByteClass::kBlank},
-      {10, ByteClass::kLineEnd},    {11, ByteClass::kBlank},
-      {12, ByteClass::kPageEnd},    {13, ByteClass::kLineEnd},
-      {14, ByteClass::kBlank},      {21, ByteClass::kBlank},
-      {26, ByteClass::kBlank},      {32, ByteClass::kBlank},
-      {33, ByteClass::kWordStart},  {',', ByteClass::kBlank},
-      {'.', ByteClass::kWordStart}, {'0', ByteClass::kWordStart},
-      {126, ByteClass::kWordStart}, {127, ByteClass::kBlank},
-      {128, ByteClass::kWordStart}, {255, ByteClass::kWordStart},
+      {0, ByteClass::kBlank},      {9, ByteClass::kBlank},
+      {10, ByteClass::kLineEnd},   {11, ByteClass::kBlank},
+      {12, ByteClass::kPageEnd},   {13, ByteClass::kLineEnd},
+      {14, ByteClass::kBlank},     {21, ByteClass::kBlank},
+      {26, ByteClass::kBlank},     {32, ByteClass::kBlank},
+      {33, ByteClass::kWordByte},  {',', ByteClass::kBlank},
+      {'.', ByteClass::kWordByte}, {'0', ByteClass::kWordByte},
+      {126, ByteClass::kWordByte}, {127, ByteClass::kBlank},
+      {128, ByteClass::kWordByte}, {255, ByteClass::kWordByte},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.byte);

@@ -60,7 +60,8 @@ TEST(ScanNumber, ValuesAndTrailingLengths) {
   for (const ScanRow& row : rows) {
     SCOPED_TRACE(row.text);
     std::size_t trailing = 999;
-    double value = scanNumber(row.text, std::strlen(row.text), trailing);
+    double value =
+        unitsToValue(scanUnits(row.text, std::strlen(row.text), trailing));
     EXPECT_EQ(row.value, value);
     EXPECT_FALSE(std::signbit(value) && value == 0.0) << "negative zero";
     EXPECT_EQ(row.trailing, trailing);

@@ -222,8 +222,9 @@ TEST_F(SuiteAppTest, ListMode) {
       "missing    only in baseline: base/gone.rpt\n"
       "different  base/sub1/r1.rpt  1 line, 0 words, 0 numbers\n"
       "Comparing " +
-          (dir_.path() / "base/sub1/r1.rpt").string() + " vs. " +
-          (dir_.path() / "cand/sub1/r1.rpt").string() +
+          (dir_.path() / "base/sub1/r1.rpt").make_preferred().string() +
+          " vs. " +
+          (dir_.path() / "cand/sub1/r1.rpt").make_preferred().string() +
           " /IGNORE /ALL\n"
           "error      line 5: a pair needs two file names\n"
           "4 pairs: 1 same, 1 different, 1 missing, 1 error\n",

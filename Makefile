@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 # Our own targets treat warnings as errors; a plain cmake build does not.
 WERROR := -DZUDIZ_WERROR=ON
 
-.PHONY: all deps build test sanitize fuzz check demo bench clean \
+.PHONY: all deps build test sanitize tsan fuzz check demo bench clean \
         windows-deps windows windows-check package-deps package
 
 all: build
@@ -31,12 +31,21 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The library's tests built with the thread sanitizer: eight threads run the
+# golden cases' pairs at once, each result checked against the one of a
+# single thread, and any data race between the runs fails the test.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_TSAN=ON \
+	  -DZUDIZ_BENCH=OFF $(WERROR)
+	cmake --build build-tsan -j $(JOBS) --target zudiz_tests
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^zudiz\.'
+
 # The libFuzzer target for FUZZ_SECONDS (default 60).
 fuzz:
 	@scripts/fuzz.sh
 
 # Everything CI runs.
-check: test sanitize windows-check fuzz
+check: test sanitize tsan windows-check fuzz
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz
@@ -73,4 +82,4 @@ bench:
 	@bench/run_bench.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench $(BUILD_WIN)
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench $(BUILD_WIN)

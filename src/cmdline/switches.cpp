@@ -287,3 +287,16 @@ void processArgument(RunState& run, Word& word) {
     storeFileName(run, word, reader.typed());
   }
 }
+
+void processFileName(RunState& run, std::string_view name) {
+  Word typed;
+  typed.assign(name);
+  if (typed.empty()) {
+    return;
+  }
+  Word stored = typed;
+  for (std::uint32_t i = 0; i < stored.length; ++i) {
+    stored.data[i] = upperCase(stored.data[i]);
+  }
+  storeFileName(run, stored, typed);
+}

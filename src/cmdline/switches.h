@@ -4,6 +4,8 @@
 // ends the run on a bad switch, a usage request or a third file name.
 #pragma once
 
+#include <string_view>
+
 #include "cmdline/command_words.h"
 
 struct RunState;
@@ -14,3 +16,9 @@ struct RunState;
 // typed, names an existing file is one file name with no switches in it.
 // Returns only when the word was handled without error.
 void processArgument(RunState& run, Word& word);
+
+// Stores `name` (cut to 256 characters) as file name 1 or else 2, as
+// processArgument stores what remains of a word, but whole: a slash in it
+// starts no switch. An empty name stores nothing. Ends the run with "Too many
+// files" when both names are taken.
+void processFileName(RunState& run, std::string_view name);

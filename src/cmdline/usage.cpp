@@ -16,6 +16,7 @@ void printUsage(RunState& run) {
 }
 
 void fatalError(RunState& run, std::string_view text) {
+  run.values.fatalMessage.assign(text);
   run.out.text("*** ");
   run.out.text(text);
   run.out.endLine();

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "compare/word_compare.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
@@ -121,7 +122,9 @@ bool tryExtraWord(RunState& run, int extra) {
 }  // namespace
 
 void compareLinePair(RunState& run) {
-  // Nothing before this line is needed again: let compaction drop it.
+  // Nothing before this line is needed again: let compaction drop it, and
+  // what was counted before it stays.
+  settleRecords(run);
   moveMarksToCurrent(run, 1);
   moveMarksToCurrent(run, 2);
 
@@ -214,6 +217,7 @@ bool compareLineWords(RunState& run) {
 }
 
 void compareWordPair(RunState& run) {
+  settleRecords(run);
   saveWordMark(run);
   saveWordCounts(run);
   if (compareWords(run)) {

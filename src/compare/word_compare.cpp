@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/number.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
 #include "reader/token_reader.h"
@@ -78,6 +79,33 @@ bool numericDifference(RunState& run) {
   return false;
 }
 
+// The verdict on two numbers of equal trailing text (`length` without it).
+NumberVerdict numberVerdict(const Settings& s, const WorkWord& w1,
+                            const WorkWord& w2) {
+  double diff = std::fabs(w1.value - w2.value);
+  double mean = (std::fabs(w1.value) + std::fabs(w2.value)) * 0.5;
+  double allowed =
+      s.ignoreRelative ? mean * s.ignoreTolerance : s.ignoreTolerance;
+  if (diff <= allowed) {
+    return NumberVerdict::kWithinTolerance;
+  }
+  if (s.showAll) {
+    return NumberVerdict::kListed;
+  }
+  if (diff < mean * 0.001) {
+    return NumberVerdict::kTiny;
+  }
+  std::int64_t p = std::min(lastDigitPlace(w1.text, w1.length),
+                            lastDigitPlace(w2.text, w2.length));
+  if (p >= 0 && powerOfTen(p + 4) > mean) {
+    return NumberVerdict::kListed;
+  }
+  if (diff < powerOfTen(p + 1)) {
+    return NumberVerdict::kLastPlace;
+  }
+  return NumberVerdict::kListed;
+}
+
 // The rules for two tokens that are not equal as text. Counts the outcome and
 // fills the pending difference; does not move the files.
 bool compareUnequalWords(RunState& run, const TokenBytes& token1,
@@ -119,29 +147,19 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
     w2.length -= t;
   }
 
-  const Settings& s = run.settings;
-  double diff = std::fabs(w1.value - w2.value);
-  double mean = (std::fabs(w1.value) + std::fabs(w2.value)) * 0.5;
-  double allowed =
-      s.ignoreRelative ? mean * s.ignoreTolerance : s.ignoreTolerance;
-  if (diff <= allowed) {
-    return true;
-  }
-  if (s.showAll) {
-    return numericDifference(run);
-  }
-  if (diff < mean * 0.001) {
-    bump(run.counters.words.tinyDiffCount);
-    return true;
-  }
-  std::int64_t p = std::min(lastDigitPlace(w1.text, w1.length),
-                            lastDigitPlace(w2.text, w2.length));
-  if (p >= 0 && powerOfTen(p + 4) > mean) {
-    return numericDifference(run);
-  }
-  if (diff < powerOfTen(p + 1)) {
-    bump(run.counters.words.lastDigitCount);
-    return true;
+  const NumberVerdict verdict = numberVerdict(run.settings, w1, w2);
+  recordNumbers(run, w1.value, w2.value, verdict);
+  switch (verdict) {
+    case NumberVerdict::kWithinTolerance:
+      return true;
+    case NumberVerdict::kTiny:
+      bump(run.counters.words.tinyDiffCount);
+      return true;
+    case NumberVerdict::kLastPlace:
+      bump(run.counters.words.lastDigitCount);
+      return true;
+    case NumberVerdict::kListed:
+      break;
   }
   return numericDifference(run);
 }

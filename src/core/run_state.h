@@ -14,6 +14,8 @@
 #include "core/settings.h"
 #include "host/host.h"
 
+class RunRecords;
+
 struct RunState {
   explicit RunState(Host& h) : host(h), out(h) {}
   RunState(const RunState&) = delete;
@@ -28,6 +30,8 @@ struct RunState {
   std::array<PageReader, 2> readers;
   Marks marks;
   PendingDiff pending;
+  // The collector of listed pairs and number pairs, or none (core/records.h).
+  RunRecords* records = nullptr;
 };
 
 // Maps a file number (1 or 2) to its index in the per-file arrays.

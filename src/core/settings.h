@@ -29,6 +29,9 @@ struct RunValues {
   std::int32_t extraHeadLines = -1;  // measured once on file 1's first page
   std::int32_t pairsListed = 0;
   std::uint32_t labelWidth = 3;
+  // The text of the fatal message that ended the run, for a caller that runs
+  // the comparison as a library; empty otherwise.
+  FixedText<kNameCapacity> fatalMessage;
 };
 
 struct FileSlot {
@@ -44,6 +47,9 @@ struct WordCounts {
   std::int32_t numericDiffCount = 0;
   std::int32_t lastDigitCount = 0;
   std::int32_t tinyDiffCount = 0;
+  // Unequal number pairs recorded; counted only while a collector is
+  // attached (core/records.h).
+  std::int64_t numbersMet = 0;
 };
 
 struct Counters {

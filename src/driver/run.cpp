@@ -5,7 +5,6 @@
 #include "cmdline/usage.h"
 #include "compare/file_loop.h"
 #include "core/run_state.h"
-#include "host/paths.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
@@ -137,11 +136,6 @@ void writeSummary(RunState& run) {
 }
 
 void runProgram(RunState& run) {
-  // Start-up: console and code page, then a network current directory moves
-  // to its drive letter.
-  run.host.setUpConsole();
-  moveToMappedDrive(run.host);
-
   setDefaults(run);
   std::uint32_t count = argumentCount(run);
   if (count == 0) {
@@ -155,7 +149,11 @@ void runProgram(RunState& run) {
     nextArgument(run, words, word);
     processArgument(run, word);
   }
+  compareNamedFiles(run);
+  endRun(run);
+}
 
+void compareNamedFiles(RunState& run) {
   bool noName1 = run.files[0].fileName.empty();
   bool noName2 = run.files[1].fileName.empty();
   if (noName1 && noName2) {
@@ -181,5 +179,4 @@ void runProgram(RunState& run) {
 
   compareFiles(run);
   writeSummary(run);
-  endRun(run);
 }

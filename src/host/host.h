@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 using FileHandle = std::intptr_t;
@@ -84,6 +85,13 @@ class Host {
 
 // The host of the platform this program was built for.
 Host& defaultHost();
+
+// A host of this platform of its own, apart from defaultHost(): its file calls
+// keep their state (read-ahead blocks) in the object, so that runs on
+// different threads each read their files through their own. Its other calls
+// act on the process as defaultHost()'s do: a library run uses only its file
+// calls (isExistingFile, openForReading, readBlock, closeFile).
+std::unique_ptr<Host> newPlatformHost();
 
 // Hands main's arguments to the default host (POSIX rebuilds the command line
 // from them; Windows reads its own and ignores them).

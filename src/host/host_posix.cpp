@@ -294,3 +294,8 @@ Host& defaultHost() {
 void setProcessArguments(int argc, char** argv) {
   posixHost().setArguments(argc, argv);
 }
+
+std::unique_ptr<Host> newPlatformHost() {
+  // Default-initialised: the read-ahead blocks need no zeroing.
+  return std::unique_ptr<Host>(new PosixHost);
+}

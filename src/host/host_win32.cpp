@@ -140,3 +140,7 @@ Host& defaultHost() {
 }
 
 void setProcessArguments(int, char**) {}
+
+std::unique_ptr<Host> newPlatformHost() {
+  return std::unique_ptr<Host>(new Win32Host);
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "core/records.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
 
@@ -51,6 +52,18 @@ void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
   out.text(fileNo == extra ? " + " : "   ");
   out.text(text);
   out.endLine();
+}
+
+// One pair: the lines of file 1 and file 2, then an empty line.
+void printPair(RunState& run, int extra, std::string_view text1,
+               std::string_view text2) {
+  printLine(run, 1, extra, text1);
+  printLine(run, 2, extra, text2);
+  run.out.endLine();
+  if (run.records != nullptr) {
+    run.records->listedPair(run.pending.diffLine[0], run.pending.diffLine[1],
+                            extra, text1, text2);
+  }
 }
 
 // The text without the blank that ends its last column. A text cut at the
@@ -110,9 +123,7 @@ void listDifference(RunState& run, int extra) {
 
   if (!run.settings.wordMode) {
     if (admitPair(run)) {
-      printLine(run, 1, extra, withoutFinalBlank(text1));
-      printLine(run, 2, extra, withoutFinalBlank(text2));
-      run.out.endLine();
+      printPair(run, extra, withoutFinalBlank(text1), withoutFinalBlank(text2));
     }
     clearDiff(run);
     return;
@@ -126,9 +137,8 @@ void listDifference(RunState& run, int extra) {
     std::size_t c = text1.empty() ? text2.size() : columnLength(text1);
     std::string_view column1 = text1.substr(0, c);
     std::string_view column2 = text2.substr(0, c);
-    printLine(run, 1, extra, withoutFinalBlank(column1));
-    printLine(run, 2, extra, withoutFinalBlank(column2));
-    run.out.endLine();
+    printPair(run, extra, withoutFinalBlank(column1),
+              withoutFinalBlank(column2));
     text1.remove_prefix(column1.size());
     text2.remove_prefix(column2.size());
   }

@@ -22,29 +22,43 @@ inline constexpr std::string_view kVersion = "1.0";
 
 enum class Status { kSame, kDifferent, kError };
 
-struct Counts {                         // what the summary reports, as numbers
-  std::int64_t surplusLines = 0;        // > 0: file 1 has more lines at the end, < 0: file 2
+struct Counts {  // what the summary reports, as numbers
+  // > 0: file 1 has more lines at the end, < 0: file 2
+  std::int64_t surplusLines = 0;
   std::int64_t linesCompared = 0;
   std::int64_t linesDiffered = 0;
   std::int64_t wordDifferences = 0;     // non-numeric
   std::int64_t numericDifferences = 0;  // listed numeric differences
   std::int64_t tinyExcused = 0;         // excused: below 0.1 %
-  std::int64_t lastPlaceExcused = 0;    // excused: last written decimal place only
+  // excused: last written decimal place only
+  std::int64_t lastPlaceExcused = 0;
+
+  friend bool operator==(const Counts&, const Counts&) = default;
 };
 
-struct ListedPair {                     // one pair of lines of the listing
-  std::int64_t line1 = 0, line2 = 0;    // 0 where the listing shows no number
-  int extra = 0;                        // 1 or 2: the file marked " + ", else 0
-  std::string text1, text2;             // the words as listed, without the prefix
+struct ListedPair {                   // one pair of lines of the listing
+  std::int64_t line1 = 0, line2 = 0;  // 0 where the listing shows no number
+  int extra = 0;                      // 1 or 2: the file marked " + ", else 0
+  std::string text1, text2;           // the words as listed, without the prefix
+
+  friend bool operator==(const ListedPair&, const ListedPair&) = default;
 };
 
 enum class Verdict { kListed, kTiny, kLastPlace, kWithinTolerance };
 inline constexpr int kVerdicts = 4;
 
-struct NumberPair {                     // two numbers that were not equal
+// Number pairs are those the comparison keeps: a look-ahead that tries other
+// alignments and goes back records nothing, so the pairs of each verdict
+// match the counts (kListed: numericDifferences, kTiny: tinyExcused,
+// kLastPlace: lastPlaceExcused). Values are as compared (rounded to four
+// decimals); line numbers count from 1. Words whose values are equal (1.0
+// and 1.00) are no number pair.
+struct NumberPair {  // two numbers that were not equal
   double value1 = 0, value2 = 0;
   std::int64_t line1 = 0, line2 = 0;
   Verdict verdict = Verdict::kListed;
+
+  friend bool operator==(const NumberPair&, const NumberPair&) = default;
 };
 
 // Every unequal number pair met, counted by the size of its relative
@@ -54,11 +68,14 @@ struct NumberPair {                     // two numbers that were not equal
 inline constexpr int kHistogramBuckets = 11;
 struct Histogram {
   std::array<std::array<std::int64_t, kVerdicts>, kHistogramBuckets> counts{};
+
+  friend bool operator==(const Histogram&, const Histogram&) = default;
 };
 
 // The lower bound of bucket `bucket`: 0, 1e-9, 1e-8, ..., 0.1, 1.
 double histogramLowerBound(int bucket);
-// The bucket of a relative difference (0 <= relative, at most 2).
+// The bucket of a relative difference (0 <= relative, at most 2); NaN falls
+// in the last bucket.
 int histogramBucket(double relative);
 // The relative difference of two numbers: |a - b| / max(|a|, |b|), 0 when
 // both are 0.
@@ -66,24 +83,39 @@ double relativeDifference(double a, double b);
 
 struct Result {
   Status status = Status::kError;
-  std::string message;                  // kError: the one-line message, without "*** "
-  std::string output;                   // exactly the bytes the program would write
+  std::string message;  // kError: the one-line message, without "*** "
+  std::string output;   // exactly the bytes the program would write
   Counts counts;
-  std::vector<ListedPair> pairs;        // as listed (so at most the /VERBOSE cap)
-  std::vector<NumberPair> numbers;      // every unequal number pair met, up to kMaxNumbers
-  bool numbersCut = false;              // more were met than kept
-  Histogram histogram;                  // every unequal number pair met, uncapped
+  std::vector<ListedPair> pairs;  // as listed (so at most the /VERBOSE cap)
+  // every unequal number pair met, up to kMaxNumbers
+  std::vector<NumberPair> numbers;
+  bool numbersCut = false;  // more were met than kept
+  Histogram histogram;      // every unequal number pair met, uncapped
+
+  friend bool operator==(const Result&, const Result&) = default;
 };
 
 inline constexpr std::size_t kMaxNumbers = 10000;
 
-// `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read exactly as the
-// program reads them after the file names.
+// `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read
+// exactly as the program reads them after the file names.
+//
+// The file names are taken whole (a slash in them starts no switch) and, like
+// every name of the program, cut to 256 characters; the output shows them
+// upper-cased. Status kError (message "Usage text requested by a switch" or
+// "No report file named: usage text printed") also comes for /? and /HELP
+// and for two empty names, with the usage text in `output`. On kError,
+// `counts`, `pairs` and `numbers` hold what the run had met when it ended.
+// Out of memory is kError "Not enough memory" (the program prints nothing
+// then); std::bad_alloc escapes only when even that result cannot be made.
 Result compareFiles(std::string_view file1, std::string_view file2,
                     std::string_view switches = {});
-// The same on texts in memory; the labels stand where the file names would.
+// The same on texts in memory; the labels stand where the file names would
+// (an empty label is a missing name). The texts are read only during the
+// call.
 Result compareTexts(std::string_view text1, std::string_view text2,
                     std::string_view switches = {},
-                    std::string_view label1 = "FILE1", std::string_view label2 = "FILE2");
+                    std::string_view label1 = "FILE1",
+                    std::string_view label2 = "FILE2");
 
 }  // namespace zudiz

@@ -11,20 +11,28 @@
 // rest is split at the first "\n====\n" into the files ONE and TWO (at its
 // middle when there is no such separator).
 //
+// The same input then goes through the library (compareTexts with the words
+// as its switches and ONE and TWO as labels): its output must be the
+// program's bytes, its status must agree with its counts, and its number
+// records with its counts.
+//
 // The host is a lean one made for this target: the files are read straight
-// from the input and the output is checked as it streams, so that a run
-// allocates nothing.
+// from the input and the output is checked as it streams; it is also kept,
+// in a buffer that grows only to the largest output met, for the comparison
+// with the library's.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "core/run_state.h"
 #include "driver/run.h"
 #include "host/host.h"
+#include "zudiz/zudiz.h"
 
 namespace {
 
@@ -100,8 +108,10 @@ class FuzzHost : public Host {
     files_[0] = {one, 0, false};
     files_[1] = {two, 0, false};
     checker_.reset();
+    output_.clear();
   }
   const OutputChecker& checker() const { return checker_; }
+  const std::string& output() const { return output_; }
   std::string_view commandLine() override { return line_; }
   void convertToOem(char*, std::size_t) override {}
   void setUpConsole() override {}
@@ -146,6 +156,7 @@ class FuzzHost : public Host {
   }
   void writeOut(const char* data, std::size_t count) override {
     checker_.feed(data, count);
+    output_.append(data, count);
   }
   void exitProcess(int status) override { throw FuzzExit{status}; }
 
@@ -190,7 +201,43 @@ class FuzzHost : public Host {
   std::string_view line_;
   std::array<File, 4> files_{};
   OutputChecker checker_;
+  std::string output_;
 };
+
+std::int64_t verdictTotal(const zudiz::Result& r, zudiz::Verdict verdict) {
+  std::int64_t sum = 0;
+  for (const auto& bucket : r.histogram.counts) {
+    sum += bucket[static_cast<int>(verdict)];
+  }
+  return sum;
+}
+
+// The library on the same input: the program's bytes, a status that agrees
+// with the counts, and number records that agree with them too.
+void checkLibrary(std::string_view words, std::string_view one,
+                  std::string_view two, const std::string& programOutput) {
+  const zudiz::Result r = zudiz::compareTexts(one, two, words, "ONE", "TWO");
+  if (r.output != programOutput) {
+    __builtin_trap();  // the library's output is not the program's
+  }
+  if (r.status == zudiz::Status::kError) {
+    if (r.message.empty()) {
+      __builtin_trap();
+    }
+    return;
+  }
+  const zudiz::Counts& c = r.counts;
+  const bool same = c.surplusLines == 0 && c.linesDiffered == 0 &&
+                    c.wordDifferences == 0 && c.numericDifferences == 0;
+  if (same != (r.status == zudiz::Status::kSame)) {
+    __builtin_trap();
+  }
+  if (verdictTotal(r, zudiz::Verdict::kListed) != c.numericDifferences ||
+      verdictTotal(r, zudiz::Verdict::kTiny) != c.tinyExcused ||
+      verdictTotal(r, zudiz::Verdict::kLastPlace) != c.lastPlaceExcused) {
+    __builtin_trap();  // records kept that the comparison took back
+  }
+}
 
 }  // namespace
 
@@ -240,5 +287,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     __builtin_trap();  // a run must always end through the exit hook, with 9
   }
   host.checker().finish();
+  checkLibrary(words, one, two, host.output());
   return 0;
 }

@@ -1,0 +1,67 @@
+// Records of a run for a caller that wants data as well as the listing: each
+// pair of lines the listing prints and each pair of unequal numbers the
+// comparison meets, with its verdict. The program attaches nothing and pays
+// one test of a null pointer per listed pair, per unequal word pair and per
+// line pair; the library attaches a collector (RunState::records).
+//
+// The alignment compares for real and takes back what a trial counted by
+// restoring the counters from a mark. Number records follow the counters:
+// numbersMet, one of the word-level counters, gives each record its index,
+// so a record made after a trial was taken back reuses the index of the
+// first one it took back. The alignment settles the records at each step:
+// the ones below the count at that moment are final.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/run_state.h"
+
+// What became of two numbers that were not equal.
+enum class NumberVerdict {
+  kListed,          // counted as a numeric difference (also under showAll)
+  kTiny,            // excused: below 0.1 %
+  kLastPlace,       // excused: in the last written decimal place only
+  kWithinTolerance  // not counted: within the /IGNORE tolerance
+};
+
+class RunRecords {
+ public:
+  virtual ~RunRecords() = default;
+
+  // A pair the listing printed: the line numbers shown (0 where none is
+  // shown), the file marked " + " (1 or 2, else 0), and the texts as printed
+  // after the prefix.
+  virtual void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
+                          std::string_view text1, std::string_view text2) = 0;
+
+  // Unequal numbers met: record number `index` (from 0). Every record from
+  // `index` on that came before this one has been taken back.
+  virtual void numberPair(std::int64_t index, double value1, double value2,
+                          std::int64_t line1, std::int64_t line2,
+                          NumberVerdict verdict) = 0;
+
+  // Records below `count` are final; the rest were taken back.
+  virtual void settle(std::int64_t count) = 0;
+};
+
+// Called where the verdict on two unequal words read as numbers is decided:
+// records the pair when a collector is attached and the values differ.
+inline void recordNumbers(RunState& run, double value1, double value2,
+                          NumberVerdict verdict) {
+  if (run.records == nullptr || value1 == value2) {
+    return;
+  }
+  std::int64_t& met = run.counters.words.numbersMet;
+  run.records->numberPair(
+      met, value1, value2, std::int64_t{position(run, 1).lineCount} + 1,
+      std::int64_t{position(run, 2).lineCount} + 1, verdict);
+  ++met;
+}
+
+// Called by the alignment before each step: what it counted so far stays.
+inline void settleRecords(RunState& run) {
+  if (run.records != nullptr) {
+    run.records->settle(run.counters.words.numbersMet);
+  }
+}

@@ -92,7 +92,7 @@ expect_in out.txt "1 pair: 1 same, 0 different, 0 missing, 0 errors in "
 expect_status 0 "$suite" base cand --glob 's[1-3].rpt' --glob same.rpt
 expect_in out.txt "4 pairs: 4 same"
 expect_status 1 "$suite" base cand --glob 'new.rpt' --glob 'sub/*'
-expect_in out.txt "8 pairs: 6 same, 1 different, 1 missing, 0 errors"
+expect_in out.txt "8 pairs: 5 same, 2 different, 1 missing, 0 errors"
 expect_status 1 "$suite" base/gone.rpt cand/gone.rpt
 expect_status 2 "$suite" base cand --switches /NOSUCHSWITCH
 expect_in err.txt "zudiz-suite: bad --switches"

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -103,9 +102,24 @@ class SuiteAppTest : public testing::Test {
   std::function<bool()> stop_;
 };
 
-// The console output without the time on the closing line.
-std::string withoutTime(const std::string& text) {
-  return std::regex_replace(text, std::regex(" in [0-9.]+ s\n"), "\n");
+// The console output without the time on the closing line (the last).
+std::string withoutTime(std::string text) {
+  std::size_t in = text.rfind(" in ");
+  if (in != std::string::npos && text.size() >= 3 &&
+      text.compare(text.size() - 3, 3, " s\n") == 0) {
+    text.erase(in, text.size() - 1 - in);
+  }
+  return text;
+}
+
+// XML text without the attributes `name`="...".
+std::string withoutAttribute(std::string xml, const std::string& name) {
+  std::string key = " " + name + "=\"";
+  for (std::size_t at = xml.find(key); at != std::string::npos;
+       at = xml.find(key, at)) {
+    xml.erase(at, xml.find('"', at + key.size()) + 1 - at);
+  }
+  return xml;
 }
 
 // A JSON record without what differs from run to run.
@@ -204,9 +218,11 @@ TEST_F(SuiteAppTest, ShardsMergeIntoTheWholeRun) {
   }
   EXPECT_EQ(30 + 150 + 270 + 390, total);
 
-  std::regex times(" (time|timestamp)=\"[^\"]*\"");
-  EXPECT_EQ(std::regex_replace(suite_test::readFile(wholeXml), times, ""),
-            std::regex_replace(suite_test::readFile(mergedXml), times, ""));
+  auto timeless = [](const std::string& path) {
+    return withoutAttribute(
+        withoutAttribute(suite_test::readFile(path), "time"), "timestamp");
+  };
+  EXPECT_EQ(timeless(wholeXml), timeless(mergedXml));
 }
 
 TEST_F(SuiteAppTest, ListMode) {

@@ -255,18 +255,20 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
     }
   }
   Reports reports;
-  if (!reports.open(options, env)) {
-    return kStatusUsage;
-  }
   if (options.mode == SuiteMode::kMerge) {
+    if (!reports.open(options, env)) {
+      return kStatusUsage;
+    }
     return mergeResults(options, env, reports);
   }
 
+  // The pairs are planned before the reports are created, so that a report
+  // inside a compared folder is not taken for a file of the suite.
   std::vector<PairPlan> plans;
   bool planned = options.mode == SuiteMode::kList
                      ? planList(options, env, &plans)
                      : planFolders(options, env, &plans);
-  if (!planned) {
+  if (!planned || !reports.open(options, env)) {
     return kStatusUsage;
   }
   plans = selectShard(std::move(plans), options.shardIndex, options.shardCount);

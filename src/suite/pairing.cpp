@@ -351,6 +351,10 @@ std::vector<PairPlan> pairList(std::string_view text,
   std::vector<PairPlan> plans;
   std::vector<std::string> words;
   int lineNo = 0;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());  // as some editors write
+  }
   while (!text.empty()) {
     std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);

@@ -51,7 +51,8 @@ bool splitListLine(std::string_view line, std::vector<std::string>* words);
 
 // The pairs of a list file's text, in pair order. Each line is
 // `BASELINE CANDIDATE [switches...]`, paths relative to `folder` unless
-// absolute; blank lines and lines that start with '#' are skipped. A line
+// absolute; blank lines and lines that start with '#' are skipped, and so
+// is a UTF-8 byte order mark at the start. A line
 // with fewer than two words or an open quote is an error row named after
 // its line number.
 std::vector<PairPlan> pairList(std::string_view text,

@@ -254,6 +254,13 @@ TEST_F(SuiteAppTest, BadReportPathFailsBeforeAnyPair) {
   EXPECT_EQ("", out_);
 }
 
+TEST_F(SuiteAppTest, AReportInsideAComparedFolderIsNoPair) {
+  EXPECT_EQ(1, run({base(), cand(), "--json", cand() + "/r.json"}));
+  EXPECT_EQ(std::string::npos, out_.find("r.json")) << out_;
+  EXPECT_EQ(std::string::npos, out_.find(".part")) << out_;
+  EXPECT_TRUE(fs::exists(cand() + "/r.json"));
+}
+
 TEST_F(SuiteAppTest, BadSwitchesAreAUsageError) {
   EXPECT_EQ(2, run({base(), cand(), "--switches", "/BADSWITCH"}));
   EXPECT_EQ(0, compared_.load());

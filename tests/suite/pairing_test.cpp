@@ -145,13 +145,17 @@ TEST(SuitePairing, ListLinesPairRelativeToTheListFolder) {
   EXPECT_EQ("", plans[2].row.candidate);  // missing side has no path
 }
 
-TEST(SuitePairing, ListLinesMayRepeatAFile) {
+TEST(SuitePairing, ListLinesMayRepeatAFileAfterAByteOrderMark) {
   TempDir dir;
   dir.write("a", "1");
   dir.write("b", "2");
-  std::vector<PairPlan> plans =
-      suite::pairList("a b /LINE\na b /ALL\na b\n", dir.path().string());
+  std::vector<PairPlan> plans = suite::pairList(
+      "\xEF\xBB\xBF"
+      "a b /LINE\na b /ALL\na b\n",
+      dir.path().string());
   ASSERT_EQ(3u, plans.size());
+  EXPECT_TRUE(plans[0].toCompare);
+  EXPECT_EQ("a", plans[0].row.name);
   EXPECT_EQ("", plans[0].row.switches);
   EXPECT_EQ("/ALL", plans[1].row.switches);
   EXPECT_EQ("/LINE", plans[2].row.switches);

@@ -150,37 +150,6 @@ TEST_F(SuiteAppTest, FolderRunPrintsTheSameWhateverTheJobs) {
       one);
 }
 
-TEST_F(SuiteAppTest, ExitStatusOfEachOutcome) {
-  TempDir dir;
-  dir.write("a/x.rpt", "1");
-  dir.write("b/x.rpt", "1");
-  std::string a = dir / "a";
-  std::string b = dir / "b";
-  EXPECT_EQ(0, run({a, b}));
-  EXPECT_EQ(0, run({dir / "a/x.rpt", dir / "b/x.rpt"}));
-  dir.write("a/y.rpt", "1");
-  EXPECT_EQ(1, run({a, b}));  // missing
-  dir.write("b/y.rpt", "2");
-  EXPECT_EQ(1, run({a, b}));  // different
-  dir.write("a/z.rpt", "FATAL");
-  dir.write("b/z.rpt", "FATAL");
-  EXPECT_EQ(2, run({a, b}));  // error wins
-  EXPECT_NE(std::string::npos,
-            out_.find("error      z.rpt: Page too large to fit in buffer\n"));
-  EXPECT_EQ(0, run({a, b, "--glob", "x*"}));
-  EXPECT_EQ(1, run({a, b, "--glob", "[xy]*"}));
-}
-
-TEST_F(SuiteAppTest, QuietAndVerbose) {
-  EXPECT_EQ(1, run({base(), cand(), "-q"}));
-  EXPECT_EQ("16 pairs: 10 same, 4 different, 2 missing, 0 errors\n",
-            withoutTime(out_));
-  EXPECT_EQ(1, run({base(), cand(), "-v", "--switches", "/ALL"}));
-  EXPECT_NE(std::string::npos,
-            out_.find("1 line, 0 words, 0 numbers\nComparing "));
-  EXPECT_NE(std::string::npos, out_.find("r5.rpt /ALL\n"));  // CR LF made LF
-}
-
 TEST_F(SuiteAppTest, ShardsMergeIntoTheWholeRun) {
   std::string whole = dir_ / "whole.json";
   std::string wholeXml = dir_ / "whole.xml";
@@ -225,28 +194,6 @@ TEST_F(SuiteAppTest, ShardsMergeIntoTheWholeRun) {
   EXPECT_EQ(timeless(wholeXml), timeless(mergedXml));
 }
 
-TEST_F(SuiteAppTest, ListMode) {
-  dir_.write("pairs.txt",
-             "# the suite\n"
-             "base/sub1/r1.rpt cand/sub1/r1.rpt /ALL\n"
-             "base/sub0/r0.rpt cand/sub0/r0.rpt\n"
-             "base/gone.rpt cand/gone.rpt\n"
-             "base/sub0/r0.rpt\n");
-  EXPECT_EQ(
-      2, run({"--pairs", dir_ / "pairs.txt", "-v", "--switches", "/IGNORE"}));
-  EXPECT_EQ(
-      "missing    only in baseline: base/gone.rpt\n"
-      "different  base/sub1/r1.rpt  1 line, 0 words, 0 numbers\n"
-      "Comparing " +
-          (dir_.path() / "base/sub1/r1.rpt").make_preferred().string() +
-          " vs. " +
-          (dir_.path() / "cand/sub1/r1.rpt").make_preferred().string() +
-          " /IGNORE /ALL\n"
-          "error      line 5: a pair needs two file names\n"
-          "4 pairs: 1 same, 1 different, 1 missing, 1 error\n",
-      withoutTime(out_));
-}
-
 TEST_F(SuiteAppTest, BadReportPathFailsBeforeAnyPair) {
   EXPECT_EQ(2, run({base(), cand(), "--junit", dir_ / "no/such/r.xml"}));
   EXPECT_EQ(0, compared_.load());
@@ -265,18 +212,6 @@ TEST_F(SuiteAppTest, BadSwitchesAreAUsageError) {
   EXPECT_EQ(2, run({base(), cand(), "--switches", "/BADSWITCH"}));
   EXPECT_EQ(0, compared_.load());
   EXPECT_EQ(0u, err_.find("zudiz-suite: bad --switches"));
-}
-
-TEST_F(SuiteAppTest, PathsThatDoNotPair) {
-  EXPECT_EQ(2, run({base(), dir_ / "base/gone.rpt"}));
-  EXPECT_NE(std::string::npos, err_.find("two folders or two files"));
-  EXPECT_EQ(2, run({dir_ / "nothing", dir_ / "nothing2"}));
-  EXPECT_EQ(2, run({"--pairs", dir_ / "no-list.txt"}));
-  EXPECT_NE(std::string::npos, err_.find("cannot read the pair list"));
-  EXPECT_EQ(1, run({dir_ / "base/gone.rpt", dir_ / "cand/gone.rpt"}));
-  EXPECT_EQ("missing    only in baseline: " +
-                fs::path(dir_ / "base/gone.rpt").generic_string() + "\n",
-            out_.substr(0, out_.find('\n') + 1));
 }
 
 TEST_F(SuiteAppTest, StoppedRunLeavesReportsAlone) {

@@ -81,6 +81,12 @@ expect_same want.txt got.txt
 checks=$((checks + 1))
 [[ -s err.txt ]] && fail "standard error without a terminal: $(cat err.txt)"
 
+# -q: the closing line alone.
+expect_status 2 "$suite" base cand -q
+tail -1 want.txt >want_q.txt
+timeless out.txt >got.txt
+expect_same want_q.txt got.txt
+
 # The same lines whatever -j is.
 expect_status 2 "$suite" base cand -j 1
 timeless out.txt >got1.txt

@@ -83,27 +83,4 @@ TEST(SuiteOptions, FolderRun) {
   EXPECT_TRUE(o.verbose);
 }
 
-TEST(SuiteOptions, Defaults) {
-  suite::ParsedCommandLine parsed = parse({"a", "b"});
-  ASSERT_TRUE(parsed.run);
-  EXPECT_EQ(4, parsed.options.jobs);  // the cores
-  EXPECT_EQ(100u, parsed.options.numbersCap);
-  EXPECT_EQ(1, parsed.options.shardCount);
-  EXPECT_FALSE(parsed.options.quiet);
-}
-
-TEST(SuiteOptions, ListAndMergeModes) {
-  suite::ParsedCommandLine list = parse({"--pairs", "pairs.txt", "-q"});
-  ASSERT_TRUE(list.run);
-  EXPECT_EQ(SuiteMode::kList, list.options.mode);
-  EXPECT_EQ("pairs.txt", list.options.pairList);
-  EXPECT_TRUE(list.options.quiet);
-  suite::ParsedCommandLine merge =
-      parse({"--merge", "1.json", "2.json", "3.json", "--junit", "all.xml"});
-  ASSERT_TRUE(merge.run);
-  EXPECT_EQ(SuiteMode::kMerge, merge.options.mode);
-  EXPECT_EQ(3u, merge.options.paths.size());
-  EXPECT_EQ("all.xml", merge.options.junit);
-}
-
 }  // namespace

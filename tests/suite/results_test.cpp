@@ -30,33 +30,6 @@ TEST(SuiteResults, ExitStatusErrorWinsOverDifferent) {
   }
 }
 
-TEST(SuiteResults, TotalsCountEachStatus) {
-  suite::SuiteRun run;
-  for (PairStatus status :
-       {PairStatus::kSame, PairStatus::kSame, PairStatus::kDifferent,
-        PairStatus::kMissing, PairStatus::kError, PairStatus::kError}) {
-    run.pairs.push_back(suite_test::pairNamed("x", status));
-  }
-  suite::Totals t = suite::totalsOf(run);
-  EXPECT_EQ(6, t.pairs);
-  EXPECT_EQ(2, t.same);
-  EXPECT_EQ(1, t.different);
-  EXPECT_EQ(1, t.missing);
-  EXPECT_EQ(2, t.error);
-}
-
-TEST(SuiteResults, StatusNamesReadBack) {
-  for (PairStatus status : {PairStatus::kSame, PairStatus::kDifferent,
-                            PairStatus::kMissing, PairStatus::kError}) {
-    PairStatus read = PairStatus::kSame;
-    ASSERT_TRUE(suite::parseStatus(suite::statusName(status), &read));
-    EXPECT_EQ(status, read);
-  }
-  PairStatus read;
-  EXPECT_FALSE(suite::parseStatus("Same", &read));
-  EXPECT_FALSE(suite::parseStatus("", &read));
-}
-
 TEST(SuiteResults, ShardText) {
   struct Row {
     const char* text;
@@ -213,20 +186,6 @@ TEST(SuiteResults, MergeWarnsOnRunsOfOtherFolders) {
   std::string warning;
   ASSERT_TRUE(suite::mergeRuns(runs, &merged, &error, &warning));
   EXPECT_NE(std::string::npos, warning.find("different folders"));
-}
-
-TEST(SuiteResults, HistogramsAdd) {
-  zudiz::Histogram a;
-  zudiz::Histogram b;
-  a.counts[0][0] = 1;
-  a.counts[10][3] = 5;
-  b.counts[10][3] = 7;
-  b.counts[4][2] = 2;
-  suite::addHistogram(a, b);
-  EXPECT_EQ(1, a.counts[0][0]);
-  EXPECT_EQ(12, a.counts[10][3]);
-  EXPECT_EQ(2, a.counts[4][2]);
-  EXPECT_EQ(0, a.counts[4][1]);
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ set(CPACK_SOURCE_GENERATOR "")
 if(WIN32)
   # The zip holds the program only (the library's files are for C++ builds
   # with this same toolchain; `cmake --install` puts them in place).
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_COMPONENTS_ALL program)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME

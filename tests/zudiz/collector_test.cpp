@@ -78,12 +78,4 @@ TEST(Collector, BeyondTheCapOnlyTheHistogramCounts) {
   EXPECT_EQ(cap + 2, total(r));
 }
 
-TEST(Collector, ListedPairsAreKeptAsGiven) {
-  Result r;
-  Collector c(r);
-  c.listedPair(0, 12, 2, "   ", "ADDED");
-  ASSERT_EQ(1u, r.pairs.size());
-  EXPECT_TRUE((zudiz::ListedPair{0, 12, 2, "   ", "ADDED"}) == r.pairs[0]);
-}
-
 }  // namespace

@@ -177,6 +177,21 @@ TEST(Library, NoNamesGiveTheUsageText) {
   EXPECT_NE(std::string::npos, r.output.find("Syntax:"));
 }
 
+TEST(Library, NamesAreTakenWhole) {
+  // A slash in a name starts no switch: /ALL here would list the excused
+  // numbers.
+  Result r = zudiz::compareTexts(report("X 1000.0\n"), report("X 1000.5\n"), "",
+                                 "runs/ALL.rpt", "b");
+  EXPECT_EQ(Status::kSame, r.status);
+  EXPECT_EQ(0u, r.output.find("Comparing RUNS/ALL.RPT vs. B\r\n"));
+  EXPECT_EQ(1, r.counts.tinyExcused);
+  // Like every name of the program, cut to 256 characters.
+  const std::string longName(300, 'n');
+  Result cut = zudiz::compareTexts("A\n", "A\n", "", longName, "b");
+  EXPECT_EQ(
+      0u, cut.output.find("Comparing " + std::string(256, 'N') + " vs. B\r\n"));
+}
+
 struct TextRow {
   const char* what;
   std::string_view one, two;

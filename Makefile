@@ -37,8 +37,8 @@ sanitize: deps
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_TSAN=ON \
 	  -DZUDIZ_BENCH=OFF $(WERROR)
-	cmake --build build-tsan -j $(JOBS) --target zudiz_tests
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^zudiz\.'
+	cmake --build build-tsan -j $(JOBS) --target zudiz_tests suite_tests zudiz-suite
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^(zudiz\.|Suite|suite\.)'
 
 # The libFuzzer target for FUZZ_SECONDS (default 60).
 fuzz:

@@ -480,8 +480,9 @@ void appendChart(std::string& out, const SuiteRun& run,
     const Histogram& h = pair.result.histogram;
     for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
       for (int v = 0; v < zudiz::kVerdicts; ++v) {
-        sum.counts[b][v] += h.counts[b][v];
-        byVerdict[v] += h.counts[b][v];
+        std::int64_t n = std::max<std::int64_t>(0, h.counts[b][v]);
+        sum.counts[b][v] += n;
+        byVerdict[v] += n;
       }
     }
     if (pair.result.numbersCut || pair.result.numbers.size() > maxNumbers) {
@@ -681,14 +682,17 @@ std::vector<const NumberPair*> keptNumbers(
     order[i] = i;
   }
   if (order.size() > cap) {
+    // A record without a relative difference (not a number) counts as 0.
     std::vector<double> relative(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-      relative[i] = relativeOf(numbers[i]);
+      double r = relativeOf(numbers[i]);
+      relative[i] = r >= 0 ? r : 0;
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) {
-                       return relative[a] > relative[b];
-                     });
+    std::partial_sort(
+        order.begin(), order.begin() + cap, order.end(),
+        [&](std::size_t a, std::size_t b) {
+          return relative[a] != relative[b] ? relative[a] > relative[b] : a < b;
+        });
     order.resize(cap);
     std::sort(order.begin(), order.end());
   }

@@ -76,12 +76,19 @@
     }
 
     headers.forEach((header, column) => {
+      header.tabIndex = 0;
       header.addEventListener('click', () => {
         const now = header.getAttribute('aria-sort');
         // Numbers start with the largest, names and statuses with the first.
         const first = header.dataset.kind ? 1 : -1;
         const direction = now === 'ascending' ? -1 : now === 'descending' ? 1 : first;
         sortBy(column, direction);
+      });
+      header.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' || event.key === ' ') {
+          event.preventDefault();
+          header.click();
+        }
       });
     });
 
@@ -127,11 +134,28 @@
       pair.row.classList.toggle('open', open);
       pair.listing.classList.toggle('open', open);
       if (open) {
-        for (const pre of pair.listing.querySelectorAll('pre.out')) {
-          highlight(pre);
+        for (const pre of pair.listing.querySelectorAll('pre.out:not([data-done])')) {
+          if (onScreen) {
+            onScreen.observe(pre);
+          } else {
+            highlight(pre);
+          }
         }
       }
     }
+
+    // A listing's words are wrapped when it first comes into view, so that
+    // expanding a thousand listings at once costs nothing until they are read.
+    const onScreen = 'IntersectionObserver' in window
+      ? new IntersectionObserver((entries) => {
+        for (const entry of entries) {
+          if (entry.isIntersecting) {
+            onScreen.unobserve(entry.target);
+            highlight(entry.target);
+          }
+        }
+      })
+      : null;
 
     body.addEventListener('click', (event) => {
       const row = event.target.closest('tr');

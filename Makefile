@@ -6,8 +6,9 @@ CMAKE_FLAGS ?=
 # Our own targets treat warnings as errors; a plain cmake build does not.
 WERROR := -DZUDIZ_WERROR=ON
 
-.PHONY: all deps build test sanitize tsan fuzz check demo bench clean \
-        windows-deps windows windows-check package-deps package deb-check
+.PHONY: all deps build test browser-deps browser-test sanitize tsan fuzz check \
+        demo bench clean windows-deps windows windows-check package-deps \
+        package deb-check
 
 all: build
 
@@ -22,14 +23,22 @@ build: deps $(BUILD)/CMakeCache.txt
 
 # Unit tests and golden cases of the native build.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE browser
+
+# The suite's HTML report in a real browser: Debian's chromium, headless,
+# driven by puppeteer-core from npm. Runs alone, as it measures load times.
+browser-deps:
+	@scripts/install-browser-test.sh
+
+browser-test: browser-deps build
+	cd $(BUILD) && ZUDIZ_BROWSER_TEST=required ctest --output-on-failure -L browser
 
 # Unit tests and golden cases built with address and undefined-behaviour
 # sanitizers.
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_SANITIZE=ON $(WERROR)
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS) -LE browser
 
 # The library's tests built with the thread sanitizer: eight threads run the
 # golden cases' pairs at once, each result checked against the one of a
@@ -45,7 +54,7 @@ fuzz:
 	@scripts/fuzz.sh
 
 # Everything CI runs.
-check: test sanitize tsan windows-check fuzz deb-check
+check: test browser-test sanitize tsan windows-check fuzz deb-check
 
 demo: build
 	@scripts/demo.sh $(BUILD)/zudiz

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -64,16 +65,21 @@ std::string joinSwitches(const std::string& global, const std::string& own) {
 // The reports the options ask for, created before the run.
 struct Reports {
   struct One {
-    std::string (*exporter)(const SuiteRun&);
+    std::function<std::string(const SuiteRun&)> exporter;
     std::unique_ptr<ReportFile> file;
   };
   std::vector<One> all;
 
   bool open(const SuiteOptions& options, const SuiteEnvironment& env) {
-    const std::pair<const std::string*, std::string (*)(const SuiteRun&)>
+    // The page shows the records the run kept (--numbers), all of them.
+    const std::size_t htmlCap = options.numbersCap;
+    const std::pair<const std::string*,
+                    std::function<std::string(const SuiteRun&)>>
         wanted[] = {{&options.json, exportJson},
                     {&options.junit, exportJunit},
-                    {&options.html, exportHtml}};
+                    {&options.html, [htmlCap](const SuiteRun& run) {
+                       return exportHtml(run, htmlCap);
+                     }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
         continue;

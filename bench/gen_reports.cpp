@@ -2,6 +2,7 @@
 //
 //   gen_reports pair VARIANT SIZE FILE1 FILE2 [SEED]
 //   gen_reports small COUNT DIR [SIZE]
+//   gen_reports worst KIND SIZE FILE1 FILE2
 //
 // A report is paged text with CR LF line ends: every page opens with a form
 // feed, a title and a project line (the title carries the run time, so it
@@ -25,7 +26,8 @@
 // file 1 is cut at the first page end at or past it. `small` writes COUNT
 // pairs DIR/NNNN.1.rpt and DIR/NNNN.2.rpt (default SIZE 20K, which makes
 // files of about 22 KB), the variants taking turns, and DIR/pairs.txt
-// listing them one pair per line.
+// listing them one pair per line. `worst` writes a pair of inputs built to
+// be slow (see WorstWriter for the kinds).
 //
 // The output depends only on the arguments: a fixed-seed generator of its
 // own, integer arithmetic only, identical bytes on every machine. A summary
@@ -848,6 +850,132 @@ class PairWriter {
   std::string tinyText_;  // file 2's text of the current row in tiny
 };
 
+// --- Worst cases
+// ---------------------------------------------------------------
+
+// Inputs built to be slow with the filters on, each made of one thing over
+// and over. File 2 equals file 1 but for its last line (blankruns: also the
+// lengths of the blank-line runs), so that a comparison must walk both files
+// to their ends.
+//   pageends    a page end every two bytes ("x" FF x FF ...)
+//   plotmarks   lines with a plot section of one byte every few bytes
+//   hidden      three hidden lines (text ending in a TAB) to every kept
+//               line, some of them right before a page end
+//   codes       every line ending in a whitespace code, a quarter of them
+//               hidden once the code is off
+//   longlines   lines of 12000 bytes (two and a half fill the window)
+//   blankruns   runs of 1 to 5000 blank lines, of other lengths in file 2
+//   shortlines  lines of one byte, a page end every 60 lines
+class WorstWriter {
+ public:
+  WorstWriter(std::string_view kind, Writer& one, Writer& two)
+      : kind_(kind), rng_(mixSeed(0x3A7, kind.size())), one_(one), two_(two) {}
+
+  static bool known(std::string_view kind) {
+    for (const char* k : {"pageends", "plotmarks", "hidden", "codes",
+                          "longlines", "blankruns", "shortlines"}) {
+      if (kind == k) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void writeUntil(std::uint64_t size) {
+    while (one_.bytes() < size) {
+      writeUnit();
+    }
+    newPage();
+    one_.write("END 1\r\n");
+    two_.write("END 2\r\n");
+  }
+
+ private:
+  void both(std::string_view text) {
+    one_.write(text);
+    two_.write(text);
+  }
+
+  // A page end with the two head lines of the next page and a blank line.
+  void newPage() {
+    ++page_;
+    both("\f  TITLE\r\n  PAGE " + std::to_string(page_) + "\r\n\r\n");
+  }
+
+  std::string number() {
+    return std::to_string(rng_.range(0, 9999)) + "." +
+           std::to_string(rng_.range(0, 9));
+  }
+
+  void writeUnit() {
+    if (kind_ == "pageends") {
+      both("x\f");
+    } else if (kind_ == "plotmarks") {
+      newPage();
+      for (int line = 0; line < 50; ++line) {
+        std::string text = "  ROW";
+        for (int i = 0; i < 12; ++i) {
+          text += ' ';
+          text += number();
+          text += "\x15p\x15";
+        }
+        both(text + "\r\n");
+      }
+    } else if (kind_ == "hidden") {
+      newPage();
+      for (int line = 0; line < 40; ++line) {
+        both("h\t\r\nh\t\r\n  " + number() + "\r\nh\t\r\n");
+      }
+      both("  last hidden\t\r\n");
+    } else if (kind_ == "codes") {
+      newPage();
+      for (int line = 0; line < 60; ++line) {
+        const int v = static_cast<int>(rng_.range(1, 15));
+        std::string code(static_cast<std::size_t>(4 * v), ' ');
+        for (int bit = 3; bit >= 0; --bit) {
+          code += (v >> bit) & 1 ? '\t' : ' ';
+        }
+        both((line % 4 == 0 ? "  H\t" : "  " + number()) + code + "\r\n");
+      }
+    } else if (kind_ == "longlines") {
+      newPage();
+      for (int line = 0; line < 4; ++line) {
+        std::string text = " ";
+        while (text.size() < 12000) {
+          text += ' ';
+          text += number();
+        }
+        both(text + "\r\n");
+      }
+    } else if (kind_ == "blankruns") {
+      newPage();
+      for (int line = 0; line < 10; ++line) {
+        both("  T " + number() + "\r\n");
+        const std::int64_t runs[2] = {rng_.range(1, 5000), rng_.range(1, 5000)};
+        std::string blank;
+        for (int f = 0; f < 2; ++f) {
+          blank.clear();
+          for (std::int64_t i = 0; i < runs[f]; ++i) {
+            blank += "\r\n";
+          }
+          (f == 0 ? one_ : two_).write(blank);
+        }
+      }
+    } else {
+      newPage();
+      for (int line = 0; line < 58; ++line) {
+        both("x\r\n");
+      }
+    }
+  }
+
+  std::string kind_;
+  Rng rng_;
+  Writer& one_;
+  Writer& two_;
+  std::uint64_t page_ = 0;
+};
+
 // --- Command line
 // --------------------------------------------------------------
 
@@ -856,6 +984,7 @@ class PairWriter {
                "usage: gen_reports pair same|tiny|lines SIZE FILE1 FILE2 "
                "[SEED]\n"
                "       gen_reports small COUNT DIR [SIZE]\n"
+               "       gen_reports worst KIND SIZE FILE1 FILE2\n"
                "SIZE is bytes with an optional K, M or G suffix.\n");
   std::exit(2);
 }
@@ -947,6 +1076,23 @@ int writePair(int argc, char** argv) {
   return 0;
 }
 
+int writeWorst(int argc, char** argv) {
+  if (argc != 6 || !WorstWriter::known(argv[2])) {
+    usage();
+  }
+  std::uint64_t size = parseSize(argv[3]);
+  Writer one(argv[4]);
+  Writer two(argv[5]);
+  WorstWriter worst(argv[2], one, two);
+  worst.writeUntil(size);
+  one.close();
+  two.close();
+  std::fprintf(stderr, "%s: %llu + %llu bytes\n", argv[2],
+               static_cast<unsigned long long>(one.bytes()),
+               static_cast<unsigned long long>(two.bytes()));
+  return 0;
+}
+
 int writeSmall(int argc, char** argv) {
   if (argc < 4 || argc > 5) {
     usage();
@@ -1001,6 +1147,9 @@ int main(int argc, char** argv) {
   }
   if (mode == "small") {
     return writeSmall(argc, argv);
+  }
+  if (mode == "worst") {
+    return writeWorst(argc, argv);
   }
   usage();
 }

@@ -14,6 +14,9 @@
 #   diff       GNU diff ("x diff")
 #   diff-I     diff -I '^D&T='
 #   numdiff    numdiff with its defaults
+#   bare       bench/bare_words.cpp: both files read in 64 KB blocks, split
+#              into blank-separated words, the words compared byte by byte;
+#              the floor for a tool that compares words ("x bare")
 #   zudiz      this program (Release, -O2, statically linked)
 #   suite      zudiz-suite on the small pairs' list, -j JOBS (one process);
 #              and a table of its own: eight pairs of the largest size, two
@@ -27,7 +30,12 @@
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
-#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff zudiz suite"
+#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz suite"
+#   BENCH_WORST     inputs built to be slow ("gen_reports worst"), timed as
+#                   rows of their own (default "pageends plotmarks hidden
+#                   codes longlines blankruns shortlines"; empty: none)
+#   BENCH_WORST_SIZE   their size (default 10M)
+#   BENCH_WORST_TOOLS  the tools timed on them (default "diff bare zudiz")
 #   BENCH_BUILD     build folder (default build-bench)
 #   BENCH_NO_BUILD  set to 1 to use the binaries already in BENCH_BUILD
 set -euo pipefail
@@ -40,7 +48,10 @@ variants=${BENCH_VARIANTS:-same tiny lines}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
-tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff zudiz suite}
+tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz}
+worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines}
+worst_size=${BENCH_WORST_SIZE:-10M}
+worst_tools=${BENCH_WORST_TOOLS:-diff bare zudiz}
 build=${BENCH_BUILD:-$root/build-bench}
 jobs=${JOBS:-2}
 
@@ -74,8 +85,8 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZUDIZ_STATIC=ON \
     -DZUDIZ_TESTS=OFF -DZUDIZ_BENCH=ON >"$log" 2>&1 ||
     { cat "$log" >&2; exit 1; }
-  cmake --build "$build" -j "$jobs" --target gen_reports >>"$log" 2>&1 ||
-    { cat "$log" >&2; exit 1; }
+  cmake --build "$build" -j "$jobs" --target gen_reports bare_words \
+    >>"$log" 2>&1 || { cat "$log" >&2; exit 1; }
   if ! cmake --build "$build" -j "$jobs" --target zudiz >>"$log" 2>&1; then
     say "zudiz does not build yet (see $log); timing the other tools"
     rm -f "$build/zudiz"
@@ -86,6 +97,7 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
   fi
 fi
 gen=$build/bench/gen_reports
+bare=$build/bench/bare_words
 zudiz=$build/zudiz
 suite=$build/src/suite/zudiz-suite
 [ -x "$suite" ] || suite=""
@@ -111,6 +123,13 @@ for size in $sizes; do
     cp "$data/$first-$size.1.rpt" "$data/copy-$size.rpt"
   fi
 done
+for kind in $worst; do
+  base=$data/$kind-$worst_size
+  if [ ! -s "$base.2.rpt" ]; then
+    say "generating $kind $worst_size"
+    "$gen" worst "$kind" "$worst_size" "$base.1.rpt" "$base.2.rpt"
+  fi
+done
 if [ "$small" -gt 0 ] && [ ! -s "$data/small-$small/pairs.txt" ]; then
   say "generating $small small pairs"
   mkdir -p "$data/small-$small"
@@ -120,6 +139,9 @@ fi
 if [ -x "$zudiz" ]; then
   if [ -n "$sizes" ]; then
     probe=$data/$(set -- $variants; echo "$1")-$(set -- $sizes; echo "$1")
+    probe="$probe.1.rpt $probe.2.rpt"
+  elif [ -n "$worst" ]; then
+    probe=$data/$(set -- $worst; echo "$1")-$worst_size
     probe="$probe.1.rpt $probe.2.rpt"
   else
     probe=$(head -1 "$data/small-$small/pairs.txt")
@@ -143,6 +165,7 @@ command_for() {
     diff) echo "diff $one $two" ;;
     diff-I) echo "diff -I '^D&T=' $one $two" ;;
     numdiff) echo "numdiff $one $two" ;;
+    bare) echo "$bare $one $two" ;;
     zudiz) [ -n "$zudiz" ] && echo "$zudiz $one $two" ;;
   esac
 }
@@ -180,6 +203,7 @@ keep_rows() {
 results=$dir/results.tsv
 small_results=$dir/small.tsv
 keep_rows "$results" "$tools" "$variants" "$sizes"
+[ -z "$worst" ] || keep_rows "$results" "$worst_tools" "$worst" "$worst_size"
 json=$dir/json
 mkdir -p "$json"
 
@@ -206,6 +230,25 @@ for size in $sizes; do
   done
 done
 
+# --- Worst cases --------------------------------------------------------------
+for kind in $worst; do
+  base=$data/$kind-$worst_size
+  one=$base.1.rpt
+  two=$base.2.rpt
+  bytes=$(($(stat -c %s "$one") + $(stat -c %s "$two")))
+  for tool in $worst_tools; do
+    cmd=$(command_for "$tool" "$one" "$two" "$one") || true
+    [ -n "$cmd" ] || continue
+    say "$tool $kind $worst_size ($runs runs)"
+    out=$json/$tool-$kind-$worst_size.json
+    hyperfine -N --warmup 1 --runs "$runs" --ignore-failure --output=null \
+      --style none --export-json "$out" -n "$tool" "$cmd" >/dev/null \
+      2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
+    printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tool" "$kind" "$worst_size" \
+      "$(times_of "$out")" "$bytes" "$(peak_rss "$cmd")" >>"$results"
+  done
+done
+
 # --- Small pairs --------------------------------------------------------------
 if [ "$small" -gt 0 ]; then
   keep_rows "$small_results" "true $tools"
@@ -219,6 +262,7 @@ if [ "$small" -gt 0 ]; then
       diff) cmd="xargs -a $list -n 2 diff" ;;
       diff-I) cmd="xargs -a $list -n 2 diff -I '^D&T='" ;;
       numdiff) cmd="xargs -a $list -n 2 numdiff" ;;
+      bare) cmd="xargs -a $list -n 2 $bare" ;;
       zudiz) [ -n "$zudiz" ] || continue; cmd="xargs -a $list -n 2 $zudiz" ;;
       suite) [ -n "$suite" ] || continue; cmd="$suite -j $jobs -q --pairs $list" ;;
     esac
@@ -266,32 +310,36 @@ fi
 {
   echo
   echo "Large pairs: median wall time and mean CPU time (user + system) in"
-  echo "seconds; MB/s of both files by the median; x cmp and x diff are ratios"
-  echo "of the median to cmp-full's and diff's on the same pair; peak RSS"
+  echo "seconds; MB/s of both files by the median; x cmp, x diff and x bare are"
+  echo "ratios of the median to cmp-full's, diff's and bare's on the same pair"
+  echo "(below 1: faster); peak RSS. Cases after lines are inputs built to be"
+  echo "slow (bench/gen_reports.cpp, worst)"
   awk -F'\t' -v OFS='\t' '
-    BEGIN { split("cmp cmp-full diff diff-I numdiff zudiz", o, " ")
+    BEGIN { split("cmp cmp-full diff diff-I numdiff bare zudiz", o, " ")
             for (i in o) order[o[i]] = i
-            split("same tiny lines", v, " ")
+            split("same tiny lines pageends plotmarks hidden codes " \
+                  "longlines blankruns shortlines", v, " ")
             for (i in v) vorder[v[i]] = i }
     { n = $3 + 0; u = substr($3, length($3))
       n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1
-      printf "%015d\t%d\t%d\t%s\n", n, vorder[$2], order[$1], $0 }
+      printf "%015d\t%02d\t%02d\t%s\n", n, vorder[$2], order[$1], $0 }
   ' "$results" | sort | cut -f4- | awk -F'\t' '
     { key = $2 "\t" $3; t[$1, key] = $4; row[NR] = $0 }
     END {
-      printf "%-9s %-6s %-5s %9s %8s %9s %7s %7s %10s\n",
+      printf "%-9s %-10s %-5s %9s %8s %9s %7s %7s %7s %10s\n",
              "tool", "case", "size", "median", "cpu", "MB/s", "x cmp",
-             "x diff", "peak RSS"
+             "x diff", "x bare", "peak RSS"
       for (i = 1; i <= NR; i++) {
         split(row[i], f, "\t")
         key = f[2] "\t" f[3]
-        c = t["cmp-full", key]; d = t["diff", key]
+        c = t["cmp-full", key]; d = t["diff", key]; b = t["bare", key]
         rss = f[7] >= 10240 ? sprintf("%.1f MiB", f[7] / 1024) \
                             : sprintf("%d KiB", f[7])
-        printf "%-9s %-6s %-5s %9.4f %8.4f %9.1f %7s %7s %10s\n",
+        printf "%-9s %-10s %-5s %9.4f %8.4f %9.1f %7s %7s %7s %10s\n",
                f[1], f[2], f[3], f[4], f[5], f[6] / 1e6 / f[4],
                c ? sprintf("%.2f", f[4] / c) : "-",
-               d ? sprintf("%.2f", f[4] / d) : "-", rss
+               d ? sprintf("%.2f", f[4] / d) : "-",
+               b ? sprintf("%.2f", f[4] / b) : "-", rss
       }
     }'
   if [ -s "$small_results" ]; then

@@ -47,8 +47,11 @@ int nextCountingLineEnds(RunState& run, int fileNo) {
 // passed.
 int passLine(RunState& run, int fileNo) {
   int passed = 0;
-  while (!atLineEnd(run, fileNo)) {
-    passed += nextCountingLineEnds(run, fileNo);
+  if (!atLineEnd(run, fileNo)) {
+    // The words need not be read one by one; only the token that ends the
+    // line can be a line end.
+    skipToLineEnd(run, fileNo);
+    passed += atLineBreakMayRefill(run, fileNo) ? 1 : 0;
   }
   if (!atPageEndMayRefill(run, fileNo)) {
     passed += nextCountingLineEnds(run, fileNo);

@@ -1,5 +1,7 @@
 #include "compare/line_align.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -111,6 +113,40 @@ bool tryExtraWord(RunState& run, int extra) {
   return true;
 }
 
+void setPositions(RunState& run, const std::array<ReaderPosition, 2>& to) {
+  run.readers[0].position = to[0];
+  run.readers[1].position = to[1];
+}
+
+// Passes the current line pair, and the pairs after it, while they read the
+// same in both files (findEqualLines), counting them as compared and
+// leaving the files, the marks and the counters as comparing them one by
+// one would. False, with nothing changed, when the current pair does not
+// read the same.
+bool passEqualLines(RunState& run) {
+  const EqualLines equal = findEqualLines(run, run.settings.skipHead > 0);
+  if (equal.count == 0) {
+    return false;
+  }
+  std::int32_t& compared = run.counters.linesCompared;
+  compared = static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{compared} + equal.count, INT32_MAX));
+  // The last pair as compareLinePair goes through it: marks at its start,
+  // lineMark taken there, wordMark at its last word (the words before it
+  // read the same), and on to its line end and past it.
+  setPositions(run, equal.firstWord);
+  moveMarksToCurrent(run, 1);
+  moveMarksToCurrent(run, 2);
+  saveLineMark(run);
+  setPositions(run, equal.lastWord);
+  saveWordMark(run);
+  saveWordCounts(run);
+  setPositions(run, equal.lineEnd);
+  nextToken(run, 1);
+  nextToken(run, 2);
+  return true;
+}
+
 }  // namespace
 
 void compareLinePair(RunState& run) {
@@ -131,6 +167,10 @@ void compareLinePair(RunState& run) {
   if (run.settings.skipHead > 0 && isTaggedPair(run)) {
     skipRestOfLine(run, 1);
     skipRestOfLine(run, 2);
+    return;
+  }
+
+  if (passEqualLines(run)) {
     return;
   }
 
@@ -175,11 +215,11 @@ bool compareLineWords(RunState& run) {
   const std::int32_t wordsBefore = counts.wordDiffCount;
   const std::int32_t numbersBefore = counts.numericDiffCount;
 
-  // Words that read the same in both files compare equal and change nothing:
-  // when the rest of the line pair is the same text, only its last word pair
-  // is compared.
-  skipToLastEqualWord(run);
   while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+    // Words that read the same in both files compare equal and change
+    // nothing: only the pairs from the first difference on, or the last
+    // pair of the line, are compared.
+    skipEqualWords(run);
     saveWordMark(run);
     saveWordCounts(run);
     const std::size_t keep = run.pending.diffText[0].length;

@@ -13,6 +13,11 @@ inline constexpr std::uint32_t kPageBufferSize = 30000;
 // A read never brings a buffer above this many bytes; the byte after them is
 // free for the search terminator or the final form feed.
 inline constexpr std::uint32_t kMaxRead = kPageBufferSize - 1;
+// The storage a window moves forward in: when bytes are dropped from its
+// front, the window's start moves up instead of the kept bytes moving down,
+// and only when the window reaches the end of its storage are the kept bytes
+// moved back to the start, once per kPageBufferSize bytes or more.
+inline constexpr std::uint32_t kWindowStorageSize = 2 * kPageBufferSize;
 
 inline constexpr unsigned char kLf = 10;
 inline constexpr unsigned char kFf = 12;
@@ -30,16 +35,25 @@ struct ReaderPosition {
   bool atLineEnd = true;
 };
 
+// The page buffer of one file: a window of kPageBufferSize bytes that starts
+// `windowStart` bytes into `storage`. Every offset (bufLen, tokenStart, the
+// marks) counts from the window's start; bytes() is its first byte.
 struct PageReader {
-  std::array<unsigned char, kPageBufferSize> pageBuffer{};
+  std::array<unsigned char, kWindowStorageSize> storage{};
+  std::uint32_t windowStart =
+      0;                     // at most kWindowStorageSize - kPageBufferSize
   std::uint32_t bufLen = 0;  // valid bytes from offset 0
   bool atEof = false;        // the file is read to its end and closed
   ReaderPosition position;   // the current token
   // Bytes a fill handed back (the last, possibly partial, line, or the line
-  // of a plot marker met too late in the buffer). They are served, exactly
+  // of a plot marker met too late in the buffer). They stay in the window's
+  // storage at offset heldBackAt, at or after bufLen, and are served, exactly
   // as they were, to the next read before any more of the file.
-  std::array<unsigned char, kPageBufferSize> heldBack{};
+  std::uint32_t heldBackAt = 0;
   std::uint32_t heldBackLen = 0;
+
+  unsigned char* bytes() { return storage.data() + windowStart; }
+  const unsigned char* bytes() const { return storage.data() + windowStart; }
 };
 
 // A saved copy of both files' positions and the four word-level counters.

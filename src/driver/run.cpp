@@ -58,6 +58,8 @@ void resetReader(RunState& run, int fileNo) {
   PageReader& r = reader(run, fileNo);
   r.atEof = false;
   r.bufLen = 0;
+  r.windowStart = 0;
+  r.heldBackAt = 0;
   r.heldBackLen = 0;
   r.position = ReaderPosition{};
   run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;

@@ -45,10 +45,13 @@ std::uint32_t smallestProtected(RunState& run, int fileNo) {
   return m;
 }
 
-// The held-back bytes stand at the end of their array, so that bytes are
-// put in front of them and taken from their front without moving the rest.
-unsigned char* heldBackStart(PageReader& r) {
-  return r.heldBack.data() + (r.heldBack.size() - r.heldBackLen);
+// Moves the held-back bytes down so that they directly follow the valid
+// bytes (the filters may have removed bytes in between).
+void joinHeldBack(PageReader& r) {
+  if (r.heldBackLen > 0 && r.heldBackAt != r.bufLen) {
+    std::memmove(r.bytes() + r.bufLen, r.bytes() + r.heldBackAt, r.heldBackLen);
+  }
+  r.heldBackAt = r.bufLen;
 }
 
 // Puts buffer[from .. bufLen - 1] back in front of the bytes already held
@@ -60,11 +63,9 @@ void handBack(PageReader& r, std::uint32_t from) {
   if (count == 0) {
     return;
   }
-  // A fill never hands back more than the file bytes it has taken since the
-  // held-back bytes were last used up, so they always fit.
-  assert(std::size_t{count} + r.heldBackLen <= r.heldBack.size());
+  joinHeldBack(r);
+  r.heldBackAt = from;
   r.heldBackLen += count;
-  std::memcpy(heldBackStart(r), r.pageBuffer.data() + from, count);
   r.bufLen = from;
 }
 
@@ -73,18 +74,22 @@ void handBack(PageReader& r, std::uint32_t from) {
 // file has ended.
 std::uint32_t readMore(RunState& run, int fileNo, std::uint32_t room) {
   PageReader& r = reader(run, fileNo);
-  unsigned char* dest = r.pageBuffer.data() + r.bufLen;
+  joinHeldBack(r);
   const std::uint32_t fromHeld = std::min(r.heldBackLen, room);
-  std::memcpy(dest, heldBackStart(r), fromHeld);
   r.heldBackLen -= fromHeld;
+  r.heldBackAt += fromHeld;
   std::uint32_t got = fromHeld;
   const FileHandle file = run.files[fileIndex(fileNo)].fileHandle;
   if (got < room && file != kNoFile) {
     const std::size_t want = room - got;
+    unsigned char* dest = r.bytes() + r.bufLen + got;
     got += static_cast<std::uint32_t>(
-        std::min(want, run.host.readBlock(file, dest + got, want)));
+        std::min(want, run.host.readBlock(file, dest, want)));
   }
   r.bufLen += got;
+  if (r.heldBackLen == 0) {
+    r.heldBackAt = r.bufLen;
+  }
   return got;
 }
 
@@ -119,7 +124,7 @@ std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
 // result as removing each section on its own.
 void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
                         bool ended, PlotSearch& plot) {
-  unsigned char* buf = r.pageBuffer.data();
+  unsigned char* buf = r.bytes();
   const std::uint32_t end = r.bufLen;
   std::uint32_t in = n;
   std::uint32_t out = n;
@@ -174,11 +179,12 @@ void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
 // Hands back the last line, with the terminators after it, but nothing
 // before `start`, so that the buffer ends right after a line terminator.
 void handBackLastLine(PageReader& r, std::uint32_t start) {
+  const unsigned char* buf = r.bytes();
   std::uint32_t e = r.bufLen;
-  while (e > start && isLineTerminator(r.pageBuffer[e - 1])) {
+  while (e > start && isLineTerminator(buf[e - 1])) {
     --e;
   }
-  while (e > start && !isLineTerminator(r.pageBuffer[e - 1])) {
+  while (e > start && !isLineTerminator(buf[e - 1])) {
     --e;
   }
   handBack(r, e);
@@ -190,7 +196,7 @@ void handBackLastLine(PageReader& r, std::uint32_t start) {
 // that slides the kept bytes down, with the same result as removing them
 // one by one.
 void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
-  unsigned char* buf = r.pageBuffer.data();
+  unsigned char* buf = r.bytes();
   const std::uint32_t end = r.bufLen;
   std::uint32_t in = start;
   std::uint32_t out = start;
@@ -200,26 +206,39 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
     }
     out += count;
   };
-  while (in < end) {
-    std::uint32_t lineStart = in;
-    while (in < end && isLineTerminator(buf[in])) {
-      ++in;
+  // Only lines whose text ends in a blank can change; they are found
+  // sixteen bytes at a time.
+  std::uint32_t from = start;
+  for (;;) {
+    const std::uint32_t lineEnd = findBlankBeforeLineEnd(buf, from, end);
+    if (lineEnd == end) {
+      break;
     }
-    keep(lineStart, in - lineStart);
-    lineStart = in;
-    in = findLineEnd(buf, in, end);
-    std::uint32_t textLength = in - lineStart;
-    if (in < end && textLength > 0 && isBlank(buf[in - 1])) {
-      textLength -= trailingCodeLength(buf, lineStart, textLength);
-      if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
-        while (in < end && isLineTerminator(buf[in])) {
-          ++in;
-        }
-        continue;
+    std::uint32_t lineStart = lineEnd - 1;
+    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
+      --lineStart;
+    }
+    std::uint32_t textLength = lineEnd - lineStart;
+    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
+    textLength -= code;
+    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
+      // A hidden line: its text, its line end and the line terminators
+      // right after it go.
+      keep(in, lineStart - in);
+      in = lineEnd;
+      while (in < end && isLineTerminator(buf[in])) {
+        ++in;
       }
+      from = in;
+      continue;
     }
-    keep(lineStart, textLength);
+    if (code > 0) {
+      keep(in, lineStart + textLength - in);
+      in = lineEnd;
+    }
+    from = lineEnd;
   }
+  keep(in, end - in);
   r.bufLen = out;
 }
 
@@ -232,17 +251,19 @@ void finishFile(RunState& run, int fileNo) {
   if (file != kNoFile) {
     run.host.closeFile(file);
   }
-  while (r.bufLen > 0 && r.pageBuffer[r.bufLen - 1] == kSub) {
+  unsigned char* buf = r.bytes();
+  while (r.bufLen > 0 && buf[r.bufLen - 1] == kSub) {
     --r.bufLen;
   }
   // A position that had passed over the dropped bytes now stands at the
   // final form feed, so that no position lies beyond the valid bytes.
   forEachProtected(run, fileNo,
                    [&](std::uint32_t& p) { p = std::min(p, r.bufLen); });
-  if (r.bufLen == 0 || r.pageBuffer[r.bufLen - 1] != kFf) {
-    r.pageBuffer[r.bufLen] = kFf;
+  if (r.bufLen == 0 || buf[r.bufLen - 1] != kFf) {
+    buf[r.bufLen] = kFf;
     ++r.bufLen;
   }
+  r.heldBackAt = r.bufLen;
 }
 
 // charAt for any 64-bit offset.
@@ -262,7 +283,7 @@ unsigned char byteAt(RunState& run, int fileNo, std::int64_t offset) {
   if (p >= std::int64_t{r.bufLen}) {
     return kFf;
   }
-  return r.pageBuffer[static_cast<std::size_t>(p)];
+  return r.bytes()[static_cast<std::size_t>(p)];
 }
 
 }  // namespace
@@ -302,7 +323,7 @@ void fillBufferAtPageEnd(RunState& run, int fileNo) {
   // A byte after the page end that is no SUB stays whatever the end of the
   // file drops, so this page end cannot be the file's last one.
   if (!run.settings.skipPlot && !r.atEof && next < r.bufLen &&
-      r.pageBuffer[next] != kSub) {
+      r.bytes()[next] != kSub) {
     const std::uint32_t freed = smallestProtected(run, fileNo) +
                                 (kMaxRead - std::min(r.bufLen, kMaxRead));
     if (freed < kMinPageEndFill) {
@@ -324,8 +345,18 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
   }
   count = std::min(count, r.bufLen - pos);
   const std::uint32_t end = pos + count;
-  std::memmove(r.pageBuffer.data() + pos, r.pageBuffer.data() + end,
-               r.bufLen - end);
+  const std::uint32_t tail = r.bufLen - end;
+  if (pos <= tail) {
+    // The bytes before the removed ones move up and the window starts
+    // `count` bytes later; those after them, and the held-back bytes, stay
+    // where they are in storage.
+    std::memmove(r.bytes() + count, r.bytes(), pos);
+    r.windowStart += count;
+    r.heldBackAt -= count;
+  } else {
+    std::memmove(r.bytes() + pos, r.bytes() + end, tail);
+  }
+  r.bufLen -= count;
   forEachProtected(run, fileNo, [&](std::uint32_t& p) {
     if (p >= end) {
       p -= count;
@@ -333,7 +364,14 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
       p = pos;
     }
   });
-  r.bufLen -= count;
+  if (r.windowStart > kWindowStorageSize - kPageBufferSize) {
+    // The window's end could pass the end of its storage: move what is
+    // kept, held-back bytes included, back to the start.
+    const std::uint32_t kept =
+        r.heldBackLen > 0 ? r.heldBackAt + r.heldBackLen : r.bufLen;
+    std::memmove(r.storage.data(), r.bytes(), kept);
+    r.windowStart = 0;
+  }
 }
 
 bool matchAt(RunState& run, int fileNo, std::int32_t offset,

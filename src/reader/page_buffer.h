@@ -42,7 +42,7 @@ inline unsigned char charAt(RunState& run, int fileNo, std::int32_t offset) {
   PageReader& r = reader(run, fileNo);
   std::int64_t p = std::int64_t{r.position.tokenStart} + offset;
   if (p >= 0 && p < std::int64_t{r.bufLen}) {
-    return r.pageBuffer[static_cast<std::size_t>(p)];
+    return r.bytes()[static_cast<std::size_t>(p)];
   }
   return charAtSlow(run, fileNo, offset);
 }

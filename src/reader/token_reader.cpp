@@ -43,13 +43,12 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   unsigned char prev = first;
   for (;;) {
     if (prev != kComma) {
+      const unsigned char* buf = r.bytes();
       const std::uint32_t start = r.position.tokenStart;
-      std::uint32_t i = start + length;
-      if (i < r.bufLen && isWordByte(r.pageBuffer[i])) {
-        do {
-          ++i;
-        } while (i < r.bufLen && isWordByte(r.pageBuffer[i]));
-        prev = r.pageBuffer[i - 1];
+      const std::uint32_t from = start + length;
+      const std::uint32_t i = findWordEnd(buf, from, r.bufLen);
+      if (i > from) {
+        prev = buf[i - 1];
         length = i - start;
       }
     }
@@ -69,33 +68,72 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
 // The length of the common start of a[0 .. room - 1] and b[0 .. room - 1]
 // up to the first line terminator, which must stand at the same place in
 // both: that place, or `room` when the texts differ before it or no
-// terminator comes first. Eight bytes at a time while they are equal and
-// none of them is below 14 (LF, FF and CR are).
+// terminator comes first.
 std::uint32_t equalLineLength(const unsigned char* a, const unsigned char* b,
                               std::uint32_t room) {
-  std::uint32_t i = 0;
-  for (;;) {
-    while (room - i >= 8) {
-      const std::uint64_t x = loadEight(a + i);
-      if (x != loadEight(b + i) || hasByteBelow14(x)) {
-        break;
-      }
-      i += 8;
-    }
-    const std::uint32_t stop = std::min(room, i + 8);
-    for (; i < stop; ++i) {
-      const bool endA = isLineTerminator(a[i]);
-      if (endA || isLineTerminator(b[i])) {
-        return endA && isLineTerminator(b[i]) ? i : room;
-      }
-      if (a[i] != b[i]) {
-        return room;
-      }
-    }
-    if (i == room) {
-      return room;
-    }
+  const std::uint32_t i = findLineEndOrDifference(a, b, 0, room);
+  if (i == room) {
+    return room;
   }
+  return isLineTerminator(a[i]) && isLineTerminator(b[i]) ? i : room;
+}
+
+// Where the last word of the line text text[from .. lineEnd - 1] starts
+// and ends, found backwards: a word is a run of word bytes and of commas
+// between two digits, and the text starts with a word at `from`.
+struct LastWord {
+  std::uint32_t start;
+  std::uint32_t end;
+};
+
+LastWord findLastWord(const unsigned char* text, std::uint32_t from,
+                      std::uint32_t lineEnd) {
+  std::uint32_t wordEnd = lineEnd;
+  while (wordEnd > from && kByteClass[text[wordEnd - 1]] == ByteClass::kBlank) {
+    --wordEnd;
+  }
+  if (wordEnd == from) {
+    return {from, from};
+  }
+  std::uint32_t wordStart = wordEnd - 1;
+  while (wordStart > from) {
+    const unsigned char c = text[wordStart - 1];
+    const bool inWordComma = c == kComma && wordStart - from >= 2 &&
+                             isDigit(text[wordStart - 2]) &&
+                             isDigit(text[wordStart]);
+    if (!isWordByte(c) && !inWordComma) {
+      break;
+    }
+    --wordStart;
+  }
+  return {wordStart, wordEnd};
+}
+
+// The length of the word that starts at text[at], a word start byte, as
+// nextToken reads it, when every byte that decides it lies below `end`;
+// otherwise 0.
+std::uint32_t wordLengthWithin(const unsigned char* text, std::uint32_t at,
+                               std::uint32_t end) {
+  std::uint32_t length = 1;
+  unsigned char prev = text[at];
+  for (;;) {
+    if (at + length >= end) {
+      return 0;
+    }
+    const unsigned char next = text[at + length];
+    if (prev == kComma && !isDigit(next)) {
+      return length - 1;
+    }
+    if (next == kComma ? !isDigit(prev) : !isWordByte(next)) {
+      return length;
+    }
+    ++length;
+    prev = next;
+  }
+}
+
+bool startsWithTag(const unsigned char* text) {
+  return std::memcmp(text, "D&T=", 4) == 0 || std::memcmp(text, "P&V=", 4) == 0;
 }
 
 void savePositions(RunState& run, Mark& mark) {
@@ -119,8 +157,7 @@ void nextToken(RunState& run, int fileNo) {
     pos.tokenLength = 1;
     pos.atLineEnd = false;
     if (pos.tokenStart < r.bufLen) {
-      pos.tokenStart =
-          skipBlanks(r.pageBuffer.data(), pos.tokenStart, r.bufLen);
+      pos.tokenStart = skipBlanks(r.bytes(), pos.tokenStart, r.bufLen);
     }
     const unsigned char c = charAt(run, fileNo, 0);
     switch (kByteClass[c]) {
@@ -190,8 +227,8 @@ void skipToLineEnd(RunState& run, int fileNo) {
     // before the terminator and let nextToken take it as it would.
     const std::uint64_t next = std::uint64_t{pos.tokenStart} + pos.tokenLength;
     if (next < r.bufLen) {
-      const std::uint32_t end = findLineEnd(
-          r.pageBuffer.data(), static_cast<std::uint32_t>(next), r.bufLen);
+      const std::uint32_t end =
+          findLineEnd(r.bytes(), static_cast<std::uint32_t>(next), r.bufLen);
       if (end < r.bufLen) {
         pos.tokenStart = end;
         pos.tokenLength = 0;
@@ -213,42 +250,155 @@ bool skipToLastEqualWord(RunState& run) {
       b.tokenStart >= r2.bufLen) {
     return false;
   }
-  const unsigned char* text = r1.pageBuffer.data() + a.tokenStart;
+  const unsigned char* text = r1.bytes() + a.tokenStart;
   const std::uint32_t room =
       std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
   const std::uint32_t lineEnd =
-      equalLineLength(text, r2.pageBuffer.data() + b.tokenStart, room);
+      equalLineLength(text, r2.bytes() + b.tokenStart, room);
   if (lineEnd == room) {
     return false;
   }
-  // The line's last word, found backwards: a word is a run of word bytes and
-  // of commas between two digits; the text starts with a word.
-  std::uint32_t wordEnd = lineEnd;
-  while (wordEnd > 0 && kByteClass[text[wordEnd - 1]] == ByteClass::kBlank) {
-    --wordEnd;
-  }
-  if (wordEnd == 0) {
+  const LastWord last = findLastWord(text, 0, lineEnd);
+  if (last.end == 0) {
     return false;
   }
-  std::uint32_t wordStart = wordEnd - 1;
-  while (wordStart > 0) {
-    const unsigned char c = text[wordStart - 1];
-    const bool inWordComma = c == kComma && wordStart >= 2 &&
-                             isDigit(text[wordStart - 2]) &&
-                             isDigit(text[wordStart]);
-    if (!isWordByte(c) && !inWordComma) {
-      break;
-    }
-    --wordStart;
-  }
-  if (wordStart == 0) {
+  if (last.start == 0) {
     return false;  // the current words are the last ones already
   }
+  const std::uint32_t wordStart = last.start;
+  const std::uint32_t wordEnd = last.end;
   a.tokenStart += wordStart;
   b.tokenStart += wordStart;
   a.tokenLength = wordEnd - wordStart;
   b.tokenLength = wordEnd - wordStart;
   return true;
+}
+
+bool skipEqualWords(RunState& run) {
+  if (skipToLastEqualWord(run)) {
+    return true;
+  }
+  PageReader& r1 = run.readers[0];
+  PageReader& r2 = run.readers[1];
+  ReaderPosition& a = r1.position;
+  ReaderPosition& b = r2.position;
+  if (a.atLineEnd || b.atLineEnd || a.tokenStart >= r1.bufLen ||
+      b.tokenStart >= r2.bufLen) {
+    return false;
+  }
+  const unsigned char* text1 = r1.bytes() + a.tokenStart;
+  const unsigned char* text2 = r2.bytes() + b.tokenStart;
+  const std::uint32_t room1 = r1.bufLen - a.tokenStart;
+  const std::uint32_t room2 = r2.bufLen - b.tokenStart;
+  const std::uint32_t differ =
+      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2));
+  if (differ == std::min(room1, room2) || text1[differ] == text2[differ] ||
+      (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ]))) {
+    return false;  // no difference before the line end, or none in sight
+  }
+  // Back to the blank before the word that holds or follows the first
+  // difference (commas taken along, as they may join digits): every word
+  // before that blank ends there in both files alike.
+  std::uint32_t from = differ;
+  while (from > 0 &&
+         (isWordByte(text1[from - 1]) || text1[from - 1] == kComma)) {
+    --from;
+  }
+  if (from == 0) {
+    return false;  // the difference lies in the current words
+  }
+  const std::uint32_t word = skipBlanks(text1, from, differ);
+  if (kByteClass[text1[word]] != ByteClass::kWordByte ||
+      kByteClass[text2[word]] != ByteClass::kWordByte) {
+    return false;
+  }
+  const std::uint32_t length1 = wordLengthWithin(text1, word, room1);
+  const std::uint32_t length2 = wordLengthWithin(text2, word, room2);
+  if (length1 == 0 || length2 == 0) {
+    return false;
+  }
+  a.tokenStart += word;
+  b.tokenStart += word;
+  a.tokenLength = length1;
+  b.tokenLength = length2;
+  return true;
+}
+
+EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
+  EqualLines found;
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  const ReaderPosition& a = r1.position;
+  const ReaderPosition& b = r2.position;
+  if (run.settings.wordMode || a.atLineEnd || b.atLineEnd ||
+      a.tokenLength != b.tokenLength ||
+      std::uint64_t{a.tokenStart} + a.tokenLength >= r1.bufLen ||
+      std::uint64_t{b.tokenStart} + b.tokenLength >= r2.bufLen) {
+    return found;
+  }
+  // Offsets count from each file's current token. Each line is scanned
+  // once, sixteen bytes at a time, up to its line end or a difference.
+  const unsigned char* text1 = r1.bytes() + a.tokenStart;
+  const unsigned char* text2 = r2.bytes() + b.tokenStart;
+  const std::uint32_t room =
+      std::min(r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
+  std::uint32_t first = 0;
+  std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
+  std::uint32_t lastFirst = 0;
+  std::uint32_t lastEnd = 0;
+  std::uint32_t lastEndLength = 0;
+  for (;;) {
+    // The line counts when it ends here in both files alike, and the byte
+    // after its line end (which tells CR LF from a lone CR) is in both
+    // buffers.
+    if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
+      break;
+    }
+    const bool crLf = text1[end] == kCr && text1[end + 1] == kLf;
+    if (crLf != (text2[end] == kCr && text2[end + 1] == kLf)) {
+      break;
+    }
+    ++found.count;
+    lastFirst = first;
+    lastEnd = end;
+    lastEndLength = crLf ? 2 : 1;
+    // The next line must start with a word. A tag has four bytes before
+    // its line end, so a line closer than that to `room` is none.
+    const std::uint32_t next = end + lastEndLength;
+    const std::uint32_t nextEnd =
+        findLineEndOrDifference(text1, text2, next, room);
+    const std::uint32_t word = skipBlanks(text1, next, nextEnd);
+    if (word == nextEnd ||
+        (stopAtTags && word + 4 <= room && startsWithTag(text1 + word))) {
+      break;
+    }
+    first = word;
+    end = nextEnd;
+  }
+  if (found.count == 0) {
+    return found;
+  }
+  // The last pair's first word, and its last word as skipToLastEqualWord
+  // finds it (the words of a line read backwards and forwards alike).
+  const std::uint32_t firstLength =
+      lastFirst == 0 ? a.tokenLength
+                     : wordLengthWithin(text1, lastFirst, lastEnd + 1);
+  const LastWord last = findLastWord(text1, lastFirst, lastEnd);
+  const std::uint32_t lastLength =
+      last.start == lastFirst ? firstLength : last.end - last.start;
+  for (int i = 0; i < 2; ++i) {
+    const ReaderPosition& from = i == 0 ? a : b;
+    const std::int32_t before =
+        static_cast<std::int32_t>(std::min<std::int64_t>(
+            std::int64_t{from.lineCount} + found.count - 1, INT32_MAX));
+    found.firstWord[i] = {from.tokenStart + lastFirst, firstLength, before,
+                          false};
+    found.lastWord[i] = {from.tokenStart + last.start, lastLength, before,
+                         false};
+    found.lineEnd[i] = {from.tokenStart + lastEnd, lastEndLength,
+                        before == INT32_MAX ? before : before + 1, true};
+  }
+  return found;
 }
 
 void saveWordMark(RunState& run) {

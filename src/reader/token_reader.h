@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "core/run_state.h"
@@ -33,7 +34,7 @@ inline TokenBytes currentToken(RunState& run, int fileNo) {
   const std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
   const std::uint32_t length =
       std::min(r.position.tokenLength, kPageBufferSize - start);
-  return {r.pageBuffer.data() + start, length};
+  return {r.bytes() + start, length};
 }
 
 // nextToken for file 1, then file 2.
@@ -57,6 +58,35 @@ void skipToLineEnd(RunState& run, int fileNo);
 // them, and returns true. Otherwise changes nothing and returns false. Never
 // refills, so no offset moves.
 bool skipToLastEqualWord(RunState& run);
+
+// Both files on a word, in line mode: moves both files over the word pairs
+// that read the same in both files, as far as walking them pair by pair
+// with nextTokenBoth would, without a refill: to the last words of the
+// line when the rest of the line reads the same (skipToLastEqualWord),
+// else to the word pair in which the first differing byte lies, when both
+// its words are in the buffers. True when the files moved. Never refills,
+// so no offset moves.
+bool skipEqualWords(RunState& run);
+
+// A run of line pairs that read the same in both files (findEqualLines).
+struct EqualLines {
+  std::int32_t count = 0;  // line pairs in the run
+  // In each file, where the last pair's first word, last word and line end
+  // stand, as nextToken would have read them: lineCount counts the line ends
+  // before the pair, and those of the pair itself for lineEnd.
+  std::array<ReaderPosition, 2> firstWord;
+  std::array<ReaderPosition, 2> lastWord;
+  std::array<ReaderPosition, 2> lineEnd;
+};
+
+// Line mode, both files on a word: the line pairs, from the current one
+// on, whose bytes are the same in both files from the first word through
+// the line end (LF, CR LF or a lone CR), with the byte after the line end in
+// both buffers. Every pair after the first must start with a word within
+// the buffers (no blank line or page end) and, when `stopAtTags`, one that
+// does not begin with "D&T=" or "P&V=". A count of 0 when the current pair
+// is no such pair. Reads the buffers only: never refills, changes nothing.
+EqualLines findEqualLines(const RunState& run, bool stopAtTags);
 
 // Both files' positions to and from wordMark.
 void saveWordMark(RunState& run);

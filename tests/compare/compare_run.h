@@ -29,16 +29,7 @@ struct CompareRun {
   // Returns the listing with each CR LF shown as "\n". newCalls counts the
   // allocations made inside compareFiles.
   std::string compare(const std::string& one, const std::string& two) {
-    host.addFile("ONE", one);
-    host.addFile("TWO", two);
-    const char* labels[2] = {"ONE", "TWO"};
-    for (int i = 0; i < 2; ++i) {
-      run.files[i].fileLabel.assign(labels[i]);
-      run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
-      resetReader(run, i + 1);
-    }
-    run.values.labelWidth = 3;
-    startComparison(run);
+    open(one, two);
     // Room for the listing, so that handing it to the host allocates nothing.
     host.output.reserve(std::size_t{1} << 20);
     std::string raw = runAndCatch(
@@ -51,6 +42,20 @@ struct CompareRun {
         },
         &status);
     return shown(raw);
+  }
+
+  // The set-up of compare(), without compareFiles.
+  void open(const std::string& one, const std::string& two) {
+    host.addFile("ONE", one);
+    host.addFile("TWO", two);
+    const char* labels[2] = {"ONE", "TWO"};
+    for (int i = 0; i < 2; ++i) {
+      run.files[i].fileLabel.assign(labels[i]);
+      run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
+      resetReader(run, i + 1);
+    }
+    run.values.labelWidth = 3;
+    startComparison(run);
   }
 
   static std::string shown(const std::string& raw) {

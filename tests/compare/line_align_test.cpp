@@ -1,6 +1,7 @@
 #include "compare/line_align.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,16 @@ const AlignCase kAlignCases[] = {
      1, 1, 1},
     {"excused number counts as compared, not differed", false, 0, "AA 1000.0\n",
      "AA 1000.5\n", "", 1, 0, 0},
+    {"runs of equal lines around a tagged pair", false, 1,
+     HEAD "A 1\nB\nD&T=1 X\nC\nD 2\n", HEAD "A 1\nB\nD&T=2 Y\nC\nD 2\n", "", 4,
+     0, 0},
+    {"a changed line ends a run of equal lines", false, 0, "A\nB\nC X\nD\n",
+     "A\nB\nC Y\nD\n",
+     "ONE     3   X\n"
+     "TWO     3   Y\n\n",
+     4, 1, 1},
+    {"lines that read the same with other line ends and blanks", false, 0,
+     "A  1\r\nB\r\nC\n", "A 1\nB\rC\r\n", "", 3, 0, 0},
     {"word mode: extra word listed at once", true, 0, "AA BB CC\n", "AA CC\n",
      "ONE     1 + BB\n"
      "TWO     1     \n\n",
@@ -203,6 +214,118 @@ TEST(LineAlign, ListRestOfLineStopsAtPageEnd) {
             cr.compare("AA\n\fDD\n", "AA\nBB CC\fDD\n"));
   EXPECT_EQ(3, cr.run.counters.linesCompared);
   EXPECT_EQ(2, cr.run.counters.words.wordDiffCount);
+}
+
+// The text of report lines, one a line: words, numbers, tagged lines and
+// runs of blank lines; file 2 changes, adds and drops a few of them.
+void makeLines(unsigned seed, std::string& one, std::string& two) {
+  const char* const words[] = {"alpha", "12.5", "1,234", "x",
+                               "D",     "-7e3", "beta,", "D&T"};
+  std::mt19937 random(seed);
+  while (one.size() < 90000) {
+    std::string line;
+    const auto kind = random() % 40;
+    if (kind == 0) {
+      line = std::string(random() % 3, ' ');  // blank
+    } else if (kind == 1) {
+      line = (random() % 2 == 0 ? "D&T=" : "P&V=") +
+             std::to_string(random() % 9) + " tag";
+    } else {
+      line = std::string(random() % 3, ' ');
+      for (auto n = 1 + random() % 6; n > 0; --n) {
+        line += words[random() % 8];
+        line += std::string(1 + random() % 2, ' ');
+      }
+    }
+    one += line + "\n";
+    const auto change = random() % 150;
+    if (change == 0) {
+      two += line + " changed\n";
+    } else if (change == 1) {
+      two += line + "\nextra line\n";
+    } else if (change != 2) {
+      two += line + "\n";
+    }
+  }
+}
+
+// The state of file 1 and of the comparison: position, marks, window,
+// counters, pending difference and listing.
+std::string stateOf(CompareRun& cr) {
+  RunState& run = cr.run;
+  const PageReader& r = run.readers[0];
+  auto show = [](const ReaderPosition& p) {
+    return std::to_string(p.tokenStart) + "+" + std::to_string(p.tokenLength) +
+           "/" + std::to_string(p.lineCount) + (p.atLineEnd ? "e " : " ");
+  };
+  const Counters& n = run.counters;
+  return "window " + std::to_string(r.windowStart) + " " +
+         std::to_string(r.bufLen) + " at " + show(r.position) + "word " +
+         show(run.marks.wordMark.files[0]) + "line " +
+         show(run.marks.lineMark.files[0]) + "alt " +
+         show(run.marks.altLineMark.files[0]) + "counts " +
+         std::to_string(n.linesCompared) + " " +
+         std::to_string(n.linesDiffered) + " " +
+         std::to_string(n.words.wordDiffCount) + " " +
+         std::to_string(n.words.numericDiffCount) + " " +
+         std::to_string(n.words.lastDigitCount) + " " +
+         std::to_string(n.words.tinyDiffCount) + " pending " +
+         std::string(run.pending.diffText[0].view()) + "|" +
+         std::string(run.pending.diffText[1].view()) + " listing " +
+         cr.host.output;
+}
+
+// Line pairs that read the same byte for byte are passed in one step. That
+// step must leave file 1 (position, marks, window) and the comparison where
+// comparing the pairs one by one leaves them. The second run's file 2 ends
+// its lines in CR LF, so that none of its pairs reads the same byte for byte
+// and each is compared word by word.
+TEST(LineAlign, EqualLinesEndWhereComparingThemOneByOneEnds) {
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::string one;
+    std::string two;
+    makeLines(seed, one, two);
+    std::string twoCrLf;
+    for (char c : two) {
+      twoCrLf += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    CompareRun fast;
+    CompareRun slow;
+    fast.open(one, two);
+    slow.open(one, twoCrLf);
+    for (CompareRun* cr : {&fast, &slow}) {
+      cr->run.settings.skipHead = 1;  // tagged pairs are passed over
+      nextTokenBoth(cr->run);
+    }
+    int steps = 0;
+    int fastSteps = 0;
+    auto atPageEnd = [](CompareRun& cr, int fileNo) {
+      return charAt(cr.run, fileNo, 0) == kFf;
+    };
+    // How far a file is: a blank line's line end comes before the word of
+    // the line after it.
+    auto progress = [](CompareRun& cr, int fileNo) {
+      const ReaderPosition& p = position(cr.run, fileNo);
+      return std::int64_t{p.lineCount} * 2 + (p.atLineEnd ? 0 : 1);
+    };
+    auto behind = [&] {
+      return progress(slow, 1) < progress(fast, 1) ||
+             progress(slow, 2) < progress(fast, 2);
+    };
+    while (!atPageEnd(fast, 1) && !atPageEnd(fast, 2)) {
+      compareLinePair(fast.run);
+      ++fastSteps;
+      while (behind() && !atPageEnd(slow, 1) && !atPageEnd(slow, 2)) {
+        compareLinePair(slow.run);
+        ++steps;
+      }
+      ASSERT_EQ(stateOf(slow), stateOf(fast));
+    }
+    // Most pairs were passed in runs.
+    EXPECT_GT(steps, 4000);
+    EXPECT_LT(fastSteps * 2, steps);
+  }
 }
 
 }  // namespace

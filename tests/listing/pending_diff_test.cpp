@@ -16,7 +16,7 @@ void setToken(RunState& run, int fileNo, const std::string& text,
               std::uint32_t start, std::uint32_t length,
               std::int32_t lineCount = 0) {
   PageReader& r = reader(run, fileNo);
-  std::memcpy(r.pageBuffer.data(), text.data(), text.size());
+  std::memcpy(r.bytes(), text.data(), text.size());
   r.bufLen = static_cast<std::uint32_t>(text.size());
   r.atEof = true;
   ReaderPosition& pos = r.position;

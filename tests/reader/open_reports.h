@@ -25,8 +25,7 @@ inline void openReports(FakeHost& host, RunState& run, const std::string& one,
 
 inline std::string bytesAt(const PageReader& r, std::uint32_t start,
                            std::uint32_t length) {
-  return std::string(reinterpret_cast<const char*>(r.pageBuffer.data()) + start,
-                     length);
+  return std::string(reinterpret_cast<const char*>(r.bytes()) + start, length);
 }
 
 inline std::string bufferText(RunState& run, int fileNo) {

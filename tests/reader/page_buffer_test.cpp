@@ -371,6 +371,8 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
   };
   const Row rows[] = {
       {"middle", 2, 3, false, "0156789", {2, 2, 2, 6}},
+      {"near the end", 7, 2, false, "01234569", {2, 3, 5, 7}},
+      {"front", 0, 3, false, "3456789", {0, 0, 2, 6}},
       {"count cut at the end", 3, 100, false, "012", {2, 3, 3, 3}},
       {"at the end", 10, 1, false, "0123456789", {2, 3, 5, 9}},
       {"word mode", 0, 4, true, "456789", {0, 0, 5, 9}},
@@ -381,7 +383,7 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
     RunState run{host};
     run.settings.wordMode = row.wordMode;
     PageReader& r = reader(run, 2);
-    std::memcpy(r.pageBuffer.data(), "0123456789", 10);
+    std::memcpy(r.bytes(), "0123456789", 10);
     r.bufLen = 10;
     std::uint32_t* positions[] = {&r.position.tokenStart,
                                   &run.marks.wordMark.files[1].tokenStart,
@@ -396,6 +398,36 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(row.after[i], *positions[i]) << "position " << i;
     }
+  }
+}
+
+TEST(PageBuffer, HeldBackBytesOutlastDeletions) {
+  // The first fill hands back its partial last line. A deletion before it,
+  // whether the bytes in front of it move up (the window then starts later
+  // in its storage) or those behind it move down, leaves the handed-back
+  // bytes to be read next, unchanged, and so do the many window moves of
+  // the fills that follow.
+  struct Row {
+    const char* name;
+    std::uint32_t pos, count;
+  };
+  const Row rows[] = {
+      {"front", 0, 20000},
+      {"near the front", 10, 25000},
+      {"near the end", 29000, 900},
+      {"the whole window", 0, 29990},
+  };
+  const std::string file =
+      lines(29990) + "123456789abc\nnext\n" + lines(100000);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeHost host;
+    RunState run{host};
+    openReports(host, run, file);
+    ASSERT_EQ(9u, reader(run, 1).heldBackLen);
+    deleteBytes(run, 1, row.pos, row.count);
+    EXPECT_EQ(file.substr(0, row.pos) + file.substr(row.pos + row.count) + "\f",
+              drain(run, 1));
   }
 }
 

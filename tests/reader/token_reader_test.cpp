@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -133,15 +134,19 @@ TEST(TokenReader, MatchesANaiveSplitOverManyReads) {
       file += ends[random() % 6];
     }
     for (bool wordMode : {false, true}) {
-      SCOPED_TRACE("seed " + std::to_string(seed) +
-                   (wordMode ? " word mode" : ""));
-      FakeHost host;
-      RunState run{host};
-      run.settings.wordMode = wordMode;
-      openReports(host, run, file, file + "tail");
-      const std::string text = file.back() == '\f' ? file : file + "\f";
-      EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
-      EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+      for (bool skipPlot : {true, false}) {
+        SCOPED_TRACE("seed " + std::to_string(seed) +
+                     (wordMode ? " word mode" : "") +
+                     (skipPlot ? "" : " skipPlot off"));
+        FakeHost host;
+        RunState run{host};
+        run.settings.wordMode = wordMode;
+        run.settings.skipPlot = skipPlot;
+        openReports(host, run, file, file + "tail");
+        const std::string text = file.back() == '\f' ? file : file + "\f";
+        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
+        EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+      }
     }
   }
 }
@@ -483,3 +488,162 @@ TEST(TokenReader, SkipToLineEndStopsWhereAWalkWould) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where a walk of `count` lines with nextToken, from the current word of
+// file `fileNo`, finds the last line's first word, its last word and its
+// line end.
+std::string walkLines(RunState& run, int fileNo, int count) {
+  ReaderPosition& pos = position(run, fileNo);
+  std::string first;
+  std::string last;
+  for (int line = 0; line < count; ++line) {
+    if (line > 0) {
+      nextToken(run, fileNo);
+    }
+    first = show(pos);
+    while (!pos.atLineEnd) {
+      last = show(pos);
+      nextToken(run, fileNo);
+    }
+  }
+  return first + " / " + last + " / " + show(pos);
+}
+
+std::string shown(const EqualLines& equal, int index) {
+  return show(equal.firstWord[index]) + " / " + show(equal.lastWord[index]) +
+         " / " + show(equal.lineEnd[index]);
+}
+
+}  // namespace
+
+TEST(TokenReader, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
+  struct Row {
+    const char* name;
+    std::string one;
+    std::string two;
+    bool stopAtTags;
+    int count;
+  };
+  std::string many;
+  while (many.size() < 40000) {
+    many += "ab 12,5\n";
+  }
+  const Row rows[] = {
+      {"to the file end", "a b\nc d\n", "a b\nc d\n", true, 2},
+      {"a changed line", "a b\nc d\n", "a b\nc e\n", true, 1},
+      {"the first line changed", "a b\nc d\n", "a c\nc d\n", true, 0},
+      {"a blank line", "a\n\nb\n", "a\n\nb\n", true, 1},
+      {"a page end", "a\nb\n\fc\n", "a\nb\n\fc\n", true, 2},
+      {"a line that ends in a page end", "a\fb\n", "a\fb\n", true, 0},
+      {"a tagged line", "a\nD&T=1\nb\n", "a\nD&T=1\nb\n", true, 1},
+      {"a tagged line, tags compared", "a\nD&T=1\nb\n", "a\nD&T=1\nb\n", false,
+       3},
+      {"the first line is not looked at for tags", "P&V=1\nb\nP&V=2 x\n",
+       "P&V=1\nb\nP&V=2 x\n", true, 2},
+      {"no tag without its =", "a\nD&T x\nb\n", "a\nD&T x\nb\n", true, 3},
+      {"CR LF against LF", "a\r\nb\n", "a\nb\n", true, 0},
+      {"CR LF against a lone CR", "a\r\nb\n", "a\rxb\n", true, 0},
+      {"lone CRs and CR LF", "a\rb\r\nc\n", "a\rb\r\nc\n", true, 3},
+      {"other trailing blanks", "a \nb\n", "a\nb\n", true, 0},
+      {"another indent", "a\n b\n", "a\n  b\n", true, 1},
+      {"the next word differs", "a\nbc\n", "a\nbd\n", true, 1},
+      {"the byte after a comma differs", "a\n1,2\n", "a\n1,x\n", true, 1},
+      {"commas", "1,234 x,\n1,5,\n 2 ,3\n", "1,234 x,\n1,5,\n 2 ,3\n", true, 3},
+      {"one word between blanks", "  abc  \nd\n", "  abc  \nd\n", true, 2},
+      {"up to the end of the buffer", many, many, true, 3748},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeHost host;
+    RunState run{host};
+    openReports(host, run, row.one, row.two);
+    nextTokenBoth(run);
+    const EqualLines equal = findEqualLines(run, row.stopAtTags);
+    EXPECT_EQ(row.count, equal.count);
+    if (equal.count == 0) {
+      continue;
+    }
+    // The walk reads only bytes in the buffers.
+    const int reads = host.readCalls;
+    EXPECT_EQ(walkLines(run, 1, equal.count), shown(equal, 0));
+    EXPECT_EQ(walkLines(run, 2, equal.count), shown(equal, 1));
+    EXPECT_EQ(reads, host.readCalls);
+  }
+}
+
+TEST(TokenReader, FindEqualLinesWantsBothFilesOnAWordInLineMode) {
+  for (bool wordMode : {false, true}) {
+    FakeHost host;
+    RunState run{host};
+    run.settings.wordMode = wordMode;
+    openReports(host, run, "\na b\nc\n", "\na b\nc\n");
+    nextTokenBoth(run);  // on the blank line
+    EXPECT_EQ(0, findEqualLines(run, true).count);
+    nextTokenBoth(run);
+    EXPECT_EQ(wordMode ? 0 : 2, findEqualLines(run, true).count);
+  }
+}
+
+TEST(TokenReader, SkipEqualWordsStopsWhereAWalkOfEqualPairsWould) {
+  // Random line pairs over the bytes that matter to the word rules, file 2
+  // a copy of file 1 with a byte or two changed. A walk compares the word
+  // pairs one by one; the skip must land on a pair the walk reaches with
+  // nothing but equal pairs behind it, no further than the first unequal
+  // pair (or the last pair of the line).
+  std::mt19937 random(5);
+  const std::string alphabet = "19,, ab.\t-\x7f\x80";
+  for (int i = 0; i < 2000; ++i) {
+    std::string line = "w";
+    const int length = static_cast<int>(random() % 30);
+    for (int j = 0; j < length; ++j) {
+      line += alphabet[random() % alphabet.size()];
+    }
+    std::string changed = line;
+    for (auto n = random() % 3; n > 0; --n) {
+      changed[random() % changed.size()] = alphabet[random() % alphabet.size()];
+    }
+    const char* const end = random() % 2 == 0 ? "\n" : "\r\n";
+    SCOPED_TRACE(::testing::PrintToString(line + " / " + changed));
+    FakeHost host;
+    RunState run{host};
+    openReports(host, run, "h\n" + line + end + "t\n",
+                "h\n" + changed + end + "t\n");
+    for (int k = 0; k < 3; ++k) {
+      nextTokenBoth(run);  // to the first word of the line pair
+    }
+    // The walk: the pairs it stands on while all pairs before were equal.
+    FakeHost walkHost;
+    RunState walk{walkHost};
+    openReports(walkHost, walk, "h\n" + line + end + "t\n",
+                "h\n" + changed + end + "t\n");
+    for (int k = 0; k < 3; ++k) {
+      nextTokenBoth(walk);
+    }
+    std::vector<std::string> reachable;
+    for (;;) {
+      const ReaderPosition& a = position(walk, 1);
+      const ReaderPosition& b = position(walk, 2);
+      if (a.atLineEnd || b.atLineEnd) {
+        break;
+      }
+      reachable.push_back(show(a) + " / " + show(b));
+      if (tokenText(walk, 1) != tokenText(walk, 2)) {
+        break;
+      }
+      nextTokenBoth(walk);
+    }
+    if (position(run, 1).atLineEnd || position(run, 2).atLineEnd) {
+      continue;
+    }
+    const std::string before =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    const bool moved = skipEqualWords(run);
+    const std::string after =
+        show(position(run, 1)) + " / " + show(position(run, 2));
+    EXPECT_EQ(moved, after != before);
+    EXPECT_NE(std::find(reachable.begin(), reachable.end(), after),
+              reachable.end());
+  }
+}

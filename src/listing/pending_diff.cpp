@@ -1,7 +1,6 @@
 #include "listing/pending_diff.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "core/run_state.h"
 #include "reader/bytes.h"
@@ -16,15 +15,15 @@ void appendDiffWords(RunState& run, int which) {
     const ReaderPosition& pos = position(run, fileNo);
     if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
       const TokenBytes token = currentToken(run, fileNo);
-      pending.diffText[i].append(token.data, token.length);
+      pending.diffText(i).append(token.data, token.length);
     }
     // A word or page end stands on the line after the line ends passed.
     bool onLineEnd = first == kLf || first == kCr;
-    pending.diffLine[i] =
+    pending.diffLine(i) =
         static_cast<std::uint32_t>(pos.lineCount) + (onLineEnd ? 0u : 1u);
   }
-  DiffText& text1 = pending.diffText[0];
-  DiffText& text2 = pending.diffText[1];
+  DiffText& text1 = pending.diffText(0);
+  DiffText& text2 = pending.diffText(1);
   std::uint32_t width = std::max(text1.length, text2.length);
   text1.appendRepeated(' ', width - text1.length);
   text2.appendRepeated(' ', width - text2.length);
@@ -34,17 +33,16 @@ void appendDiffWords(RunState& run, int which) {
 
 void clearDiff(RunState& run) {
   for (int i = 0; i < 2; ++i) {
-    run.pending.diffText[i].clear();
-    run.pending.diffLine[i] = 0;
+    run.pending.diffText(i).clear();
+    run.pending.diffLine(i) = 0;
   }
 }
 
 void swapDiff(RunState& run) {
-  std::swap(run.pending.diffText, run.pending.savedDiffText);
-  std::swap(run.pending.diffLine, run.pending.savedDiffLine);
+  run.pending.pendingSet = 1 - run.pending.pendingSet;
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  run.pending.diffText[0].truncate(n);
-  run.pending.diffText[1].truncate(n);
+  run.pending.diffText(0).truncate(n);
+  run.pending.diffText(1).truncate(n);
 }

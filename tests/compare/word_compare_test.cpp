@@ -219,8 +219,8 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     std::string text2 = row.two.substr(0, width);
     text1.resize(width, ' ');
     text2.resize(width, ' ');
-    EXPECT_EQ(text1, run.pending.diffText[0].view());
-    EXPECT_EQ(text2, run.pending.diffText[1].view());
+    EXPECT_EQ(text1, run.pending.diffText(0).view());
+    EXPECT_EQ(text2, run.pending.diffText(1).view());
     // Both files moved on to their line ends.
     EXPECT_EQ(kCr, charAt(run, 1, 0));
     EXPECT_EQ(kCr, charAt(run, 2, 0));

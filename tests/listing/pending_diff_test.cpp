@@ -38,10 +38,10 @@ struct PendingDiffTest : ::testing::Test {
   FakeHost host;
   RunState run{host};
   std::string_view text(int fileNo) {
-    return run.pending.diffText[fileIndex(fileNo)].view();
+    return run.pending.diffText(fileIndex(fileNo)).view();
   }
   std::uint32_t line(int fileNo) {
-    return run.pending.diffLine[fileIndex(fileNo)];
+    return run.pending.diffLine(fileIndex(fileNo));
   }
 };
 

@@ -7,15 +7,32 @@
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
+namespace {
+
+// Whether pending texts can still be printed. Once the listing is full no
+// pair is printed again, and only whether a text is empty matters (and its
+// length, which trials cut back to): lengths are kept, characters are not.
+bool textsPrintable(const RunState& run) {
+  return run.settings.maxPairs > 0 &&
+         run.values.pairsListed < run.settings.maxPairs;
+}
+
+}  // namespace
+
 void appendDiffWords(RunState& run, int which) {
   PendingDiff& pending = run.pending;
+  const bool printable = textsPrintable(run);
   for (int fileNo = 1; fileNo <= 2; ++fileNo) {
     int i = fileIndex(fileNo);
     unsigned char first = charAt(run, fileNo, 0);
     const ReaderPosition& pos = position(run, fileNo);
     if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
       const TokenBytes token = currentToken(run, fileNo);
-      pending.diffText(i).append(token.data, token.length);
+      if (printable) {
+        pending.diffText(i).append(token.data, token.length);
+      } else {
+        pending.diffText(i).extend(token.length);
+      }
     }
     // A word or page end stands on the line after the line ends passed.
     bool onLineEnd = first == kLf || first == kCr;
@@ -25,6 +42,11 @@ void appendDiffWords(RunState& run, int which) {
   DiffText& text1 = pending.diffText(0);
   DiffText& text2 = pending.diffText(1);
   std::uint32_t width = std::max(text1.length, text2.length);
+  if (!printable) {
+    text1.extend(width - text1.length + 1);
+    text2.extend(width - text2.length + 1);
+    return;
+  }
   text1.appendRepeated(' ', width - text1.length);
   text2.appendRepeated(' ', width - text2.length);
   text1.appendRepeated(' ', 1);

@@ -58,12 +58,16 @@ void loadWord(WordCache& cache, WorkWord& w, const TokenBytes& token) {
     readWord(w);
     return;
   }
-  std::uint32_t hash = 2166136261u;
-  for (std::size_t i = 0; i < w.length; ++i) {
-    hash = (hash ^ static_cast<unsigned char>(w.text[i])) * 16777619u;
-  }
-  WordCacheEntry& e =
-      cache.entries[(hash ^ (hash >> 16)) % WordCache::kEntries];
+  // The first and the last (up to) eight bytes, which may overlap, and the
+  // length pick the entry; the whole text is compared.
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  const std::size_t n = std::min<std::size_t>(w.length, 8);
+  std::memcpy(&head, w.text, n);
+  std::memcpy(&tail, w.text + (w.length - n), n);
+  std::uint64_t hash = (head * 0x9E3779B97F4A7C15ull) ^
+                       ((tail + w.length) * 0xC2B2AE3D27D4EB4Full);
+  WordCacheEntry& e = cache.entries[(hash >> 56) % WordCache::kEntries];
   if (e.length == w.length &&
       std::memcmp(e.text.data(), w.text, w.length) == 0) {
     w.units = e.units;

@@ -26,7 +26,9 @@
 #   BENCH_DIR       scratch folder (default /tmp/zudiz-bench)
 #   BENCH_SIZES     file sizes (default "10M 100M"; "1G" works too; set
 #                   but empty: small pairs only)
-#   BENCH_VARIANTS  default "same tiny lines"
+#   BENCH_VARIANTS  default "same tiny lines all half extra" (see
+#                   bench/gen_reports.cpp: all, half and extra change every
+#                   line, every other line, and add a line in ten)
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
@@ -44,7 +46,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 dir=${BENCH_DIR:-/tmp/zudiz-bench}
 sizes=${BENCH_SIZES-10M 100M}
-variants=${BENCH_VARIANTS:-same tiny lines}
+variants=${BENCH_VARIANTS:-same tiny lines all half extra}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
@@ -317,8 +319,8 @@ fi
   awk -F'\t' -v OFS='\t' '
     BEGIN { split("cmp cmp-full diff diff-I numdiff bare zudiz", o, " ")
             for (i in o) order[o[i]] = i
-            split("same tiny lines pageends plotmarks hidden codes " \
-                  "longlines blankruns shortlines", v, " ")
+            split("same tiny lines all half extra pageends plotmarks hidden " \
+                  "codes longlines blankruns shortlines", v, " ")
             for (i in v) vorder[v[i]] = i }
     { n = $3 + 0; u = substr($3, length($3))
       n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1

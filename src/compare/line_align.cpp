@@ -59,13 +59,13 @@ bool tryExtraLine(RunState& run, int extra) {
   swapDiff(run);
   PendingDiff& pending = run.pending;
   int other = 3 - extra;
-  if (pending.diffText[fileIndex(extra)].empty()) {
+  if (pending.diffText(fileIndex(extra)).empty()) {
     // A blank extra line still gets a listing entry with its line number.
-    pending.diffText[0].assign(" ");
-    pending.diffText[1].assign(" ");
-    pending.diffLine[fileIndex(extra)] =
+    pending.diffText(0).assign(" ");
+    pending.diffText(1).assign(" ");
+    pending.diffLine(fileIndex(extra)) =
         static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine[fileIndex(other)] = static_cast<std::uint32_t>(
+    pending.diffLine(fileIndex(other)) = static_cast<std::uint32_t>(
         std::int64_t{position(run, other).lineCount} + 1);
   }
   listDifference(run, extra);
@@ -222,7 +222,7 @@ bool compareLineWords(RunState& run) {
     skipEqualWords(run);
     saveWordMark(run);
     saveWordCounts(run);
-    const std::size_t keep = run.pending.diffText[0].length;
+    const std::size_t keep = run.pending.diffText(0).length;
     if (compareWords(run)) {
       continue;
     }

@@ -6,8 +6,9 @@ CMAKE_FLAGS ?=
 # Our own targets treat warnings as errors; a plain cmake build does not.
 WERROR := -DZUDIZ_WERROR=ON
 
-.PHONY: all deps build test sanitize tsan fuzz check demo bench clean \
-        windows-deps windows windows-check package-deps package deb-check
+.PHONY: all deps build test browser-deps browser-test sanitize tsan fuzz check \
+        demo bench clean windows-deps windows windows-check package-deps \
+        package deb-check
 
 all: build
 
@@ -22,14 +23,22 @@ build: deps $(BUILD)/CMakeCache.txt
 
 # Unit tests and golden cases of the native build.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE browser
+
+# The suite's HTML report in a real browser: Debian's chromium, headless,
+# driven by puppeteer-core from npm. Runs alone, as it measures load times.
+browser-deps:
+	@scripts/install-browser-test.sh
+
+browser-test: browser-deps build
+	cd $(BUILD) && ZUDIZ_BROWSER_TEST=required ctest --output-on-failure -L browser
 
 # Unit tests and golden cases built with address and undefined-behaviour
 # sanitizers.
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_SANITIZE=ON $(WERROR)
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS) -LE browser
 
 # The library's tests built with the thread sanitizer: eight threads run the
 # golden cases' pairs at once, each result checked against the one of a
@@ -37,18 +46,24 @@ sanitize: deps
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_TSAN=ON \
 	  -DZUDIZ_BENCH=OFF $(WERROR)
-	cmake --build build-tsan -j $(JOBS) --target zudiz_tests
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^zudiz\.'
+	cmake --build build-tsan -j $(JOBS) --target zudiz_tests suite_tests zudiz-suite
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^(zudiz\.|Suite|suite\.)'
 
 # The libFuzzer target for FUZZ_SECONDS (default 60).
 fuzz:
 	@scripts/fuzz.sh
 
 # Everything CI runs.
-check: test sanitize tsan windows-check fuzz deb-check
+check: test browser-test sanitize tsan windows-check fuzz deb-check
 
-demo: build
-	@scripts/demo.sh $(BUILD)/zudiz
+# Builds only the two programs, zudiz first, so the first output comes
+# quickly.
+demo: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target zudiz
+	@scripts/demo.sh $(BUILD)/zudiz -
+	cmake --build $(BUILD) -j $(JOBS) --target zudiz-suite
+	@scripts/demo.sh - $(BUILD)/src/suite/zudiz-suite \
+	  $(BUILD)/demo/suite-report.html
 
 # Windows build: a static zudiz.exe cross-compiled with mingw-w64, tested
 # under wine (unit tests, golden cases and the Windows-only cases). Same

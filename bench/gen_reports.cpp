@@ -20,7 +20,12 @@
 //          digit, only where the comparison excuses it (below 0.1% of the
 //          value, or a last-place-only difference);
 //   lines  about 0.1% of the lines changed, inserted or deleted (table
-//          and log lines only, never the page frame).
+//          and log lines only, never the page frame);
+//   all    every table and log line changed: every number of a table row
+//          doubled, every log line written anew;
+//   half   every other table and log line changed that way;
+//   extra  every tenth table or log line followed by an extra line of
+//          file 2.
 //
 // SIZE is a byte count with an optional K, M or G suffix (powers of 1024);
 // file 1 is cut at the first page end at or past it. `small` writes COUNT
@@ -463,7 +468,7 @@ class Writer {
 // --- Reports
 // -------------------------------------------------------------------
 
-enum class Variant { kSame, kTiny, kLines };
+enum class Variant { kSame, kTiny, kLines, kAll, kHalf, kExtra };
 
 struct Stats {
   std::uint64_t pages = 0;
@@ -549,6 +554,19 @@ class PairWriter {
   void bodyLine(const std::string& text, MakeChanged makeChanged,
                 MakeInserted makeInserted) {
     ++stats_.bodyLines;
+    if (variant_ == Variant::kAll ||
+        (variant_ == Variant::kHalf && stats_.bodyLines % 2 == 0)) {
+      eachLine(text, makeChanged());
+      ++stats_.linesChanged;
+      return;
+    }
+    if (variant_ == Variant::kExtra && stats_.bodyLines % 10 == 0) {
+      eachLine(text, text);
+      two_.write(makeInserted());
+      two_.write(kEol);
+      ++stats_.linesInserted;
+      return;
+    }
     if (variant_ != Variant::kLines || !changes_.chance(1300)) {
       eachLine(text, tinyText_.empty() ? text : tinyText_);
       return;
@@ -689,6 +707,12 @@ class PairWriter {
         text,
         [&] {
           std::vector<Num> big = nums;
+          if (variant_ == Variant::kAll || variant_ == Variant::kHalf) {
+            for (Num& n : big) {
+              n = bigChange(n);
+            }
+            return rowText(id, label, columns, big, status) + code;
+          }
           for (Num& n : big) {
             if (bigChangeCounted(n)) {
               n = bigChange(n);
@@ -735,7 +759,11 @@ class PairWriter {
       std::string text = logText(content_);
       stats_.numbers += 3;
       bodyLine(
-          text, [&] { return text + " (REVISED)"; },
+          text,
+          [&] {
+            return variant_ == Variant::kLines ? text + " (REVISED)"
+                                               : logText(changes_);
+          },
           [&] { return logText(changes_); });
     }
   }
@@ -981,8 +1009,8 @@ class WorstWriter {
 
 [[noreturn]] void usage() {
   std::fprintf(stderr,
-               "usage: gen_reports pair same|tiny|lines SIZE FILE1 FILE2 "
-               "[SEED]\n"
+               "usage: gen_reports pair same|tiny|lines|all|half|extra SIZE "
+               "FILE1 FILE2 [SEED]\n"
                "       gen_reports small COUNT DIR [SIZE]\n"
                "       gen_reports worst KIND SIZE FILE1 FILE2\n"
                "SIZE is bytes with an optional K, M or G suffix.\n");
@@ -1022,6 +1050,15 @@ Variant parseVariant(std::string_view name) {
   if (name == "lines") {
     return Variant::kLines;
   }
+  if (name == "all") {
+    return Variant::kAll;
+  }
+  if (name == "half") {
+    return Variant::kHalf;
+  }
+  if (name == "extra") {
+    return Variant::kExtra;
+  }
   usage();
 }
 
@@ -1033,6 +1070,12 @@ const char* variantName(Variant v) {
       return "tiny";
     case Variant::kLines:
       return "lines";
+    case Variant::kAll:
+      return "all";
+    case Variant::kHalf:
+      return "half";
+    case Variant::kExtra:
+      return "extra";
   }
   return "?";
 }

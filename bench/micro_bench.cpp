@@ -1,5 +1,5 @@
 // Micro-benchmarks of the three innermost operations of a comparison: the
-// token reader (nextToken), number recognition (scanNumber) and the word
+// token reader (nextToken), number recognition (scanUnits) and the word
 // comparison (compareWords). They run the program's own code on in-memory
 // files through the test host, so they time the code, not the disk.
 //
@@ -124,7 +124,7 @@ void BM_ScanNumber(benchmark::State& state) {
   for (auto _ : state) {
     for (std::size_t i = 0; i < n; ++i) {
       std::size_t trailing = 0;
-      double v = scanNumber(kWords[i], lengths[i], trailing);
+      std::int64_t v = scanUnits(kWords[i], lengths[i], trailing);
       benchmark::DoNotOptimize(v);
       benchmark::DoNotOptimize(trailing);
     }

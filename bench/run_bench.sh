@@ -18,16 +18,21 @@
 #              into blank-separated words, the words compared byte by byte;
 #              the floor for a tool that compares words ("x bare")
 #   zudiz      this program (Release, -O2, statically linked)
+#   suite      zudiz-suite on the small pairs' list, -j JOBS (one process);
+#              and a table of its own: eight pairs of the largest size, two
+#              folders, with -j 1 and -j JOBS, and peak RSS
 #
 # Settings (environment):
 #   BENCH_DIR       scratch folder (default /tmp/zudiz-bench)
 #   BENCH_SIZES     file sizes (default "10M 100M"; "1G" works too; set
 #                   but empty: small pairs only)
-#   BENCH_VARIANTS  default "same tiny lines"
+#   BENCH_VARIANTS  default "same tiny lines all half extra" (see
+#                   bench/gen_reports.cpp: all, half and extra change every
+#                   line, every other line, and add a line in ten)
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
-#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz"
+#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz suite"
 #   BENCH_WORST     inputs built to be slow ("gen_reports worst"), timed as
 #                   rows of their own (default "pageends plotmarks hidden
 #                   codes longlines blankruns shortlines"; empty: none)
@@ -41,7 +46,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 dir=${BENCH_DIR:-/tmp/zudiz-bench}
 sizes=${BENCH_SIZES-10M 100M}
-variants=${BENCH_VARIANTS:-same tiny lines}
+variants=${BENCH_VARIANTS:-same tiny lines all half extra}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
@@ -88,10 +93,16 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
     say "zudiz does not build yet (see $log); timing the other tools"
     rm -f "$build/zudiz"
   fi
+  if ! cmake --build "$build" -j "$jobs" --target zudiz-suite >>"$log" 2>&1; then
+    say "zudiz-suite does not build (see $log); no suite rows"
+    rm -f "$build/src/suite/zudiz-suite"
+  fi
 fi
 gen=$build/bench/gen_reports
 bare=$build/bench/bare_words
 zudiz=$build/zudiz
+suite=$build/src/suite/zudiz-suite
+[ -x "$suite" ] || suite=""
 
 # --- Data ---------------------------------------------------------------------
 data=$dir/data
@@ -255,6 +266,7 @@ if [ "$small" -gt 0 ]; then
       numdiff) cmd="xargs -a $list -n 2 numdiff" ;;
       bare) cmd="xargs -a $list -n 2 $bare" ;;
       zudiz) [ -n "$zudiz" ] || continue; cmd="xargs -a $list -n 2 $zudiz" ;;
+      suite) [ -n "$suite" ] || continue; cmd="$suite -j $jobs -q --pairs $list" ;;
     esac
     say "$tool on $small small pairs"
     out=$json/$tool-small.json
@@ -263,6 +275,36 @@ if [ "$small" -gt 0 ]; then
       2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
     printf '%s\t%s\t%s\t%s\n' "$tool" "$(times_of "$out")" "$bytes" \
       "$small" >>"$small_results"
+  done
+fi
+
+# --- Suite runner -------------------------------------------------------------
+# Eight pairs of the largest size (links to the generated files, the
+# variants taking turns) in two folders, run whole with -j 1 and -j JOBS.
+suite_results=$dir/suite.tsv
+if [ -n "$suite" ] && [ -n "$sizes" ] && [[ " $tools " == *" suite "* ]]; then
+  : >"$suite_results"
+  for size in $sizes; do :; done  # the last, largest size
+  folder=$data/suite-$size
+  mkdir -p "$folder/a" "$folder/b"
+  set -- $variants
+  bytes=0
+  for k in 1 2 3 4 5 6 7 8; do
+    turn=$(((k - 1) % $# + 1))
+    variant=${!turn}
+    ln -f "$data/$variant-$size.1.rpt" "$folder/a/r$k.rpt"
+    ln -f "$data/$variant-$size.2.rpt" "$folder/b/r$k.rpt"
+    bytes=$((bytes + $(stat -c %s "$folder/a/r$k.rpt") + $(stat -c %s "$folder/b/r$k.rpt")))
+  done
+  for j in $(printf '%s\n' 1 "$jobs" | sort -un); do
+    cmd="$suite -j $j -q $folder/a $folder/b"
+    say "suite -j $j on 8 pairs of $size"
+    out=$json/suite-j$j-$size.json
+    hyperfine -N --warmup 1 --runs "$runs" --ignore-failure --output=null \
+      --style none --export-json "$out" -n "suite -j $j" "$cmd" >/dev/null \
+      2>>"$hlog" || { cat "$hlog" >&2; exit 1; }
+    printf '%s\t%s\t%s\t%s\t%s\n' "$j" "$size" "$(times_of "$out")" \
+      "$bytes" "$(peak_rss "$cmd")" >>"$suite_results"
   done
 fi
 
@@ -277,8 +319,8 @@ fi
   awk -F'\t' -v OFS='\t' '
     BEGIN { split("cmp cmp-full diff diff-I numdiff bare zudiz", o, " ")
             for (i in o) order[o[i]] = i
-            split("same tiny lines pageends plotmarks hidden codes " \
-                  "longlines blankruns shortlines", v, " ")
+            split("same tiny lines all half extra pageends plotmarks hidden " \
+                  "codes longlines blankruns shortlines", v, " ")
             for (i in v) vorder[v[i]] = i }
     { n = $3 + 0; u = substr($3, length($3))
       n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1
@@ -304,7 +346,8 @@ fi
     }'
   if [ -s "$small_results" ]; then
     echo
-    echo "Small pairs (about 22 KB a file), one process per pair (xargs -n 2)"
+    echo "Small pairs (about 22 KB a file), one process per pair (xargs -n 2);"
+    echo "suite: one zudiz-suite run over the list of all of them"
     awk -F'\t' '
       { t[$1] = $2; row[NR] = $0 }
       END {
@@ -319,6 +362,25 @@ fi
                  (f[2] - t["true"]) / n * 1000
         }
       }' "$small_results"
+  fi
+  if [ -s "$suite_results" ]; then
+    echo
+    echo "zudiz-suite on 8 pairs in two folders, the whole run; x -j 1 is the"
+    echo "speed-up over one job"
+    awk -F'\t' '
+      { t[$1] = $3; row[NR] = $0 }
+      END {
+        printf "%-6s %-6s %9s %8s %9s %8s %10s\n", "jobs", "size", "median",
+               "cpu", "MB/s", "x -j 1", "peak RSS"
+        for (i = 1; i <= NR; i++) {
+          split(row[i], f, "\t")
+          rss = f[6] >= 10240 ? sprintf("%.1f MiB", f[6] / 1024) \
+                              : sprintf("%d KiB", f[6])
+          printf "%-6s %-6s %9.4f %8.4f %9.1f %8s %10s\n", f[1], f[2], f[3],
+                 f[4], f[5] / 1e6 / f[3],
+                 t[1] ? sprintf("%.2f", t[1] / f[3]) : "-", rss
+        }
+      }' "$suite_results"
   fi
 } | tee "$dir/table.txt"
 say "results in $dir (table.txt, results.tsv, small.tsv, json/)"

@@ -1,5 +1,5 @@
 # Release packages, made with cpack in a build folder:
-#   native build:  cpack -G DEB  -> zudiz_<version>_<arch>.deb (the program)
+#   native build:  cpack -G DEB  -> zudiz_<version>_<arch>.deb (the programs)
 #                                   zudiz-dev_<version>_<arch>.deb (the library)
 #   Windows build: cpack -G ZIP  -> zudiz-<version>-windows-x86_64.zip
 # `make package` makes both in out/; CI checks the Debian one with lintian.
@@ -13,10 +13,12 @@ set(ZUDIZ_RELEASE_DATE "Mon, 07 Dec 2026 12:00:00 +0000")
 
 # What goes into the packages.
 if(WIN32)
-  # One folder: zudiz.exe, the README, licence, changelog and manual page.
+  # One folder: zudiz.exe and zudiz-suite.exe (installed by src/suite), the
+  # README, licence, changelog and manual pages.
   install(TARGETS zudiz RUNTIME DESTINATION . COMPONENT program)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
                 ${CMAKE_SOURCE_DIR}/CHANGELOG.md ${CMAKE_SOURCE_DIR}/doc/zudiz.1
+                ${CMAKE_SOURCE_DIR}/doc/zudiz-suite.1
           DESTINATION . COMPONENT program)
 else()
   include(GNUInstallDirs)
@@ -28,7 +30,8 @@ else()
                  ${zudiz_pkg_dir}/changelog @ONLY)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/copyright
                  ${zudiz_pkg_dir}/copyright @ONLY)
-  set(zudiz_man_pages ${CMAKE_SOURCE_DIR}/doc/zudiz.1)
+  set(zudiz_man_pages ${CMAKE_SOURCE_DIR}/doc/zudiz.1
+                       ${CMAKE_SOURCE_DIR}/doc/zudiz-suite.1)
   set(zudiz_gzipped ${zudiz_pkg_dir}/changelog.gz)
   add_custom_command(
     OUTPUT ${zudiz_pkg_dir}/changelog.gz
@@ -58,7 +61,7 @@ endif()
 
 set(CPACK_PACKAGE_NAME zudiz)
 set(CPACK_PACKAGE_VENDOR "The ZUDIZ authors")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Compares two VAV report files")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Compares VAV report files, pairs or whole suites")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
@@ -81,9 +84,11 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "ZUDIZ compares two report files of the VAV program and lists where they
-differ, apart from page headers and footers and tiny numeric differences.")
+differ, apart from page headers and footers and tiny numeric differences.
+zudiz-suite compares whole folders or lists of report pairs in parallel and
+writes JSON, JUnit and HTML reports.")
   # Two packages, as Debian splits a program from what one builds against:
-  # zudiz (the program and its manual) and zudiz-dev (the static library,
+  # zudiz (the programs and their manuals) and zudiz-dev (the static library,
   # its header, the CMake package and zudiz.pc). Users of the program get no
   # headers; the library is static, so zudiz-dev needs nothing at run time.
   set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -3,7 +3,8 @@
 # Needs root (or sudo) only when something is missing.
 set -euo pipefail
 need=()
-for pkg in "$@" cmake g++ make libgtest-dev; do
+for pkg in "$@" cmake g++ make libgtest-dev libcli11-dev nlohmann-json3-dev \
+           libpugixml-dev libxml2-utils groff-base; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

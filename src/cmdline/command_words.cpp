@@ -118,34 +118,11 @@ std::uint32_t argumentCount(std::string_view commandLine) {
   return words == 0 ? 0 : words - 1;
 }
 
-void getArgument(std::string_view commandLine, std::uint32_t i, Word& word) {
-  WordScanner scanner(commandLine);
-  for (std::uint32_t skipped = 0; skipped < i; ++skipped) {
-    if (!scanner.next(nullptr)) {
-      word.clear();
-      return;
-    }
-  }
-  scanner.next(&word);
-}
-
 std::uint32_t argumentCount(RunState& run) {
   if (const std::vector<std::string>* words = run.host.splitWords()) {
     return words->empty() ? 0 : static_cast<std::uint32_t>(words->size() - 1);
   }
   return argumentCount(run.host.commandLine());
-}
-
-void getArgument(RunState& run, std::uint32_t i, Word& word) {
-  if (const std::vector<std::string>* words = run.host.splitWords()) {
-    word.clear();
-    if (i < words->size()) {
-      word.append((*words)[i]);
-    }
-  } else {
-    getArgument(run.host.commandLine(), i, word);
-  }
-  run.host.convertToOem(word.begin(), word.length);
 }
 
 ArgumentReader::ArgumentReader(std::string_view commandLine)

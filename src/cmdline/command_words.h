@@ -22,19 +22,11 @@ using Word = FixedText<256>;
 // The number of words in `commandLine` after the program's name.
 std::uint32_t argumentCount(std::string_view commandLine);
 
-// Word `i` (1-based) of `commandLine`, cut to 256 characters; empty when
-// there is no such word.
-void getArgument(std::string_view commandLine, std::uint32_t i, Word& word);
-
-// The same on the host's command line (or its split words), with the word
-// converted to the OEM code page.
+// The same on the host's command line, or the number of its split words.
 std::uint32_t argumentCount(RunState& run);
-void getArgument(RunState& run, std::uint32_t i, Word& word);
 
-// Hands out the words after the program's name in order, by the same rules
-// as getArgument, in one pass over the command line (getArgument scans from
-// the start for each word, so a line of many words would take time that
-// grows with the square of their number).
+// Hands out the words after the program's name in order, by the rules above,
+// in one pass over the command line.
 class ArgumentReader {
  public:
   explicit ArgumentReader(std::string_view commandLine);
@@ -51,6 +43,6 @@ class ArgumentReader {
   const std::vector<std::string>* splitWords_ = nullptr;  // null: split line_
 };
 
-// The next word of `reader` converted to the OEM code page, as getArgument
-// gives it.
+// The next word of `reader` converted to the OEM code page, as the program
+// takes it.
 bool nextArgument(RunState& run, ArgumentReader& reader, Word& word);

@@ -52,7 +52,6 @@ constexpr KeywordEntry kKeywordTable[] = {
     {"-SKIPP/LOT", Keyword::kKeepPlot},
 };
 
-constexpr std::int32_t kDefaultMaxPairs = 100;
 // /IGNORE alone: numbers within 0.01 % of each other are equal.
 constexpr std::uint32_t kDefaultIgnorePercentUnits = 100;
 

@@ -6,27 +6,20 @@
 #include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
 namespace {
 
-bool atLineEnd(RunState& run, int fileNo) {
-  return position(run, fileNo).atLineEnd;
-}
-
-bool atPageEnd(RunState& run, int fileNo) {
-  return charAt(run, fileNo, 0) == kFf;
-}
-
-// A line end that is not a page end.
-bool atLineBreak(RunState& run, int fileNo) {
-  return atLineEnd(run, fileNo) && !atPageEnd(run, fileNo);
+// A line end that is not a page end. May refill (atPageEndMayRefill).
+bool atLineBreakMayRefill(RunState& run, int fileNo) {
+  return atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo);
 }
 
 // Passes the line ends of blank lines, stopping at a word or a page end.
 void passBlankLines(RunState& run, int fileNo) {
-  while (atLineBreak(run, fileNo)) {
+  while (atLineBreakMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }
@@ -47,7 +40,7 @@ std::int32_t clampToInt32(std::int64_t value) {
 // its largest value.
 int nextCountingLineEnds(RunState& run, int fileNo) {
   nextToken(run, fileNo);
-  return atLineBreak(run, fileNo) ? 1 : 0;
+  return atLineBreakMayRefill(run, fileNo) ? 1 : 0;
 }
 
 // Passes a line: up to its line end and past it. Returns the line ends
@@ -58,9 +51,9 @@ int passLine(RunState& run, int fileNo) {
     // The words need not be read one by one; only the token that ends the
     // line can be a line end.
     skipToLineEnd(run, fileNo);
-    passed += atLineBreak(run, fileNo) ? 1 : 0;
+    passed += atLineBreakMayRefill(run, fileNo) ? 1 : 0;
   }
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     passed += nextCountingLineEnds(run, fileNo);
   }
   return passed;
@@ -76,7 +69,7 @@ void trimHead(RunState& run, int fileNo) {
   Settings& settings = run.settings;
   saveWordMark(run);
   std::int64_t passed = 0;
-  while (passed < settings.skipHead && !atPageEnd(run, fileNo)) {
+  while (passed < settings.skipHead && !atPageEndMayRefill(run, fileNo)) {
     passed += passLine(run, fileNo);
   }
   std::int32_t& extra = run.values.extraHeadLines;
@@ -91,7 +84,7 @@ void trimHead(RunState& run, int fileNo) {
     skipRestOfLine(run, fileNo);
     bump(extra);
   }
-  if (atPageEnd(run, fileNo)) {
+  if (atPageEndMayRefill(run, fileNo)) {
     restoreWordMark(run);
     extra = 0;
   }
@@ -110,7 +103,7 @@ void trimFoot(RunState& run, int fileNo) {
 
   saveWordMark(run);
   std::int64_t pageLineEnds = 0;
-  while (!atPageEnd(run, fileNo)) {
+  while (!atPageEndMayRefill(run, fileNo)) {
     pageLineEnds += nextCountingLineEnds(run, fileNo);
   }
   const std::int64_t keepUpTo = pageLineEnds - skipFoot;
@@ -174,7 +167,7 @@ void compareFiles(RunState& run) {
   bool lineHasText = false;
   for (;;) {
     const unsigned char c = charAt(run, surplus, 0);
-    const bool isWord = c != kLf && c != kFf && c != kCr;
+    const bool isWord = !isLineTerminator(c);
     if (wordMode) {
       if (isWord) {
         bump(extra);
@@ -206,16 +199,16 @@ void comparePagePair(RunState& run) {
         compareWordPair(run);
       }
     } else {
-      while (!atPageEnd(run, 1) && !atPageEnd(run, 2)) {
+      while (!atPageEndMayRefill(run, 1) && !atPageEndMayRefill(run, 2)) {
         compareLinePair(run);
       }
     }
     passBlankLines(run, 1);
     passBlankLines(run, 2);
-    if (atPageEnd(run, 1) && atPageEnd(run, 2)) {
+    if (atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) {
       break;
     }
-    const int longer = atPageEnd(run, 1) ? 2 : 1;
+    const int longer = atPageEndMayRefill(run, 1) ? 2 : 1;
     const int other = 3 - longer;
     if (settings.noPage && !atFileEnd(run, other)) {
       // The rest of the longer page goes on against the next page of the
@@ -225,14 +218,14 @@ void comparePagePair(RunState& run) {
       continue;
     }
     // The rest of the longer page is text of one file alone.
-    while (!atPageEnd(run, longer)) {
+    while (!atPageEndMayRefill(run, longer)) {
       moveMarksToCurrent(run, longer);
       if (settings.wordMode) {
         appendDiffWords(run, longer);
         bump(run.counters.words.wordDiffCount);
         nextToken(run, longer);
       } else {
-        listRestOfLine(run, longer);
+        collectRestOfLine(run, longer);
         bump(run.counters.linesCompared);
         bump(run.counters.linesDiffered);
       }
@@ -260,7 +253,7 @@ void preparePage(RunState& run, int fileNo) {
   }
 
   settings.wordMode = wordMode;
-  if (wordMode && atLineBreak(run, fileNo)) {
+  if (wordMode && atLineBreakMayRefill(run, fileNo)) {
     // A blanked first line leaves the file on a line end, which word mode
     // never stands on: pass the blanked lines.
     nextToken(run, fileNo);

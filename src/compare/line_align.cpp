@@ -15,14 +15,6 @@
 
 namespace {
 
-bool atLineEnd(RunState& run, int fileNo) {
-  return position(run, fileNo).atLineEnd;
-}
-
-bool atPageEnd(RunState& run, int fileNo) {
-  return charAt(run, fileNo, 0) == kFf;
-}
-
 // A line pair whose first tokens both begin with the same tag is passed over
 // like page-head material.
 bool isTaggedPair(RunState& run) {
@@ -38,7 +30,7 @@ void skipToLastBlankLine(RunState& run, int fileNo) {
   do {
     saveWordMark(run);
     nextToken(run, fileNo);
-  } while (atLineEnd(run, fileNo) && !atPageEnd(run, fileNo));
+  } while (atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo));
   restoreWordMark(run);
 }
 
@@ -56,7 +48,7 @@ void backToPairStart(RunState& run) {
 bool tryExtraLine(RunState& run, int extra) {
   backToPairStart(run);
   clearDiff(run);
-  listRestOfLine(run, extra);
+  collectRestOfLine(run, extra);
   swapDiff(run);
   clearDiff(run);
   saveLineMark(run);
@@ -67,13 +59,13 @@ bool tryExtraLine(RunState& run, int extra) {
   swapDiff(run);
   PendingDiff& pending = run.pending;
   int other = 3 - extra;
-  if (pending.diffText[fileIndex(extra)].empty()) {
+  if (pending.diffText(fileIndex(extra)).empty()) {
     // A blank extra line still gets a listing entry with its line number.
-    pending.diffText[0].assign(" ");
-    pending.diffText[1].assign(" ");
-    pending.diffLine[fileIndex(extra)] =
+    pending.diffText(0).assign(" ");
+    pending.diffText(1).assign(" ");
+    pending.diffLine(fileIndex(extra)) =
         static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine[fileIndex(other)] = static_cast<std::uint32_t>(
+    pending.diffLine(fileIndex(other)) = static_cast<std::uint32_t>(
         std::int64_t{position(run, other).lineCount} + 1);
   }
   listDifference(run, extra);
@@ -178,8 +170,8 @@ void compareLinePair(RunState& run) {
   skipToLastBlankLine(run, 2);
   if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
     // Runs of blank lines in both files match whatever their lengths.
-    listRestOfLine(run, 1);
-    listRestOfLine(run, 2);
+    collectRestOfLine(run, 1);
+    collectRestOfLine(run, 2);
     return;
   }
   if (run.settings.skipHead > 0 && isTaggedPair(run)) {
@@ -240,7 +232,7 @@ bool compareLineWords(RunState& run) {
     skipEqualWords(run);
     saveWordMark(run);
     saveWordCounts(run);
-    const std::size_t keep = run.pending.diffText[0].length;
+    const std::size_t keep = run.pending.diffText(0).length;
     if (compareWords(run)) {
       continue;
     }
@@ -260,8 +252,8 @@ bool compareLineWords(RunState& run) {
     compareWords(run);
   }
   // Words left on the longer line are extra words.
-  listRestOfLine(run, 1);
-  listRestOfLine(run, 2);
+  collectRestOfLine(run, 1);
+  collectRestOfLine(run, 2);
   return counts.wordDiffCount == wordsBefore &&
          counts.numericDiffCount == numbersBefore;
 }
@@ -273,7 +265,8 @@ void compareWordPair(RunState& run) {
   if (compareWords(run)) {
     return;
   }
-  if ((atPageEnd(run, 1) && atPageEnd(run, 2)) || compareWords(run)) {
+  if ((atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) ||
+      compareWords(run)) {
     listDifference(run, 0);
     return;
   }
@@ -287,20 +280,20 @@ void compareWordPair(RunState& run) {
   listDifference(run, 0);
 }
 
-void listRestOfLine(RunState& run, int fileNo) {
+void collectRestOfLine(RunState& run, int fileNo) {
   while (!atLineEnd(run, fileNo)) {
     appendDiffWords(run, fileNo);
     bump(run.counters.words.wordDiffCount);
     nextToken(run, fileNo);
   }
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }
 
 void skipRestOfLine(RunState& run, int fileNo) {
   skipToLineEnd(run, fileNo);
-  if (!atPageEnd(run, fileNo)) {
+  if (!atPageEndMayRefill(run, fileNo)) {
     nextToken(run, fileNo);
   }
 }

@@ -21,7 +21,7 @@ void compareWordPair(RunState& run);
 // Adds the rest of the current line of file `fileNo` to the pending text as
 // extra words (each counted in wordDiffCount) and passes the line end (not a
 // page end).
-void listRestOfLine(RunState& run, int fileNo);
+void collectRestOfLine(RunState& run, int fileNo);
 
 // Passes the rest of the current line of file `fileNo` and its line end (not
 // a page end) without counting.

@@ -35,32 +35,52 @@ bool isLowerLetter(char c) {
   return c >= 'a' && c <= 'z';
 }
 
-// A word of the current token of one file, in the page buffer.
-struct TokenBytes {
-  const unsigned char* data;
-  std::uint32_t length;
-};
-
-TokenBytes currentToken(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
-  std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
-  std::uint32_t length =
-      std::min(r.position.tokenLength, kPageBufferSize - start);
-  return {r.bytes() + start, length};
-}
-
-// A working copy of a word with its number value and trailing length.
+// A word with its number value, trailing length and the place of the last
+// digit of its number part. The text stays in the page buffer.
 struct WorkWord {
-  char text[kWordCapacity];
+  const char* text;
   std::size_t length;
   std::int64_t units;  // the number value in ten-thousandths
   std::size_t trailing;
+  std::int64_t place;  // of the text without its trailing part
 };
 
-void loadWord(WorkWord& w, const TokenBytes& token) {
-  w.length = token.length;
-  std::memcpy(w.text, token.data, w.length);
+void readWord(WorkWord& w) {
   w.units = scanUnits(w.text, w.length, w.trailing);
+  w.place = lastDigitPlace(w.text, w.length - w.trailing);
+}
+
+// Reads a word, or takes what an earlier reading of the same text found.
+void loadWord(WordCache& cache, WorkWord& w, const TokenBytes& token) {
+  w.text = reinterpret_cast<const char*>(token.data);
+  w.length = token.length;
+  if (w.length == 0 || w.length > kCachedWordLength) {
+    readWord(w);
+    return;
+  }
+  // The first and the last (up to) eight bytes, which may overlap, and the
+  // length pick the entry; the whole text is compared.
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  const std::size_t n = std::min<std::size_t>(w.length, 8);
+  std::memcpy(&head, w.text, n);
+  std::memcpy(&tail, w.text + (w.length - n), n);
+  std::uint64_t hash = (head * 0x9E3779B97F4A7C15ull) ^
+                       ((tail + w.length) * 0xC2B2AE3D27D4EB4Full);
+  WordCacheEntry& e = cache.entries[(hash >> 56) % WordCache::kEntries];
+  if (e.length == w.length &&
+      std::memcmp(e.text.data(), w.text, w.length) == 0) {
+    w.units = e.units;
+    w.trailing = e.trailing;
+    w.place = e.place;
+    return;
+  }
+  readWord(w);
+  std::memcpy(e.text.data(), w.text, w.length);
+  e.length = static_cast<std::uint8_t>(w.length);
+  e.units = w.units;
+  e.trailing = static_cast<std::uint8_t>(w.trailing);
+  e.place = static_cast<std::int32_t>(w.place);
 }
 
 // Counts a word whose trailing texts differ or that is no number at all.
@@ -99,8 +119,8 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
   }
   WorkWord w1;
   WorkWord w2;
-  loadWord(w1, token1);
-  loadWord(w2, token2);
+  loadWord(run.wordCache, w1, token1);
+  loadWord(run.wordCache, w2, token2);
 
   // A single lowercase letter after a number stands for nothing against a
   // zero ("5x" against "0" compares 5 with 0).
@@ -132,8 +152,7 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
   }
 
   // The numbers as written decide the last place.
-  const std::int64_t place = std::min(lastDigitPlace(w1.text, w1.length),
-                                      lastDigitPlace(w2.text, w2.length));
+  const std::int64_t place = std::min(w1.place, w2.place);
   const NumberVerdict verdict =
       judgeNumbers(w1.units, w2.units, place, run.settings);
   recordNumbers(run, unitsToValue(w1.units), unitsToValue(w2.units), verdict);

@@ -44,6 +44,12 @@ struct FixedText {
     std::memset(data.data() + length, c, n);
     length += static_cast<std::uint32_t>(n);
   }
+  // Lengthens the text by what fits of `count` characters without writing
+  // them: for a text whose length matters but whose characters never will.
+  void extend(std::size_t count) {
+    length += static_cast<std::uint32_t>(std::min(N - length, count));
+  }
+
   void assign(std::string_view text) {
     clear();
     append(text);

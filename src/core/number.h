@@ -27,12 +27,6 @@ inline double unitsToValue(std::int64_t units) {
   return static_cast<double>(units) / 10000.0;
 }
 
-// scanUnits, with the result as a double.
-inline double scanNumber(const char* text, std::size_t length,
-                         std::size_t& trailing) {
-  return unitsToValue(scanUnits(text, length, trailing));
-}
-
 // For the written form of a number, p such that its last digit stands for
 // 10^p (12 -> 0, 1.234 -> -3, 1.5E3 -> 2).
 int lastDigitPlace(const char* text, std::size_t length);

@@ -12,6 +12,7 @@
 #include "core/output.h"
 #include "core/reader_state.h"
 #include "core/settings.h"
+#include "core/word_cache.h"
 #include "host/host.h"
 
 class RunRecords;
@@ -30,6 +31,7 @@ struct RunState {
   std::array<PageReader, 2> readers;
   Marks marks;
   PendingDiff pending;
+  WordCache wordCache;
   // The collector of listed pairs and number pairs, or none (core/records.h).
   RunRecords* records = nullptr;
 };

@@ -12,6 +12,8 @@
 
 inline constexpr std::size_t kNameCapacity = 256;
 inline constexpr std::size_t kLabelCapacity = 16;
+// The cap on listed pairs by default and for /VERBOSE without a number.
+inline constexpr std::int32_t kDefaultMaxPairs = 100;
 
 struct Settings {
   bool wordMode = false;  // compare streams of words, not lines
@@ -26,7 +28,7 @@ struct Settings {
   bool skipPlot = true;  // drop plot sections, codes and hidden lines
   std::int32_t skipHead = 2;
   std::int32_t skipFoot = 0;
-  std::int32_t maxPairs = 100;
+  std::int32_t maxPairs = kDefaultMaxPairs;
 };
 
 struct RunValues {

@@ -144,7 +144,7 @@ void runProgram(RunState& run) {
     printUsage(run);
     endRun(run);
   }
-  // Words 1 to count, read in one pass (the same words getArgument gives).
+  // Words 1 to count, read in one pass.
   ArgumentReader words(run.host);
   Word word;
   for (std::uint32_t i = 1; i <= count; ++i) {

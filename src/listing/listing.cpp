@@ -43,7 +43,7 @@ void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
   if (label.size() < run.values.labelWidth) {
     out.repeat(' ', run.values.labelWidth - label.size());
   }
-  std::uint32_t line = run.pending.diffLine[i];
+  std::uint32_t line = run.pending.diffLine(i);
   if (line == 0) {
     out.repeat(' ', kLineNumberWidth);
   } else {
@@ -61,7 +61,7 @@ void printPair(RunState& run, int extra, std::string_view text1,
   printLine(run, 2, extra, text2);
   run.out.endLine();
   if (run.records != nullptr) {
-    run.records->listedPair(run.pending.diffLine[0], run.pending.diffLine[1],
+    run.records->listedPair(run.pending.diffLine(0), run.pending.diffLine(1),
                             extra, text1, text2);
   }
 }
@@ -111,8 +111,8 @@ bool admitPair(RunState& run) {
 }  // namespace
 
 void listDifference(RunState& run, int extra) {
-  std::string_view text1 = run.pending.diffText[0].view();
-  std::string_view text2 = run.pending.diffText[1].view();
+  std::string_view text1 = run.pending.diffText(0).view();
+  std::string_view text2 = run.pending.diffText(1).view();
   if (text1.empty() && text2.empty()) {
     return;
   }

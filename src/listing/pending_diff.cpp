@@ -1,39 +1,52 @@
 #include "listing/pending_diff.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "core/run_state.h"
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
+#include "reader/token_reader.h"
 
 namespace {
 
-bool isLineTerminator(unsigned char c) {
-  return c == kLf || c == kFf || c == kCr;
+// Whether pending texts can still be printed. Once the listing is full no
+// pair is printed again, and only whether a text is empty matters (and its
+// length, which trials cut back to): lengths are kept, characters are not.
+bool textsPrintable(const RunState& run) {
+  return run.settings.maxPairs > 0 &&
+         run.values.pairsListed < run.settings.maxPairs;
 }
 
 }  // namespace
 
 void appendDiffWords(RunState& run, int which) {
   PendingDiff& pending = run.pending;
+  const bool printable = textsPrintable(run);
   for (int fileNo = 1; fileNo <= 2; ++fileNo) {
     int i = fileIndex(fileNo);
     unsigned char first = charAt(run, fileNo, 0);
     const ReaderPosition& pos = position(run, fileNo);
     if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
-      const PageReader& r = reader(run, fileNo);
-      std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
-      std::uint32_t length = std::min(pos.tokenLength, kPageBufferSize - start);
-      pending.diffText[i].append(r.bytes() + start, length);
+      const TokenBytes token = currentToken(run, fileNo);
+      if (printable) {
+        pending.diffText(i).append(token.data, token.length);
+      } else {
+        pending.diffText(i).extend(token.length);
+      }
     }
     // A word or page end stands on the line after the line ends passed.
     bool onLineEnd = first == kLf || first == kCr;
-    pending.diffLine[i] =
+    pending.diffLine(i) =
         static_cast<std::uint32_t>(pos.lineCount) + (onLineEnd ? 0u : 1u);
   }
-  DiffText& text1 = pending.diffText[0];
-  DiffText& text2 = pending.diffText[1];
+  DiffText& text1 = pending.diffText(0);
+  DiffText& text2 = pending.diffText(1);
   std::uint32_t width = std::max(text1.length, text2.length);
+  if (!printable) {
+    text1.extend(width - text1.length + 1);
+    text2.extend(width - text2.length + 1);
+    return;
+  }
   text1.appendRepeated(' ', width - text1.length);
   text2.appendRepeated(' ', width - text2.length);
   text1.appendRepeated(' ', 1);
@@ -42,17 +55,16 @@ void appendDiffWords(RunState& run, int which) {
 
 void clearDiff(RunState& run) {
   for (int i = 0; i < 2; ++i) {
-    run.pending.diffText[i].clear();
-    run.pending.diffLine[i] = 0;
+    run.pending.diffText(i).clear();
+    run.pending.diffLine(i) = 0;
   }
 }
 
 void swapDiff(RunState& run) {
-  std::swap(run.pending.diffText, run.pending.savedDiffText);
-  std::swap(run.pending.diffLine, run.pending.savedDiffLine);
+  run.pending.pendingSet = 1 - run.pending.pendingSet;
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  run.pending.diffText[0].truncate(n);
-  run.pending.diffText[1].truncate(n);
+  run.pending.diffText(0).truncate(n);
+  run.pending.diffText(1).truncate(n);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cmdline/usage.h"
-#include "reader/byte_scan.h"
+#include "reader/bytes.h"
 
 namespace {
 
@@ -21,9 +21,6 @@ constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 // it (see fillBufferAtPageEnd).
 constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
 
-bool isTerminator(unsigned char c) {
-  return c == kLf || c == kCr || c == kFf;
-}
 bool isBlank(unsigned char c) {
   return c == kSpace || c == kTab;
 }
@@ -169,7 +166,7 @@ void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
     }
     // Too late in the buffer to open here: the marker's line goes back.
     std::uint32_t j = out;
-    while (j > start && !isTerminator(buf[j - 1])) {
+    while (j > start && !isLineTerminator(buf[j - 1])) {
       --j;
     }
     keep(in, end - in);
@@ -184,10 +181,10 @@ void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
 void handBackLastLine(PageReader& r, std::uint32_t start) {
   const unsigned char* buf = r.bytes();
   std::uint32_t e = r.bufLen;
-  while (e > start && isTerminator(buf[e - 1])) {
+  while (e > start && isLineTerminator(buf[e - 1])) {
     --e;
   }
-  while (e > start && !isTerminator(buf[e - 1])) {
+  while (e > start && !isLineTerminator(buf[e - 1])) {
     --e;
   }
   handBack(r, e);
@@ -218,7 +215,7 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
       break;
     }
     std::uint32_t lineStart = lineEnd - 1;
-    while (lineStart > in && !isTerminator(buf[lineStart - 1])) {
+    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
       --lineStart;
     }
     std::uint32_t textLength = lineEnd - lineStart;
@@ -229,7 +226,7 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
       // right after it go.
       keep(in, lineStart - in);
       in = lineEnd;
-      while (in < end && isTerminator(buf[in])) {
+      while (in < end && isLineTerminator(buf[in])) {
         ++in;
       }
       from = in;

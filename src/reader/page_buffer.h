@@ -7,8 +7,8 @@
 //
 // Owns RunState::readers. Used by the token reader, the comparison and the
 // listing. Every call that may refill (fillBuffer, charAt, matchAt,
-// bothMatchAt, nextToken) may shift all offsets of that file down: take
-// tokenStart afresh after such a call.
+// bothMatchAt, atPageEndMayRefill, nextToken) may shift all offsets of that
+// file down: take tokenStart afresh after such a call.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +52,12 @@ inline unsigned char charAt(RunState& run, int fileNo, std::int32_t offset) {
 inline bool atFileEnd(RunState& run, int fileNo) {
   const PageReader& r = reader(run, fileNo);
   return r.atEof && std::uint64_t{r.position.tokenStart} + 1 >= r.bufLen;
+}
+
+// True when file `fileNo` stands on a page end. Reads the current byte with
+// charAt, so it may refill (see there).
+inline bool atPageEndMayRefill(RunState& run, int fileNo) {
+  return charAt(run, fileNo, 0) == kFf;
 }
 
 // Removes `count` bytes at `pos` from the buffer of file `fileNo` (cut to the

@@ -1,40 +1,13 @@
 #include "reader/token_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cstring>
 #include <utility>
 
-#include "reader/byte_scan.h"
+#include "reader/bytes.h"
 #include "reader/page_buffer.h"
 
 namespace {
-
-constexpr unsigned char kComma = ',';
-
-constexpr std::array<ByteClass, 256> makeByteClasses() {
-  std::array<ByteClass, 256> classes{};
-  for (int b = 0; b < 256; ++b) {
-    const bool blank = b <= 32 || b == 127 || b == kComma;
-    classes[b] = blank ? ByteClass::kBlank : ByteClass::kWordStart;
-  }
-  classes[kLf] = ByteClass::kLineEnd;
-  classes[kCr] = ByteClass::kLineEnd;
-  classes[kFf] = ByteClass::kPageEnd;
-  return classes;
-}
-
-// The class of every byte. A word goes on over kWordStart bytes and over a
-// comma between two digits; every other byte ends it.
-constexpr std::array<ByteClass, 256> kByteClass = makeByteClasses();
-
-bool isWordByte(unsigned char c) {
-  return kByteClass[c] == ByteClass::kWordStart;
-}
-bool isDigit(unsigned char c) {
-  return c >= '0' && c <= '9';
-}
 
 // Report columns are padded with long runs of SPACEs; on a little-endian
 // machine they are skipped eight bytes at a time, the first byte in memory
@@ -47,9 +20,7 @@ std::uint32_t skipBlanks(const unsigned char* buf, std::uint32_t i,
                          std::uint32_t end) {
   for (;;) {
     if (kSkipSpacesByEight && end - i >= 8) {
-      std::uint64_t eight;
-      std::memcpy(&eight, buf + i, sizeof eight);
-      const std::uint64_t notSpace = eight ^ 0x2020202020202020;
+      const std::uint64_t notSpace = loadEight(buf + i) ^ 0x2020202020202020;
       if (notSpace == 0) {
         i += 8;
         continue;
@@ -209,7 +180,7 @@ void nextToken(RunState& run, int fileNo) {
         return;
       case ByteClass::kBlank:
         continue;
-      case ByteClass::kWordStart:
+      case ByteClass::kWordByte:
         pos.tokenLength = wordLength(run, fileNo, c);
         return;
     }
@@ -337,8 +308,8 @@ bool skipEqualWords(RunState& run) {
     return false;  // the difference lies in the current words
   }
   const std::uint32_t word = skipBlanks(text1, from, differ);
-  if (kByteClass[text1[word]] != ByteClass::kWordStart ||
-      kByteClass[text2[word]] != ByteClass::kWordStart) {
+  if (kByteClass[text1[word]] != ByteClass::kWordByte ||
+      kByteClass[text2[word]] != ByteClass::kWordByte) {
     return false;
   }
   const std::uint32_t length1 = wordLengthWithin(text1, word, room1);
@@ -487,7 +458,7 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
                               true};
         next[i] = blank[i].next;
       }
-    } else if (kind != ByteClass::kWordStart) {
+    } else if (kind != ByteClass::kWordByte) {
       break;  // a page end
     }
     // A tag has four bytes before its line end, so a line closer than that

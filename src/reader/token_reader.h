@@ -6,23 +6,36 @@
 // comparison and the listing. nextToken may refill the buffer (page_buffer.h).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "core/run_state.h"
 
-// Byte classes of the token reader.
-enum class ByteClass : unsigned char {
-  kLineEnd,    // LF, CR
-  kPageEnd,    // FF
-  kBlank,      // 0-9, 11, 14-32, comma, DEL: skipped between tokens
-  kWordStart,  // every other byte
-};
-
 // Moves file `fileNo` to its next token. In word mode line ends are passed
 // over (and counted). At the final page end of a fully read file the token
 // length becomes 0 and the position stays there for good.
 void nextToken(RunState& run, int fileNo);
+
+// True when the current token of file `fileNo` is a line end or page end.
+inline bool atLineEnd(RunState& run, int fileNo) {
+  return position(run, fileNo).atLineEnd;
+}
+
+// The bytes of the current token of file `fileNo` in its page buffer, cut to
+// the buffer. Valid until the next call that may refill.
+struct TokenBytes {
+  const unsigned char* data;
+  std::uint32_t length;
+};
+
+inline TokenBytes currentToken(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  const std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
+  const std::uint32_t length =
+      std::min(r.position.tokenLength, kPageBufferSize - start);
+  return {r.bytes() + start, length};
+}
 
 // nextToken for file 1, then file 2.
 void nextTokenBoth(RunState& run);

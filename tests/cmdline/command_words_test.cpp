@@ -10,8 +10,6 @@
 
 namespace {
 
-// Every word after the program's name, each in brackets, then one past the
-// last word (which must be empty).
 // Appends `word` in brackets, so that empty and blank-holding words show.
 void appendBracketed(std::string& words, const Word& word) {
   words += '[';
@@ -19,16 +17,18 @@ void appendBracketed(std::string& words, const Word& word) {
   words += ']';
 }
 
+// Every word after the program's name, each in brackets; argumentCount must
+// count as many.
 std::string wordsOf(std::string_view line) {
   std::string words;
   Word word;
-  std::uint32_t count = argumentCount(line);
-  for (std::uint32_t i = 1; i <= count + 1; ++i) {
-    getArgument(line, i, word);
-    if (i <= count || !word.empty()) {
-      appendBracketed(words, word);
-    }
+  ArgumentReader reader(line);
+  std::uint32_t count = 0;
+  while (reader.next(word)) {
+    appendBracketed(words, word);
+    ++count;
   }
+  EXPECT_EQ(count, argumentCount(line));
   return words;
 }
 
@@ -95,10 +95,12 @@ TEST(CommandWords, HostWordsArriveInTheOemCodePage) {
   RunState run{host};
   Word word;
   EXPECT_EQ(2u, argumentCount(run));
-  getArgument(run, 1, word);
+  ArgumentReader reader(host);
+  ASSERT_TRUE(nextArgument(run, reader, word));
   EXPECT_EQ("caf\x82.rpt", word.view());
-  getArgument(run, 0, word);
-  EXPECT_EQ("C:\\My Tools\\zudiz", word.view());
+  ASSERT_TRUE(nextArgument(run, reader, word));
+  EXPECT_EQ("/ALL", word.view());
+  EXPECT_FALSE(nextArgument(run, reader, word));
 }
 
 TEST(CommandWords, ReaderHandsOutTheSameWordsInOnePass) {
@@ -146,23 +148,16 @@ TEST(CommandWords, SplitWordsAreTakenOneForOne) {
     RunState run{host};
 
     std::string fromReader;
+    std::uint32_t count = 0;
     ArgumentReader reader(host);
     Word word;
     while (nextArgument(run, reader, word)) {
       appendBracketed(fromReader, word);
+      ++count;
     }
     EXPECT_EQ(expected, fromReader);
     EXPECT_TRUE(word.empty());
-
-    std::string byNumber;
-    const std::uint32_t count = argumentCount(run);
-    for (std::uint32_t i = 1; i <= count; ++i) {
-      getArgument(run, i, word);
-      appendBracketed(byNumber, word);
-    }
-    EXPECT_EQ(expected, byNumber);
-    getArgument(run, count + 1, word);
-    EXPECT_TRUE(word.empty());
+    EXPECT_EQ(count, argumentCount(run));
   }
 }
 

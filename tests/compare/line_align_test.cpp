@@ -278,8 +278,8 @@ std::string stateOf(CompareRun& cr) {
          std::to_string(n.words.numericDiffCount) + " " +
          std::to_string(n.words.lastDigitCount) + " " +
          std::to_string(n.words.tinyDiffCount) + " pending " +
-         std::string(run.pending.diffText[0].view()) + "|" +
-         std::string(run.pending.diffText[1].view()) + " listing " +
+         std::string(run.pending.diffText(0).view()) + "|" +
+         std::string(run.pending.diffText(1).view()) + " listing " +
          cr.host.output;
 }
 

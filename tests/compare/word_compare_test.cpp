@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,8 @@ TEST(ScanNumber, ValuesAndTrailingLengths) {
   for (const ScanRow& row : rows) {
     SCOPED_TRACE(row.text);
     std::size_t trailing = 999;
-    double value = scanNumber(row.text, std::strlen(row.text), trailing);
+    double value =
+        unitsToValue(scanUnits(row.text, std::strlen(row.text), trailing));
     EXPECT_EQ(row.value, value);
     EXPECT_FALSE(std::signbit(value) && value == 0.0) << "negative zero";
     EXPECT_EQ(row.trailing, trailing);
@@ -218,8 +220,8 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     std::string text2 = row.two.substr(0, width);
     text1.resize(width, ' ');
     text2.resize(width, ' ');
-    EXPECT_EQ(text1, run.pending.diffText[0].view());
-    EXPECT_EQ(text2, run.pending.diffText[1].view());
+    EXPECT_EQ(text1, run.pending.diffText(0).view());
+    EXPECT_EQ(text2, run.pending.diffText(1).view());
     // Both files moved on to their line ends.
     EXPECT_EQ(kCr, charAt(run, 1, 0));
     EXPECT_EQ(kCr, charAt(run, 2, 0));
@@ -308,6 +310,73 @@ TEST(CompareWords, FinalPageEndReadsAsZero) {
     EXPECT_EQ(0, run.counters.words.wordDiffCount);
     EXPECT_TRUE(atFileEnd(run, 1));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Counts of comparing the word pairs of `pairs` as one line pair, the whole
+// list `rounds` times over, in one run.
+WordCounts countsOfLine(
+    const std::vector<std::pair<std::string, std::string>>& pairs, int rounds) {
+  std::string one;
+  std::string two;
+  for (int r = 0; r < rounds; ++r) {
+    for (const auto& [word1, word2] : pairs) {
+      one += word1 + " ";
+      two += word2 + " ";
+    }
+  }
+  FakeHost host;
+  RunState run{host};
+  startRun(host, run, one + "\r\n", two + "\r\n");
+  while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+    compareWords(run);
+  }
+  return run.counters.words;
+}
+
+TEST(CompareWords, RepeatedWordsCountAsWhenMetFirst) {
+  // Words met again in other pairings, or crowding each other out of what
+  // the comparison remembers of words, must be judged as on first sight.
+  std::vector<std::pair<std::string, std::string>> pairs = {
+      {"1.5", "1.6"},
+      {"1.6", "1.5"},
+      {"5x", "0"},
+      {"0", "5x"},
+      {"5x", "5y"},
+      {"12.5kg", "12.6kg"},
+      {"12.5kg", "12.5mm"},
+      {"1.0D5", "1.0D6"},
+      {"1E3", "1000.1"},
+      {"abc", "abd"},
+      {"1,234.5", "1234.6"},
+      {"0.00004", "0.00006"},
+      {"1000", "1000.5"},
+      {"-2.5E-01", "-0.26"},
+      {"123456789012345678901234.5", "123456789012345678901234.6"},
+      {"12345678901234567890123.5", "12345678901234567890123.6"}};
+  for (int i = 0; i < 600; ++i) {
+    // Tiny or numeric by the value of each word.
+    pairs.emplace_back(std::to_string(i) + ".5", std::to_string(i) + ".5001");
+    pairs.emplace_back(std::to_string(i % 7) + ".5", std::to_string(i) + ".5");
+  }
+  WordCounts expected;
+  for (const auto& pair : pairs) {
+    const WordCounts one = countsOfLine({pair}, 1);
+    expected.wordDiffCount += one.wordDiffCount;
+    expected.numericDiffCount += one.numericDiffCount;
+    expected.tinyDiffCount += one.tinyDiffCount;
+    expected.lastDigitCount += one.lastDigitCount;
+  }
+  const WordCounts got = countsOfLine(pairs, 3);
+  EXPECT_EQ(3 * expected.wordDiffCount, got.wordDiffCount);
+  EXPECT_EQ(3 * expected.numericDiffCount, got.numericDiffCount);
+  EXPECT_EQ(3 * expected.tinyDiffCount, got.tinyDiffCount);
+  EXPECT_EQ(3 * expected.lastDigitCount, got.lastDigitCount);
+  EXPECT_GT(expected.lastDigitCount, 0);
+  EXPECT_GT(expected.tinyDiffCount, 0);
 }
 
 }  // namespace

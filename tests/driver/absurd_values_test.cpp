@@ -198,9 +198,10 @@ TEST(AbsurdValues, CapNoticeOnceWhenThePairCountSaturates) {
   run.values.pairsListed = INT32_MAX - 2;
   std::string printed;
   for (int i = 0; i < 4; ++i) {
-    run.pending.diffText[0].assign("x ");
-    run.pending.diffText[1].assign("y ");
-    run.pending.diffLine = {1, 1};
+    run.pending.diffText(0).assign("x ");
+    run.pending.diffText(1).assign("y ");
+    run.pending.diffLine(0) = 1;
+    run.pending.diffLine(1) = 1;
     host.output.clear();
     listDifference(run, 0);
     run.out.flush();

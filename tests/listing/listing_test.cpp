@@ -29,19 +29,19 @@ struct ListingTest : ::testing::Test {
   // Sets the pending pair directly, as the word comparison leaves it.
   void pending(const std::string& text1, std::uint32_t line1,
                const std::string& text2, std::uint32_t line2) {
-    run.pending.diffText[0].assign(text1);
-    run.pending.diffText[1].assign(text2);
-    run.pending.diffLine[0] = line1;
-    run.pending.diffLine[1] = line2;
+    run.pending.diffText(0).assign(text1);
+    run.pending.diffText(1).assign(text2);
+    run.pending.diffLine(0) = line1;
+    run.pending.diffLine(1) = line2;
   }
   // Lists the pending pair and returns what was printed.
   std::string list(int extra) {
     host.output.clear();
     listDifference(run, extra);
     run.out.flush();
-    EXPECT_TRUE(run.pending.diffText[0].empty());
-    EXPECT_TRUE(run.pending.diffText[1].empty());
-    EXPECT_EQ(0u, run.pending.diffLine[0]);
+    EXPECT_TRUE(run.pending.diffText(0).empty());
+    EXPECT_TRUE(run.pending.diffText(1).empty());
+    EXPECT_EQ(0u, run.pending.diffLine(0));
     return host.output;
   }
 };

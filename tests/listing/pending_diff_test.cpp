@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -38,10 +39,10 @@ struct PendingDiffTest : ::testing::Test {
   FakeHost host;
   RunState run{host};
   std::string_view text(int fileNo) {
-    return run.pending.diffText[fileIndex(fileNo)].view();
+    return run.pending.diffText(fileIndex(fileNo)).view();
   }
   std::uint32_t line(int fileNo) {
-    return run.pending.diffLine[fileIndex(fileNo)];
+    return run.pending.diffLine(fileIndex(fileNo));
   }
 };
 
@@ -140,6 +141,53 @@ TEST_F(PendingDiffTest, SwapKeepsASecondPairAndTruncateCutsBoth) {
   EXPECT_EQ("one ", text(1));
   EXPECT_EQ("thre", text(2));
   EXPECT_EQ(4u, line(2));
+}
+
+TEST_F(PendingDiffTest, FullListingKeepsLengthsAndLineNumbers) {
+  // Once the listing is full the texts are no longer written, but their
+  // lengths (what the alignment cuts back to and tests for emptiness) and
+  // the line numbers must be what they would have been.
+  struct Step {
+    const char* word1;
+    const char* word2;
+    int which;
+    std::size_t truncateTo;  // 0: no cut after the step
+  };
+  const std::string longWord(200, 'x');
+  const std::vector<std::vector<Step>> runs = {
+      {{"12.50", "12.75", 0, 0}, {"3.1416", "3.1", 0, 0}},
+      {{"AA", "EXTRA", 2, 0}, {"AA", "B", 1, 0}, {"x", "y", 0, 3}},
+      {{longWord.c_str(), "v", 0, 0}, {longWord.c_str(), "w", 0, 0}},
+      {{"a", "bb", 0, 0}, {"ccc", "d", 0, 1}, {"e", "f", 2, 0}},
+  };
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    SCOPED_TRACE(r);
+    std::size_t lengths[2][2];
+    std::uint32_t lines[2][2];
+    for (int full = 0; full < 2; ++full) {
+      run.settings.maxPairs = 5;
+      run.values.pairsListed = full ? 5 : 0;
+      clearDiff(run);
+      std::int32_t lineNo = 1;
+      for (const Step& step : runs[r]) {
+        setWord(run, 1, step.word1, lineNo);
+        setWord(run, 2, step.word2, lineNo + 1);
+        appendDiffWords(run, step.which);
+        if (step.truncateTo > 0) {
+          truncateDiff(run, step.truncateTo);
+        }
+        ++lineNo;
+      }
+      for (int f = 0; f < 2; ++f) {
+        lengths[full][f] = text(f + 1).size();
+        lines[full][f] = line(f + 1);
+      }
+    }
+    EXPECT_EQ(lengths[0][0], lengths[1][0]);
+    EXPECT_EQ(lengths[0][1], lengths[1][1]);
+    EXPECT_EQ(lines[0][0], lines[1][0]);
+    EXPECT_EQ(lines[0][1], lines[1][1]);
+  }
 }
 
 }  // namespace

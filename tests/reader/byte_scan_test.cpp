@@ -1,4 +1,4 @@
-#include "reader/byte_scan.h"
+#include "reader/bytes.h"
 
 #include <cstdint>
 #include <random>

@@ -1,12 +1,16 @@
-// Scans of a page buffer for the few bytes that matter: line terminators
-// (LF, CR, FF) and the first place where two texts differ. Most bytes of a
-// report are neither, so they are passed sixteen at a time with SSE2 where
-// the machine has it (always on x86-64), and eight at a time otherwise.
-//
-// The portable versions are compiled everywhere, so that the tests can hold
-// the two against each other. Used by the page reader and the token reader.
+// Byte classes and byte scans of report text: which bytes end a line or a
+// page, which are blanks and which belong to a word, and the scans for the
+// few bytes that matter (line terminators, blanks before a line end, the end
+// of a word, the first place where two texts differ). Most bytes of a report
+// are none of these, so the scans pass them sixteen at a time with SSE2 where
+// the machine has it (always on x86-64), and eight at a time otherwise; the
+// portable versions are compiled everywhere, so that the tests can hold the
+// two against each other. Pure helpers on plain bytes, used by the page
+// reader, the token reader, the comparison and the listing.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -18,16 +22,58 @@
 #define ZUDIZ_SCAN_SSE2 1
 #endif
 
+inline constexpr unsigned char kComma = ',';
+
+// Byte classes of the token reader.
+enum class ByteClass : unsigned char {
+  kLineEnd,   // LF, CR
+  kPageEnd,   // FF
+  kBlank,     // 0-9, 11, 14-32, comma, DEL: skipped between tokens
+  kWordByte,  // every other byte
+};
+
+constexpr std::array<ByteClass, 256> makeByteClasses() {
+  std::array<ByteClass, 256> classes{};
+  for (int b = 0; b < 256; ++b) {
+    const bool blank = b <= 32 || b == 127 || b == kComma;
+    classes[b] = blank ? ByteClass::kBlank : ByteClass::kWordByte;
+  }
+  classes[kLf] = ByteClass::kLineEnd;
+  classes[kCr] = ByteClass::kLineEnd;
+  classes[kFf] = ByteClass::kPageEnd;
+  return classes;
+}
+
+// The class of every byte. A word goes on over kWordByte bytes and over a
+// comma between two digits; every other byte ends it.
+inline constexpr std::array<ByteClass, 256> kByteClass = makeByteClasses();
+
+// LF, CR and FF: the bytes that end a line (FF ends the page too).
 inline bool isLineTerminator(unsigned char c) {
   return c == kLf || c == kCr || c == kFf;
 }
 
-// Eight bytes at a time: true when one of the eight bytes of `x` is below
-// 14 (LF, FF and CR are).
-inline bool hasByteBelow14(std::uint64_t x) {
+inline bool isWordByte(unsigned char c) {
+  return kByteClass[c] == ByteClass::kWordByte;
+}
+
+inline bool isDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The eight bytes at `p`, in memory order, as one word.
+inline std::uint64_t loadEight(const unsigned char* p) {
+  std::uint64_t eight;
+  std::memcpy(&eight, p, sizeof eight);
+  return eight;
+}
+
+// True when one of the eight bytes in `eight` is below 14, as LF, FF and CR
+// are. Exact: it is false only when every byte is 14 or above.
+inline bool hasByteBelow14(std::uint64_t eight) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  return ((x - kOnes * 14) & ~x & kHighBits) != 0;
+  return ((eight - kOnes * 14) & ~eight & kHighBits) != 0;
 }
 
 // Offset of the first line terminator in buf[from .. end - 1], or `end`.
@@ -103,19 +149,12 @@ inline std::uint32_t findBlankBeforeLineEndPortable(const unsigned char* buf,
   return end;
 }
 
-// The bytes a word is made of: all but 0 to 32, the comma and DEL (127).
-// (A comma between two digits joins a word too; the token reader sees to
-// that.)
-inline bool isWordByteScan(unsigned char c) {
-  return c > 32 && c != ',' && c != 127;
-}
-
 // The first offset in [from, end) whose byte is no word byte, or `end`.
 inline std::uint32_t findWordEndPortable(const unsigned char* buf,
                                          std::uint32_t from,
                                          std::uint32_t end) {
   std::uint32_t i = from;
-  while (i < end && isWordByteScan(buf[i])) {
+  while (i < end && isWordByte(buf[i])) {
     ++i;
   }
   return i;

@@ -1,0 +1,36 @@
+// The suite's HTML report: one self-contained page (style, script and chart
+// inline, no request outside the file) that shows a suite run at a glance.
+//
+// The page has a header with the run's facts and coloured totals, a chart of
+// every unequal number pair by relative difference (drawn here as SVG, from
+// the pairs' histograms, so it needs no script), a table with one row per
+// pair, and each different or failed pair's program output in the program's
+// own side-by-side layout. Without script the table keeps its order and every
+// listing shows; the page's script adds sorting, filtering, folding, word
+// highlighting and the hover details of numeric pairs.
+//
+// Every text from the run (file names, switches, report text, messages) is
+// escaped. Report text and program output are bytes of an 8-bit code page:
+// each byte shows as the character of the same number (Latin-1), control
+// bytes other than TAB and line ends as their visible symbols. Names and
+// switches show as UTF-8 where they are valid UTF-8, byte by byte elsewhere.
+//
+// Hooks for tools: each pair's row carries data-pair="NAME" and
+// data-status="same|different|missing|error".
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "suite/results.h"
+
+namespace suite {
+
+// The page for `run`, as UTF-8 bytes. `maxNumbers` caps the number records
+// of each pair that the page keeps for its hover details: the largest
+// relative differences, ties in file order; the chart always counts every
+// unequal number pair from the histograms, and says under it when records
+// were left out.
+std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers = 100);
+
+}  // namespace suite

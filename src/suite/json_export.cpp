@@ -1,0 +1,341 @@
+#include "suite/json_export.h"
+
+#include <charconv>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+namespace suite {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* const kVerdictNames[zudiz::kVerdicts] = {
+    "listed", "tiny", "last_place", "within_tolerance"};
+
+// A name, path or switch text: as it is when it is UTF-8.
+std::string nameText(std::string_view text) {
+  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
+}
+
+// Seconds to `perUnit` parts of a second, so the JSON shows no noise digits.
+double rounded(double seconds, double perUnit) {
+  return std::round(seconds * perUnit) / perUnit;
+}
+
+Json countsJson(const zudiz::Counts& c) {
+  return Json{{"surplus_lines", c.surplusLines},
+              {"lines_compared", c.linesCompared},
+              {"lines_differed", c.linesDiffered},
+              {"word_differences", c.wordDifferences},
+              {"numeric_differences", c.numericDifferences},
+              {"tiny_excused", c.tinyExcused},
+              {"last_place_excused", c.lastPlaceExcused}};
+}
+
+Json histogramJson(const zudiz::Histogram& histogram) {
+  Json json = Json::object();
+  for (int bucket = 0; bucket < zudiz::kHistogramBuckets; ++bucket) {
+    const auto& counts = histogram.counts[bucket];
+    bool any = false;
+    Json byVerdict = Json::object();
+    for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
+      byVerdict[kVerdictNames[verdict]] = counts[verdict];
+      any = any || counts[verdict] != 0;
+    }
+    if (any) {
+      json[bucketName(bucket)] = std::move(byVerdict);
+    }
+  }
+  return json;
+}
+
+Json pairJson(const PairResult& pair) {
+  const zudiz::Result& r = pair.result;
+  Json listed = Json::array();
+  for (const zudiz::ListedPair& l : r.pairs) {
+    listed.push_back(Json{{"line1", l.line1},
+                          {"line2", l.line2},
+                          {"extra", l.extra},
+                          {"text1", bytesToUtf8(l.text1)},
+                          {"text2", bytesToUtf8(l.text2)}});
+  }
+  Json numbers = Json::array();
+  for (const zudiz::NumberPair& n : r.numbers) {
+    numbers.push_back(
+        Json{{"value1", n.value1},
+             {"value2", n.value2},
+             {"line1", n.line1},
+             {"line2", n.line2},
+             {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
+  }
+  return Json{{"name", nameText(pair.name)},
+              {"baseline", nameText(pair.baseline)},
+              {"candidate", nameText(pair.candidate)},
+              {"switches", nameText(pair.switches)},
+              {"status", statusName(pair.status)},
+              {"message", bytesToUtf8(pair.message)},
+              {"seconds", rounded(pair.seconds, 1e6)},
+              {"bytes", pair.bytes},
+              {"counts", countsJson(r.counts)},
+              {"listed", std::move(listed)},
+              {"numbers", std::move(numbers)},
+              {"numbers_cut", r.numbersCut},
+              {"histogram", histogramJson(r.histogram)},
+              {"output", bytesToUtf8(r.output)}};
+}
+
+// Reading: every accessor throws nlohmann's exceptions on a value of the
+// wrong kind; importJson turns them into its error text.
+
+std::string bytesOf(const Json& object, const char* key) {
+  std::string bytes;
+  if (object.contains(key) &&
+      !utf8ToBytes(object.at(key).get_ref<const std::string&>(), &bytes)) {
+    throw std::runtime_error(std::string("\"") + key +
+                             "\" holds a character above U+00FF");
+  }
+  return bytes;
+}
+
+std::string textOf(const Json& object, const char* key) {
+  return object.contains(key) ? object.at(key).get<std::string>() : "";
+}
+
+template <typename T>
+T numberOf(const Json& object, const char* key) {
+  return object.contains(key) ? object.at(key).get<T>() : T{};
+}
+
+// The array at `key`, or an empty one when there is none.
+const Json& listOf(const Json& object, const char* key) {
+  static const Json kEmpty = Json::array();
+  if (!object.contains(key)) {
+    return kEmpty;
+  }
+  const Json& list = object.at(key);
+  if (!list.is_array()) {
+    throw std::runtime_error(std::string("\"") + key + "\" is not an array");
+  }
+  return list;
+}
+
+zudiz::Counts countsFrom(const Json& json) {
+  zudiz::Counts c;
+  c.surplusLines = numberOf<std::int64_t>(json, "surplus_lines");
+  c.linesCompared = numberOf<std::int64_t>(json, "lines_compared");
+  c.linesDiffered = numberOf<std::int64_t>(json, "lines_differed");
+  c.wordDifferences = numberOf<std::int64_t>(json, "word_differences");
+  c.numericDifferences = numberOf<std::int64_t>(json, "numeric_differences");
+  c.tinyExcused = numberOf<std::int64_t>(json, "tiny_excused");
+  c.lastPlaceExcused = numberOf<std::int64_t>(json, "last_place_excused");
+  return c;
+}
+
+zudiz::Verdict verdictFrom(const std::string& name) {
+  for (int v = 0; v < zudiz::kVerdicts; ++v) {
+    if (name == kVerdictNames[v]) {
+      return static_cast<zudiz::Verdict>(v);
+    }
+  }
+  throw std::runtime_error("unknown verdict \"" + name + "\"");
+}
+
+int bucketFrom(const std::string& name) {
+  for (int bucket = 0; bucket < zudiz::kHistogramBuckets; ++bucket) {
+    if (name == bucketName(bucket)) {
+      return bucket;
+    }
+  }
+  throw std::runtime_error("unknown histogram bucket \"" + name + "\"");
+}
+
+PairResult pairFrom(const Json& json) {
+  PairResult pair;
+  pair.name = textOf(json, "name");
+  pair.baseline = textOf(json, "baseline");
+  pair.candidate = textOf(json, "candidate");
+  pair.switches = textOf(json, "switches");
+  std::string status = textOf(json, "status");
+  if (!parseStatus(status, &pair.status)) {
+    throw std::runtime_error("unknown status \"" + status + "\"");
+  }
+  pair.message = bytesOf(json, "message");
+  pair.seconds = numberOf<double>(json, "seconds");
+  pair.bytes = numberOf<std::int64_t>(json, "bytes");
+
+  zudiz::Result& r = pair.result;
+  r.status = pair.status == PairStatus::kSame        ? zudiz::Status::kSame
+             : pair.status == PairStatus::kDifferent ? zudiz::Status::kDifferent
+                                                     : zudiz::Status::kError;
+  r.message = pair.status == PairStatus::kError ? pair.message : "";
+  r.output = bytesOf(json, "output");
+  if (json.contains("counts")) {
+    r.counts = countsFrom(json.at("counts"));
+  }
+  for (const Json& l : listOf(json, "listed")) {
+    zudiz::ListedPair listed;
+    listed.line1 = numberOf<std::int64_t>(l, "line1");
+    listed.line2 = numberOf<std::int64_t>(l, "line2");
+    listed.extra = numberOf<int>(l, "extra");
+    listed.text1 = bytesOf(l, "text1");
+    listed.text2 = bytesOf(l, "text2");
+    r.pairs.push_back(std::move(listed));
+  }
+  for (const Json& n : listOf(json, "numbers")) {
+    zudiz::NumberPair number;
+    number.value1 = numberOf<double>(n, "value1");
+    number.value2 = numberOf<double>(n, "value2");
+    number.line1 = numberOf<std::int64_t>(n, "line1");
+    number.line2 = numberOf<std::int64_t>(n, "line2");
+    number.verdict = verdictFrom(textOf(n, "verdict"));
+    r.numbers.push_back(number);
+  }
+  r.numbersCut = json.value("numbers_cut", false);
+  if (json.contains("histogram")) {
+    const Json& histogram = json.at("histogram");
+    if (!histogram.is_object()) {
+      throw std::runtime_error("\"histogram\" is not an object");
+    }
+    for (auto it = histogram.begin(); it != histogram.end(); ++it) {
+      int bucket = bucketFrom(it.key());
+      for (int v = 0; v < zudiz::kVerdicts; ++v) {
+        r.histogram.counts[bucket][v] =
+            numberOf<std::int64_t>(it.value(), kVerdictNames[v]);
+      }
+    }
+  }
+  return pair;
+}
+
+}  // namespace
+
+std::string bucketName(int bucket) {
+  char text[32];
+  double bound = zudiz::histogramLowerBound(bucket);
+  auto [end, ec] = std::to_chars(text, text + sizeof text, bound);
+  return std::string(text, end);
+}
+
+std::string bytesToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (char c : bytes) {
+    auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (b >> 6));
+      text += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return text;
+}
+
+bool utf8ToBytes(std::string_view text, std::string* bytes) {
+  bytes->clear();
+  bytes->reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      *bytes += text[i];
+      continue;
+    }
+    // Only C2 and C3 lead bytes encode U+0080 to U+00FF.
+    if ((b != 0xC2 && b != 0xC3) || i + 1 >= text.size()) {
+      return false;
+    }
+    auto next = static_cast<unsigned char>(text[i + 1]);
+    if ((next & 0xC0) != 0x80) {
+      return false;
+    }
+    *bytes += static_cast<char>(((b & 0x03) << 6) | (next & 0x3F));
+    ++i;
+  }
+  return true;
+}
+
+bool isUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t more = lead < 0x80                    ? 0
+                       : lead >= 0xC2 && lead <= 0xDF ? 1
+                       : lead >= 0xE0 && lead <= 0xEF ? 2
+                       : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                      : 4;
+    if (more == 4 || text.size() - i <= more) {
+      return false;
+    }
+    std::uint32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
+    for (std::size_t k = 1; k <= more; ++k) {
+      auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) {
+        return false;
+      }
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    bool overlong =
+        (more == 2 && code < 0x800) || (more == 3 && code < 0x10000);
+    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+      return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+std::string exportJson(const SuiteRun& run) {
+  Totals t = totalsOf(run);
+  Json head{{"format", kJsonFormat},
+            {"version", nameText(run.version)},
+            {"switches", nameText(run.switches)},
+            {"baseline", nameText(run.baseline)},
+            {"candidate", nameText(run.candidate)},
+            {"shard", run.shard},
+            {"date", run.date},
+            {"seconds", rounded(run.seconds, 1e3)},
+            {"totals", Json{{"pairs", t.pairs},
+                            {"same", t.same},
+                            {"different", t.different},
+                            {"missing", t.missing},
+                            {"error", t.error}}}};
+  // The head without its closing brace, then the pairs one a line.
+  std::string text = head.dump();
+  text.pop_back();
+  text += ",\n \"pairs\": [";
+  for (std::size_t i = 0; i < run.pairs.size(); ++i) {
+    text += i == 0 ? "\n  " : ",\n  ";
+    text += pairJson(run.pairs[i]).dump();
+  }
+  text += "\n]}\n";
+  return text;
+}
+
+bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
+  try {
+    Json json = Json::parse(text);
+    if (!json.is_object() || !json.contains("format") ||
+        json.at("format") != kJsonFormat) {
+      *error = "not a zudiz-suite/1 result";
+      return false;
+    }
+    SuiteRun out;
+    out.version = textOf(json, "version");
+    out.switches = textOf(json, "switches");
+    out.baseline = textOf(json, "baseline");
+    out.candidate = textOf(json, "candidate");
+    out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
+    out.date = textOf(json, "date");
+    out.seconds = numberOf<double>(json, "seconds");
+    for (const Json& pair : listOf(json, "pairs")) {
+      out.pairs.push_back(pairFrom(pair));
+    }
+    *run = std::move(out);
+    return true;
+  } catch (const std::exception& e) {
+    *error = e.what();
+    return false;
+  }
+}
+
+}  // namespace suite

@@ -1,0 +1,41 @@
+// The JSON record of a suite run ("format": "zudiz-suite/1"), written from
+// the results model and read back into it for --merge.
+//
+// Report text is bytes of an 8-bit code page, so every string taken from a
+// report or from the program's output (output, text1, text2, message) holds
+// each byte as the character of the same number (U+0000 to U+00FF): the JSON
+// stays valid UTF-8 and the bytes come back exactly. Names, paths and
+// switches are written as they are when they are valid UTF-8, else the same
+// way byte by byte.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "suite/results.h"
+
+namespace suite {
+
+inline constexpr std::string_view kJsonFormat = "zudiz-suite/1";
+
+// The run as JSON text: the run's facts and totals on their own lines, then
+// one line per pair, in the order of `run.pairs`. Ends with a line end.
+std::string exportJson(const SuiteRun& run);
+
+// Reads a run written by exportJson. Returns false with `error` set when the
+// text is not JSON, not of this format or holds a value of the wrong kind.
+bool importJson(std::string_view text, SuiteRun* run, std::string* error);
+
+// Each byte of `bytes` as the character of the same number, in UTF-8.
+std::string bytesToUtf8(std::string_view bytes);
+// The reverse of bytesToUtf8; false when `text` is not UTF-8 or holds a
+// character above U+00FF.
+bool utf8ToBytes(std::string_view text, std::string* bytes);
+// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool isUtf8(std::string_view text);
+
+// The JSON name of a histogram bucket: its lower bound, shortest form
+// ("0", "1e-09", ..., "0.1", "1").
+std::string bucketName(int bucket);
+
+}  // namespace suite

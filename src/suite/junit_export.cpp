@@ -1,0 +1,115 @@
+#include "suite/junit_export.h"
+
+#include <cstdio>
+
+#include "suite/console.h"
+#include "suite/json_export.h"
+
+namespace suite {
+namespace {
+
+std::string seconds(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+// A name or path: as it is when it is UTF-8, else byte by byte.
+std::string nameUtf8(std::string_view text) {
+  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
+}
+
+// The console line of a pair, with its texts in UTF-8 as the JSON record
+// holds them.
+std::string pairLineUtf8(const PairResult& pair) {
+  PairResult shown;
+  shown.name = nameUtf8(pair.name);
+  shown.status = pair.status;
+  shown.message = bytesToUtf8(pair.message);
+  shown.result.counts = pair.result.counts;
+  return pairLine(shown);
+}
+
+}  // namespace
+
+std::string xmlText(std::string_view bytes, bool attribute) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (char c : bytes) {
+    auto b = static_cast<unsigned char>(c);
+    switch (c) {
+      case '&':
+        text += "&amp;";
+        continue;
+      case '<':
+        text += "&lt;";
+        continue;
+      case '>':
+        text += "&gt;";
+        continue;
+      case '"':
+        text += attribute ? "&quot;" : "\"";
+        continue;
+      case '\r':
+        text += "&#13;";
+        continue;
+      case '\n':
+        text += attribute ? "&#10;" : "\n";
+        continue;
+      case '\t':
+        text += attribute ? "&#9;" : "\t";
+        continue;
+      default:
+        break;
+    }
+    if (b < 0x20) {
+      text += "\xEF\xBF\xBD";  // U+FFFD
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::string exportJunit(const SuiteRun& run) {
+  Totals t = totalsOf(run);
+  std::string timestamp = run.date;
+  if (!timestamp.empty() && timestamp.back() == 'Z') {
+    timestamp.pop_back();  // the report format takes no time zone
+  }
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  xml += "<testsuite name=\"zudiz-suite\" tests=\"" + std::to_string(t.pairs) +
+         "\" failures=\"" + std::to_string(t.different + t.missing) +
+         "\" errors=\"" + std::to_string(t.error) + "\" skipped=\"0\" time=\"" +
+         seconds(run.seconds) + "\"";
+  if (!timestamp.empty()) {
+    xml += " timestamp=\"" + xmlText(timestamp, true) + "\"";
+  }
+  xml += ">\n";
+  for (const PairResult& pair : run.pairs) {
+    xml += "  <testcase classname=\"zudiz\" name=\"" +
+           xmlText(nameUtf8(pair.name), true) + "\" time=\"" +
+           seconds(pair.seconds) + "\"";
+    if (pair.status == PairStatus::kSame) {
+      xml += "/>\n";
+      continue;
+    }
+    const char* element =
+        pair.status == PairStatus::kError ? "error" : "failure";
+    std::string body = pair.status == PairStatus::kMissing
+                           ? pair.message
+                           : listingText(pair.result.output);
+    if (body.empty()) {
+      body = pair.message;
+    }
+    xml += ">\n    <";
+    xml += element;
+    xml += " message=\"" + xmlText(pairLineUtf8(pair), true) + "\" type=\"" +
+           statusName(pair.status) + "\">" + xmlText(bytesToUtf8(body), false) +
+           "</" + element + ">\n  </testcase>\n";
+  }
+  xml += "</testsuite>\n";
+  return xml;
+}
+
+}  // namespace suite

@@ -1,0 +1,411 @@
+#include "suite/pairing.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+namespace suite {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a folder walk found at one relative path.
+enum class EntryKind { kFile, kFolder, kOther, kBrokenLink, kUnreadable };
+
+struct Entry {
+  EntryKind kind = EntryKind::kFile;
+  std::int64_t size = 0;
+  std::string detail;  // kUnreadable: why
+};
+
+using Tree = std::map<std::string, Entry>;
+
+// Matches one set such as "[a-z]" or "[!0-9]" at the start of `pattern`
+// against `c`. Returns the length of the set in the pattern, or 0 when the
+// set is not closed (the '[' is then taken as itself).
+std::size_t matchSet(std::string_view pattern, char c, bool* matched) {
+  std::size_t i = 1;
+  bool negate = i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^');
+  if (negate) {
+    ++i;
+  }
+  bool found = false;
+  bool firstMember = true;
+  while (i < pattern.size() && (pattern[i] != ']' || firstMember)) {
+    firstMember = false;
+    char low = pattern[i];
+    char high = low;
+    if (i + 2 < pattern.size() && pattern[i + 1] == '-' &&
+        pattern[i + 2] != ']') {
+      high = pattern[i + 2];
+      i += 2;
+    }
+    auto u = static_cast<unsigned char>(c);
+    if (static_cast<unsigned char>(low) <= u &&
+        u <= static_cast<unsigned char>(high)) {
+      found = true;
+    }
+    ++i;
+  }
+  if (i >= pattern.size()) {
+    return 0;
+  }
+  *matched = c != '/' && found != negate;
+  return i + 1;
+}
+
+void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
+  std::error_code ec;
+  fs::directory_iterator it(rel.empty() ? root : root / fs::path(rel), ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
+    std::string name = entry.path().filename().string();
+    std::string childRel = rel.empty() ? name : rel + "/" + name;
+    std::error_code statusError;
+    fs::file_status link = entry.symlink_status(statusError);
+    fs::file_status target = entry.status(statusError);
+    Entry found;
+    if (fs::is_symlink(link) && !fs::exists(target)) {
+      found.kind = EntryKind::kBrokenLink;
+    } else if (fs::is_directory(target)) {
+      if (fs::is_symlink(link)) {
+        continue;  // not followed: a link may lead back up the tree
+      }
+      tree[childRel].kind = EntryKind::kFolder;
+      walkFolder(root, childRel, tree);
+      continue;
+    } else if (fs::is_regular_file(target)) {
+      std::error_code sizeError;
+      std::uintmax_t size = entry.file_size(sizeError);
+      found.size = sizeError ? 0 : static_cast<std::int64_t>(size);
+    } else {
+      found.kind = EntryKind::kOther;
+    }
+    tree[childRel] = found;
+  }
+  if (ec) {
+    Entry unreadable{EntryKind::kUnreadable, 0, ec.message()};
+    tree[rel.empty() ? "." : rel] = unreadable;
+  }
+}
+
+std::string joinPath(const std::string& root, const std::string& rel) {
+  return (fs::path(root) / fs::path(rel)).make_preferred().string();
+}
+
+// The problem of one side that makes a pair an error, or "".
+std::string sideProblem(const std::optional<Entry>& entry,
+                        std::string_view side) {
+  if (!entry) {
+    return "";
+  }
+  switch (entry->kind) {
+    case EntryKind::kBrokenLink:
+      return "broken link in " + std::string(side);
+    case EntryKind::kOther:
+      return "not a regular file in " + std::string(side);
+    case EntryKind::kFolder:
+      return "a folder in " + std::string(side);
+    case EntryKind::kUnreadable:
+      return "cannot read the " + std::string(side) +
+             " folder: " + entry->detail;
+    case EntryKind::kFile:
+      break;
+  }
+  return "";
+}
+
+PairPlan errorPlan(std::string name, std::string message) {
+  PairPlan plan;
+  plan.row.name = std::move(name);
+  plan.row.status = PairStatus::kError;
+  plan.row.message = std::move(message);
+  return plan;
+}
+
+PairPlan missingPlan(std::string name, std::string message) {
+  PairPlan plan = errorPlan(std::move(name), std::move(message));
+  plan.row.status = PairStatus::kMissing;
+  return plan;
+}
+
+// What stands at `path`, following links, as a walk would report it; no
+// value when nothing is there.
+std::optional<Entry> lookAt(const std::string& path) {
+  std::error_code ec;
+  fs::file_status link = fs::symlink_status(path, ec);
+  if (!fs::exists(link)) {
+    return std::nullopt;
+  }
+  fs::file_status target = fs::status(path, ec);
+  Entry entry;
+  if (!fs::exists(target)) {
+    entry.kind = EntryKind::kBrokenLink;
+  } else if (fs::is_directory(target)) {
+    entry.kind = EntryKind::kFolder;
+  } else if (fs::is_regular_file(target)) {
+    std::uintmax_t size = fs::file_size(path, ec);
+    entry.size = ec ? 0 : static_cast<std::int64_t>(size);
+  } else {
+    entry.kind = EntryKind::kOther;
+  }
+  return entry;
+}
+
+// The plan of one named pair of paths, from what stands at each.
+PairPlan planPair(std::string name, std::string baseline, std::string candidate,
+                  std::string switches) {
+  std::optional<Entry> one = lookAt(baseline);
+  std::optional<Entry> two = lookAt(candidate);
+  PairPlan plan;
+  std::string problem = sideProblem(one, "baseline");
+  if (problem.empty()) {
+    problem = sideProblem(two, "candidate");
+  }
+  if (!problem.empty()) {
+    plan = errorPlan(name, problem);
+  } else if (!one && !two) {
+    plan = missingPlan(name, "in neither: " + name);
+  } else if (!two) {
+    plan = missingPlan(name, "only in baseline: " + name);
+  } else if (!one) {
+    plan = missingPlan(name, "only in candidate: " + name);
+  } else {
+    plan.toCompare = true;
+    plan.row.name = name;
+    plan.row.bytes = one->size + two->size;
+  }
+  if (one) {
+    plan.row.baseline = std::move(baseline);
+  }
+  if (two) {
+    plan.row.candidate = std::move(candidate);
+  }
+  plan.row.switches = std::move(switches);
+  return plan;
+}
+
+}  // namespace
+
+bool matchWildcard(std::string_view pattern, std::string_view name) {
+  // Backtracking over the last '*' only: a later '*' can always take over
+  // what an earlier one would have matched, as no wildcard crosses a '/'.
+  std::size_t p = 0;
+  std::size_t n = 0;
+  std::size_t starP = std::string_view::npos;
+  std::size_t starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = ++p;
+      starN = n;
+      continue;
+    }
+    if (p < pattern.size()) {
+      char c = name[n];
+      std::size_t step = 0;
+      bool matched = false;
+      if (pattern[p] == '?') {
+        matched = c != '/';
+        step = 1;
+      } else if (pattern[p] == '[' &&
+                 (step = matchSet(pattern.substr(p), c, &matched)) != 0) {
+      } else if (pattern[p] == '\\' && p + 1 < pattern.size()) {
+        matched = pattern[p + 1] == c;
+        step = 2;
+      } else {
+        matched = pattern[p] == c;
+        step = 1;
+      }
+      if (matched) {
+        p += step;
+        ++n;
+        continue;
+      }
+    }
+    if (starP == std::string_view::npos || name[starN] == '/') {
+      return false;
+    }
+    p = starP;
+    n = ++starN;
+  }
+  while (p < pattern.size() && pattern[p] == '*') {
+    ++p;
+  }
+  return p == pattern.size();
+}
+
+bool passesGlobs(const std::vector<std::string>& globs, std::string_view path) {
+  if (globs.empty()) {
+    return true;
+  }
+  std::size_t slash = path.rfind('/');
+  std::string_view fileName =
+      slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return std::any_of(globs.begin(), globs.end(), [&](const std::string& glob) {
+    bool whole = glob.find('/') != std::string::npos;
+    return matchWildcard(glob, whole ? path : fileName);
+  });
+}
+
+std::vector<PairPlan> pairFolders(const std::string& baseline,
+                                  const std::string& candidate,
+                                  const std::vector<std::string>& globs) {
+  Tree one;
+  Tree two;
+  walkFolder(fs::path(baseline), "", one);
+  walkFolder(fs::path(candidate), "", two);
+
+  std::vector<std::string> names;
+  for (const auto& [name, entry] : one) {
+    names.push_back(name);
+  }
+  for (const auto& [name, entry] : two) {
+    if (!one.count(name)) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+
+  std::vector<PairPlan> plans;
+  for (const std::string& name : names) {
+    std::optional<Entry> a;
+    std::optional<Entry> b;
+    if (auto it = one.find(name); it != one.end()) {
+      a = it->second;
+    }
+    if (auto it = two.find(name); it != two.end()) {
+      b = it->second;
+    }
+    bool folderA = a && a->kind == EntryKind::kFolder;
+    bool folderB = b && b->kind == EntryKind::kFolder;
+    bool unreadable = (a && a->kind == EntryKind::kUnreadable) ||
+                      (b && b->kind == EntryKind::kUnreadable);
+    if ((folderA || !a) && (folderB || !b)) {
+      continue;  // a folder on each side, or on one: its files pair up
+    }
+    if (!unreadable && !passesGlobs(globs, name)) {
+      continue;
+    }
+    std::string problem = sideProblem(a, "baseline");
+    if (problem.empty()) {
+      problem = sideProblem(b, "candidate");
+    }
+    PairPlan plan;
+    if (!problem.empty()) {
+      plan = errorPlan(name, problem);
+    } else if (!b) {
+      plan = missingPlan(name, "only in baseline: " + name);
+    } else if (!a) {
+      plan = missingPlan(name, "only in candidate: " + name);
+    } else {
+      plan.toCompare = true;
+      plan.row.name = name;
+      plan.row.bytes = a->size + b->size;
+    }
+    if (a && !unreadable) {
+      plan.row.baseline = joinPath(baseline, name);
+    }
+    if (b && !unreadable) {
+      plan.row.candidate = joinPath(candidate, name);
+    }
+    plans.push_back(std::move(plan));
+  }
+  return plans;
+}
+
+PairPlan pairFiles(const std::string& baseline, const std::string& candidate) {
+  return planPair(fs::path(baseline).generic_string(), baseline, candidate, "");
+}
+
+bool splitListLine(std::string_view line, std::vector<std::string>* words) {
+  words->clear();
+  bool quoted = false;
+  bool inWord = false;
+  std::string word;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (!quoted && (c == ' ' || c == '\t' || c == '\r')) {
+      if (inWord) {
+        words->push_back(std::move(word));
+        word.clear();
+        inWord = false;
+      }
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) {
+    words->push_back(std::move(word));
+  }
+  return !quoted;
+}
+
+std::vector<PairPlan> pairList(std::string_view text,
+                               const std::string& folder) {
+  std::vector<PairPlan> plans;
+  std::vector<std::string> words;
+  int lineNo = 0;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());  // as some editors write
+  }
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++lineNo;
+    std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos || line[first] == '#') {
+      continue;
+    }
+    std::string where = "line " + std::to_string(lineNo);
+    if (!splitListLine(line, &words)) {
+      plans.push_back(errorPlan(where, "a quote is not closed"));
+      continue;
+    }
+    if (words.size() < 2) {
+      plans.push_back(errorPlan(where, "a pair needs two file names"));
+      continue;
+    }
+    std::string switches;
+    for (std::size_t i = 2; i < words.size(); ++i) {
+      switches += (i > 2 ? " " : "") + words[i];
+    }
+    auto place = [&](const std::string& path) {
+      fs::path p(path);
+      return p.is_absolute() || folder.empty()
+                 ? path
+                 : (fs::path(folder) / p).make_preferred().string();
+    };
+    plans.push_back(planPair(words[0], place(words[0]), place(words[1]),
+                             std::move(switches)));
+  }
+  sortPlans(plans);
+  return plans;
+}
+
+std::vector<PairPlan> selectShard(std::vector<PairPlan> plans, int index,
+                                  int count) {
+  std::vector<PairPlan> kept;
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    if (static_cast<int>(i % static_cast<std::size_t>(count)) == index - 1) {
+      kept.push_back(std::move(plans[i]));
+    }
+  }
+  return kept;
+}
+
+void sortPlans(std::vector<PairPlan>& plans) {
+  std::stable_sort(plans.begin(), plans.end(),
+                   [](const PairPlan& a, const PairPlan& b) {
+                     return pairBefore(a.row, b.row);
+                   });
+}
+
+}  // namespace suite

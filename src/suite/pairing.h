@@ -1,0 +1,69 @@
+// Which report pairs a suite compares: the files of two folders matched by
+// relative path, two single files, or the lines of a pair list. Called once
+// by the suite's main before any comparison starts; looks at the file system
+// (names, types and sizes) but opens no report.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "suite/results.h"
+
+namespace suite {
+
+// One pair of the suite before it runs. Pairs that cannot be compared
+// (missing, not a regular file, a bad list line) already carry their final
+// status and message; the others are compared with `row.switches`.
+struct PairPlan {
+  PairResult row;          // name, paths, switches, bytes (sizes of both)
+  bool toCompare = false;  // false: `row` is already the result
+};
+
+// True when `name` matches the shell wildcard `pattern`: `*` any run of
+// characters, `?` one character, `[abc]`, `[a-z]` and `[!a-z]` one of a set,
+// `\` takes the next character as it is. Neither `*` nor `?` nor a set
+// matches a `/`.
+bool matchWildcard(std::string_view pattern, std::string_view name);
+
+// True when the file at relative path `path` ('/' between folders) passes
+// the filters: no patterns, or any pattern matching its file name (or its
+// whole relative path, for a pattern that holds a '/').
+bool passesGlobs(const std::vector<std::string>& globs, std::string_view path);
+
+// Pairs every file under the folder `baseline` with the file of the same
+// relative path under `candidate`. A file on one side only is missing; an
+// entry that is not a regular file (a FIFO, a broken link, a folder facing a
+// file) and a folder that cannot be read are errors. Links to folders are
+// not followed. The pairs come in pair order (see sortPairs).
+std::vector<PairPlan> pairFolders(const std::string& baseline,
+                                  const std::string& candidate,
+                                  const std::vector<std::string>& globs);
+
+// The one pair of two files; a file that does not exist makes it missing.
+PairPlan pairFiles(const std::string& baseline, const std::string& candidate);
+
+// One line of a pair list split into words: blanks separate words, double
+// quotes keep blanks inside a word and are removed. Returns false when a
+// quote is left open.
+bool splitListLine(std::string_view line, std::vector<std::string>* words);
+
+// The pairs of a list file's text, in pair order. Each line is
+// `BASELINE CANDIDATE [switches...]`, paths relative to `folder` unless
+// absolute; blank lines and lines that start with '#' are skipped, and so
+// is a UTF-8 byte order mark at the start. A line
+// with fewer than two words or an open quote is an error row named after
+// its line number.
+std::vector<PairPlan> pairList(std::string_view text,
+                               const std::string& folder);
+
+// The pairs whose position in `plans` (in pair order, counted from 0) is
+// `index` - 1 modulo `count`.
+std::vector<PairPlan> selectShard(std::vector<PairPlan> plans, int index,
+                                  int count);
+
+// Sorts plans into pair order.
+void sortPlans(std::vector<PairPlan>& plans);
+
+}  // namespace suite

@@ -1,0 +1,242 @@
+// The suite's HTML report in a real browser: Debian's chromium, headless,
+// driven by puppeteer-core. Opens the pages that html_sample wrote to
+// ZUDIZ_PAGES (NAME.html with NAME.json beside it, saying what to expect)
+// and leaves a screenshot there.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { existsSync, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+const pages = process.env.ZUDIZ_PAGES;
+const rank = { different: 0, error: 1, missing: 2, same: 3 };
+let browser;
+let profile;
+
+before(async () => {
+  profile = mkdtempSync(join(tmpdir(), 'zudiz-chromium-'));
+  browser = await puppeteer.launch({
+    executablePath: process.env.ZUDIZ_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', `--user-data-dir=${profile}`],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  rmSync(profile, { recursive: true, force: true });
+});
+
+function expected(name) {
+  return JSON.parse(readFileSync(join(pages, name + '.json'), 'utf8'));
+}
+
+// The text a listing shows for a program output: CR LF ends lines, other
+// control characters show as their symbols.
+function shown(output) {
+  return output.replace(/\r\n/g, '\n').replace(/[\x00-\x08\x0b-\x1f\x7f]/g,
+    (c) => String.fromCharCode(c === '\x7f' ? 0x2421 : 0x2400 + c.charCodeAt(0)));
+}
+
+// Opens a page and records every console error, script error and request
+// for anything but the page itself (none may leave the file).
+async function open(name, { javaScript = true } = {}) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1280, height: 900 });
+  await page.setJavaScriptEnabled(javaScript);
+  const url = pathToFileURL(join(pages, name + '.html')).href;
+  const problems = [];
+  page.on('console', (message) => {
+    if (message.type() === 'error') {
+      problems.push('console: ' + message.text());
+    }
+  });
+  page.on('pageerror', (error) => problems.push('script: ' + error.message));
+  await page.setRequestInterception(true);
+  page.on('request', (request) => {
+    if (request.url() === url) {
+      request.continue();
+    } else {
+      problems.push('request: ' + request.url());
+      request.abort();
+    }
+  });
+  const start = Date.now();
+  await page.goto(url, { waitUntil: 'load' });
+  if (javaScript) {
+    await page.waitForSelector('html[data-ready]');
+  }
+  return { page, problems, wall: Date.now() - start };
+}
+
+const visibleRows = (page) => page.$$eval('tr[data-pair]', (rows) =>
+  rows.filter((row) => row.offsetParent !== null)
+    .map((row) => ({ name: row.dataset.pair, status: row.dataset.status })));
+
+test('mixed report: rows, sorting, filter, listings, chart, no script from the data', async () => {
+  const want = expected('mixed');
+  const { page, problems } = await open('mixed');
+
+  // One row per pair with its status, different pairs first.
+  let rows = await visibleRows(page);
+  assert.deepEqual([...rows].sort((a, b) => (a.name < b.name ? -1 : 1)),
+    want.pairs.map((p) => ({ name: p.name, status: p.status })));
+  assert.deepEqual(rows.map((r) => rank[r.status]),
+    rows.map((r) => rank[r.status]).sort((a, b) => a - b));
+
+  // Sorting by name, both ways, then by lines compared (largest first,
+  // pairs without counts last).
+  const names = want.pairs.map((p) => p.name).sort();
+  await page.click('th:nth-child(2)');
+  assert.deepEqual((await visibleRows(page)).map((r) => r.name), names);
+  await page.click('th:nth-child(2)');
+  assert.deepEqual((await visibleRows(page)).map((r) => r.name), [...names].reverse());
+  await page.click('th:nth-child(3)');
+  const compared = await page.$$eval('tr[data-pair] td:nth-child(3)',
+    (cells) => cells.map((c) => (c.textContent === '' ? -1 : Number(c.textContent))));
+  assert.deepEqual(compared, [...compared].sort((a, b) => b - a));
+  assert.ok(compared[0] > compared[compared.length - 1]);
+
+  // The status filter and the search.
+  await page.click('#controls input[value=same]');
+  rows = await visibleRows(page);
+  assert.equal(rows.length, want.pairs.filter((p) => p.status !== 'same').length);
+  assert.ok(rows.every((r) => r.status !== 'same'));
+  await page.type('#search', 'HOSTILE');
+  rows = await visibleRows(page);
+  assert.deepEqual(rows.map((r) => r.name), want.pairs.map((p) => p.name).filter((n) => n.startsWith('hostile/')));
+  await page.click('#search', { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  await page.click('#controls input[value=same]');
+  assert.equal((await visibleRows(page)).length, want.pairs.length);
+
+  // Every listing is folded; opening one shows the pair's output exactly.
+  const withListing = want.pairs.filter((p) => p.status === 'different' || p.status === 'error');
+  assert.equal(await page.$$eval('tr.listing', (r) => r.filter((x) => x.offsetParent !== null).length), 0);
+  for (const pair of withListing) {
+    const row = (await page.evaluateHandle((name) => [...document.querySelectorAll('tr[data-pair]')]
+      .find((r) => r.dataset.pair === name), pair.name)).asElement();
+    // A click as the page's own handler gets it: rows out of sight are laid
+    // out as they come into view, which moves what a mouse would hit.
+    await row.evaluate((r) => {
+      r.scrollIntoView();
+      r.click();
+    });
+    // Its words are wrapped once it is on screen.
+    await page.waitForFunction((r) => r.nextElementSibling.querySelector('pre').dataset.done, {}, row);
+    const text = await row.evaluate((r) => {
+      const listing = r.nextElementSibling;
+      return listing.offsetParent === null ? null : listing.querySelector('pre').textContent;
+    });
+    assert.equal(text, shown(pair.output), pair.name);
+  }
+  assert.equal(await page.$$eval('tr[data-pair]:not([data-status=different]):not([data-status=error]) + tr.listing',
+    (r) => r.length), 0, 'same and missing pairs carry no listing');
+
+  // Words are highlighted; numbers show both values and both differences.
+  const title = await page.$eval('tr[data-pair="beam/schedule.rpt"] + tr.listing .w.num', (w) => w.title);
+  assert.equal(title, '0.316 \u2192 0.386\nabsolute difference 0.07\nrelative difference 18.13 %\nlisted');
+  const titles = await page.$$eval('tr[data-pair="numbers/many.rpt"] + tr.listing .w.num',
+    (words) => words.map((w) => w.title));
+  assert.equal(titles.filter((t) => t.endsWith('\nlisted')).length, 2 * 100, 'the 100 kept records');
+  assert.equal(titles.filter((t) => t.endsWith('(read from the listing)')).length, 2 * 50);
+  assert.equal(await page.$$eval('tr[data-pair="beam/schedule.rpt"] + tr.listing .w', (w) => w.length), 11);
+
+  // The hostile texts are there as text and ran nothing.
+  assert.equal(await page.evaluate(() => window.__pwned), undefined);
+  assert.equal(await page.$$eval('main img, main script, main textarea, main b', (e) => e.length), 0);
+  const hostile = await page.$eval('tr[data-pair^="hostile/"] + tr.listing pre', (p) => p.textContent);
+  assert.ok(hostile.includes('<script>window.__pwned=2</script>'));
+  assert.ok(hostile.includes('{{rows}}'));
+  assert.ok((await page.$eval('header', (h) => h.textContent)).includes('suites/base line <b>'));
+
+  // The chart: one bar per bucket, stacked by verdict, with the right counts.
+  const bars = await page.$$eval('svg.chart g.bar', (gs) => gs.map((g) => ({
+    bucket: Number(g.dataset.bucket),
+    count: Number(g.dataset.count),
+    parts: Object.fromEntries([...g.querySelectorAll('rect')].map((r) => [r.dataset.verdict, Number(r.dataset.count)])),
+  })));
+  const verdicts = ['listed', 'tiny', 'last_place', 'within_tolerance'];
+  assert.deepEqual(bars, want.histogram.map((counts, bucket) => ({
+    bucket,
+    count: counts.reduce((a, b) => a + b, 0),
+    parts: Object.fromEntries(verdicts.map((v, i) => [v, counts[i]]).filter(([, n]) => n > 0)),
+  })));
+  assert.equal(await page.$eval('.mark-tolerance', (g) => g.dataset.tolerance), '0.005');
+  assert.ok(await page.$('.note.cut'));
+
+  // A picture for people: the header, the chart and one listing open, in a
+  // window tall enough for the whole page (a sticky header would otherwise
+  // show where the page was scrolled to).
+  await page.click('#collapse-all');
+  await page.click('th:nth-child(1)');
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.$eval('tr[data-pair="beam/schedule.rpt"]', (r) => r.click());
+  await page.waitForSelector('tr[data-pair="beam/schedule.rpt"] + tr.listing pre[data-done]');
+  const height = await page.evaluate(() => document.documentElement.scrollHeight);
+  await page.setViewport({ width: 1280, height });
+  await page.hover('tr[data-pair="beam/schedule.rpt"] + tr.listing .w.num');
+  await page.screenshot({ path: join(pages, 'report.png') });
+
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+test('mixed report without JavaScript: table and every listing shown', async () => {
+  const want = expected('mixed');
+  const { page, problems } = await open('mixed', { javaScript: false });
+  assert.equal((await visibleRows(page)).length, want.pairs.length);
+  const listings = await page.$$eval('tr.listing pre', (pres) =>
+    pres.filter((p) => p.offsetParent !== null).map((p) => p.textContent));
+  assert.deepEqual(listings.sort(), want.pairs.filter((p) => p.status === 'different' || p.status === 'error')
+    .map((p) => shown(p.output)).sort());
+  assert.equal(await page.$eval('#controls', (c) => c.offsetParent), null);
+  assert.equal(await page.$$eval('svg.chart g.bar', (g) => g.length), want.histogram.length);
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+// Load time: from the start of navigation until the page has been drawn
+// with sorting, filtering and folding working, as the page itself measures
+// it. Other work on the machine only ever adds to it, so the fastest of up
+// to three loads counts.
+async function measure(name, limit) {
+  const file = join(pages, name + '.html');
+  const times = [];
+  let rows = 0;
+  for (let attempt = 0; attempt < 3 && !(Math.min(...times) < limit); attempt++) {
+    const { page, problems, wall } = await open(name);
+    const ready = Number(await page.$eval('html', (h) => h.dataset.ready));
+    rows = await page.evaluate(() => document.querySelectorAll('tr[data-pair]').length);
+    const sorting = await page.evaluate(() => new Promise((done) => {
+      const start = performance.now();
+      document.querySelector('th:nth-child(2)').click();
+      requestAnimationFrame(() => setTimeout(() => done(Math.round(performance.now() - start))));
+    }));
+    assert.deepEqual(problems, []);
+    await page.close();
+    times.push(Math.max(ready, sorting));
+    console.log(`${name}.html: interactive after ${ready} ms (${wall} ms with the browser's ` +
+      `own work), sorted by name in ${sorting} ms`);
+  }
+  const megabytes = statSync(file).size / 1e6;
+  console.log(`${name}.html: ${rows} pairs, ${megabytes.toFixed(1)} MB`);
+  assert.ok(Math.min(...times) < limit, `${name}.html took ${times.join(', ')} ms, not under ${limit}`);
+  return { rows, megabytes };
+}
+
+test('10000 pairs: interactive in under 2 seconds', async () => {
+  const { rows } = await measure('large', 2000);
+  assert.equal(rows, 10000);
+});
+
+test('1000 pairs that differ on every line: under 20 MB, interactive in under 3 seconds',
+  { skip: !existsSync(join(pages ?? '', 'wide.html')) && 'no wide.html written' }, async () => {
+    const { rows, megabytes } = await measure('wide', 3000);
+    assert.equal(rows, 1000);
+    assert.ok(megabytes < 20);
+  });

@@ -1,0 +1,255 @@
+#include "suite/json_export.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include "suite/suite_test_support.h"
+
+namespace {
+
+using suite::PairStatus;
+
+std::string allBytes() {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) {
+    bytes += static_cast<char>(b);
+  }
+  return bytes;
+}
+
+suite::SuiteRun sampleRun() {
+  suite::SuiteRun run;
+  run.version = "1.0";
+  run.switches = "/IGNORE%:1";
+  run.baseline = "base";
+  run.candidate = "cand";
+  run.shard = "2/3";
+  run.date = "2024-05-01T10:00:00Z";
+  run.seconds = 1.5;
+
+  suite::PairResult different =
+      suite_test::pairNamed("sub/run12.rpt", PairStatus::kDifferent);
+  different.baseline = "base/sub/run12.rpt";
+  different.candidate = "cand/sub/run12.rpt";
+  different.switches = "/ALL";
+  different.seconds = 0.004;
+  different.bytes = 1234;
+  zudiz::Result& r = different.result;
+  r.status = zudiz::Status::kDifferent;
+  r.output = "Comparing A vs. B\r\n" + allBytes();
+  r.counts = {-2, 120, 3, 8, 1, 1, 1};
+  r.pairs.push_back({16, 16, 2, "", "B110A 4.50 \x84\xFF"});
+  r.pairs.push_back({0, 17, 0, "\t\x01", "x"});
+  r.numbers.push_back({0.316, 0.386, 25, 26, zudiz::Verdict::kListed});
+  r.numbers.push_back(
+      {-1e5, 429496.7295, 1, 2, zudiz::Verdict::kWithinTolerance});
+  r.numbersCut = true;
+  r.histogram.counts[0][1] = 3;
+  r.histogram.counts[9][0] = 1;
+  r.histogram.counts[10][3] = 12345678901LL;
+  run.pairs.push_back(different);
+
+  suite::PairResult missing =
+      suite_test::pairNamed("new.rpt", PairStatus::kMissing);
+  missing.message = "only in candidate: new.rpt";
+  missing.candidate = "cand/new.rpt";
+  run.pairs.push_back(missing);
+
+  suite::PairResult error =
+      suite_test::pairNamed("bad.rpt", PairStatus::kError);
+  error.message = "Page too large to fit in buffer \xE4";
+  error.result.status = zudiz::Status::kError;
+  error.result.message = error.message;
+  run.pairs.push_back(error);
+  return run;
+}
+
+void expectSameRun(const suite::SuiteRun& a, const suite::SuiteRun& b) {
+  EXPECT_EQ(a.version, b.version);
+  EXPECT_EQ(a.switches, b.switches);
+  EXPECT_EQ(a.baseline, b.baseline);
+  EXPECT_EQ(a.candidate, b.candidate);
+  EXPECT_EQ(a.shard, b.shard);
+  EXPECT_EQ(a.date, b.date);
+  EXPECT_EQ(a.seconds, b.seconds);
+  ASSERT_EQ(a.pairs.size(), b.pairs.size());
+  for (std::size_t i = 0; i < a.pairs.size(); ++i) {
+    const suite::PairResult& x = a.pairs[i];
+    const suite::PairResult& y = b.pairs[i];
+    SCOPED_TRACE(x.name);
+    EXPECT_EQ(x.name, y.name);
+    EXPECT_EQ(x.baseline, y.baseline);
+    EXPECT_EQ(x.candidate, y.candidate);
+    EXPECT_EQ(x.switches, y.switches);
+    EXPECT_EQ(x.status, y.status);
+    EXPECT_EQ(x.message, y.message);
+    EXPECT_EQ(x.seconds, y.seconds);
+    EXPECT_EQ(x.bytes, y.bytes);
+    EXPECT_EQ(x.result.status, y.result.status);
+    EXPECT_EQ(x.result.output, y.result.output);
+    const zudiz::Counts& c = x.result.counts;
+    const zudiz::Counts& d = y.result.counts;
+    EXPECT_EQ(std::tie(c.surplusLines, c.linesCompared, c.linesDiffered,
+                       c.wordDifferences, c.numericDifferences, c.tinyExcused,
+                       c.lastPlaceExcused),
+              std::tie(d.surplusLines, d.linesCompared, d.linesDiffered,
+                       d.wordDifferences, d.numericDifferences, d.tinyExcused,
+                       d.lastPlaceExcused));
+    ASSERT_EQ(x.result.pairs.size(), y.result.pairs.size());
+    for (std::size_t k = 0; k < x.result.pairs.size(); ++k) {
+      const zudiz::ListedPair& p = x.result.pairs[k];
+      const zudiz::ListedPair& q = y.result.pairs[k];
+      EXPECT_EQ(std::tie(p.line1, p.line2, p.extra, p.text1, p.text2),
+                std::tie(q.line1, q.line2, q.extra, q.text1, q.text2));
+    }
+    ASSERT_EQ(x.result.numbers.size(), y.result.numbers.size());
+    for (std::size_t k = 0; k < x.result.numbers.size(); ++k) {
+      const zudiz::NumberPair& p = x.result.numbers[k];
+      const zudiz::NumberPair& q = y.result.numbers[k];
+      EXPECT_EQ(std::tie(p.value1, p.value2, p.line1, p.line2, p.verdict),
+                std::tie(q.value1, q.value2, q.line1, q.line2, q.verdict));
+    }
+    EXPECT_EQ(x.result.numbersCut, y.result.numbersCut);
+    EXPECT_EQ(x.result.histogram.counts, y.result.histogram.counts);
+  }
+}
+
+TEST(SuiteJson, ReadsBackEveryFieldAndEveryByte) {
+  suite::SuiteRun run = sampleRun();
+  std::string text = suite::exportJson(run);
+  suite::SuiteRun back;
+  std::string error;
+  ASSERT_TRUE(suite::importJson(text, &back, &error)) << error;
+  expectSameRun(run, back);
+  // Written again, it is the same text.
+  EXPECT_EQ(text, suite::exportJson(back));
+}
+
+TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
+  nlohmann::json json = nlohmann::json::parse(suite::exportJson(sampleRun()));
+  EXPECT_EQ("zudiz-suite/1", json["format"]);
+  EXPECT_EQ("2/3", json["shard"]);
+  EXPECT_EQ(3, json["totals"]["pairs"]);
+  EXPECT_EQ(1, json["totals"]["different"]);
+  EXPECT_EQ(1, json["totals"]["missing"]);
+  EXPECT_EQ(1, json["totals"]["error"]);
+  EXPECT_EQ(0, json["totals"]["same"]);
+  const nlohmann::json& pair = json["pairs"][0];
+  EXPECT_EQ("different", pair["status"]);
+  EXPECT_EQ(-2, pair["counts"]["surplus_lines"]);
+  EXPECT_EQ(1, pair["counts"]["last_place_excused"]);
+  EXPECT_EQ(16, pair["listed"][0]["line1"]);
+  EXPECT_EQ(2, pair["listed"][0]["extra"]);
+  // Each report byte is one character of the same number.
+  EXPECT_EQ("B110A 4.50 \u0084\u00FF", pair["listed"][0]["text2"]);
+  EXPECT_EQ(0.386, pair["numbers"][0]["value2"]);
+  EXPECT_EQ("listed", pair["numbers"][0]["verdict"]);
+  EXPECT_EQ("within_tolerance", pair["numbers"][1]["verdict"]);
+  EXPECT_EQ(true, pair["numbers_cut"]);
+  // Histogram buckets named by their lower bound; empty ones left out.
+  const nlohmann::json& histogram = pair["histogram"];
+  EXPECT_EQ(3u, histogram.size());
+  EXPECT_EQ(3, histogram["0"]["tiny"]);
+  EXPECT_EQ(1, histogram["0.1"]["listed"]);
+  EXPECT_EQ(12345678901LL, histogram["1"]["within_tolerance"]);
+  EXPECT_EQ(0, histogram["1"]["listed"]);
+  EXPECT_EQ("Page too large to fit in buffer \u00E4",
+            json["pairs"][2]["message"]);
+  EXPECT_EQ(0u, json["pairs"][1]["histogram"].size());
+}
+
+TEST(SuiteJson, BucketNamesAreTheLowerBounds) {
+  std::vector<std::string> names;
+  for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
+    names.push_back(suite::bucketName(b));
+    EXPECT_EQ(zudiz::histogramLowerBound(b), std::stod(names.back()));
+  }
+  EXPECT_EQ("0", names.front());
+  EXPECT_EQ("1", names.back());
+}
+
+TEST(SuiteJson, NamesStayUtf8ReportBytesDoNot) {
+  suite::SuiteRun run;
+  suite::PairResult pair =
+      suite_test::pairNamed("r\xC3\xA9sultat.rpt", PairStatus::kMissing);
+  pair.message = "\xC3\xA9";  // from a report: two bytes, two characters
+  pair.baseline = "bad\xFFname";
+  run.pairs.push_back(pair);
+  nlohmann::json json = nlohmann::json::parse(suite::exportJson(run));
+  EXPECT_EQ("r\xC3\xA9sultat.rpt", json["pairs"][0]["name"]);
+  EXPECT_EQ("\u00C3\u00A9", json["pairs"][0]["message"]);
+  EXPECT_EQ("bad\u00FFname", json["pairs"][0]["baseline"]);
+  suite::SuiteRun back;
+  std::string error;
+  ASSERT_TRUE(suite::importJson(suite::exportJson(run), &back, &error));
+  EXPECT_EQ(pair.name, back.pairs[0].name);
+  EXPECT_EQ(pair.message, back.pairs[0].message);
+}
+
+TEST(SuiteJson, RefusesWhatItDidNotWrite) {
+  struct Row {
+    const char* what;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"not json", "{\"format\": \"zudiz-suite/1\", "},
+      {"empty", ""},
+      {"other format", R"({"format": "zudiz-suite/2", "pairs": []})"},
+      {"no format", R"({"pairs": []})"},
+      {"array", R"([1, 2])"},
+      {"bad status",
+       R"({"format": "zudiz-suite/1", "pairs": [{"name": "a", "status": "odd"}]})"},
+      {"wide character",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "output": "\u0100"}]})"},
+      {"bad verdict",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "numbers": [{"verdict": "big"}]}]})"},
+      {"bad bucket",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "histogram": {"0.5": {}}}]})"},
+      {"text for a number",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "bytes": "12"}]})"},
+      {"object for pairs", R"({"format": "zudiz-suite/1", "pairs": {}})"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    suite::SuiteRun run;
+    std::string error;
+    EXPECT_FALSE(suite::importJson(row.text, &run, &error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(SuiteJson, Utf8Checks) {
+  struct Row {
+    const char* what;
+    std::string text;
+    bool utf8;
+  };
+  const Row rows[] = {
+      {"ascii", "abc", true},
+      {"two bytes", "\xC3\xA9", true},
+      {"three bytes", "\xE2\x82\xAC", true},
+      {"four bytes", "\xF0\x9F\x98\x80", true},
+      {"lone continuation", "\x80", false},
+      {"cut short", "\xE2\x82", false},
+      {"overlong", "\xC0\xAF", false},
+      {"overlong three", "\xE0\x80\xAF", false},
+      {"surrogate", "\xED\xA0\x80", false},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", false},
+      {"latin-1 byte", "caf\xE9", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(row.utf8, suite::isUtf8(row.text));
+  }
+  std::string bytes = allBytes();
+  std::string text = suite::bytesToUtf8(bytes);
+  EXPECT_TRUE(suite::isUtf8(text));
+  std::string back;
+  ASSERT_TRUE(suite::utf8ToBytes(text, &back));
+  EXPECT_EQ(bytes, back);
+  EXPECT_FALSE(suite::utf8ToBytes("\xE2\x82\xAC", &back));
+  EXPECT_FALSE(suite::utf8ToBytes("\xC3", &back));
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+#include "suite/pairing.h"
+
+#include <filesystem>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "suite/suite_test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+using suite::PairPlan;
+using suite::PairStatus;
+using suite_test::TempDir;
+
+TEST(SuitePairing, Wildcards) {
+  struct Row {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"*", "", true},
+      {"*", "run1.rpt", true},
+      {"*.rpt", "run1.rpt", true},
+      {"*.rpt", "run1.rpt.bak", false},
+      {"*.rpt", ".rpt", true},
+      {"run?.rpt", "run1.rpt", true},
+      {"run?.rpt", "run12.rpt", false},
+      {"run?.rpt", "run.rpt", false},
+      {"*1*2*", "a1b2c", true},
+      {"*1*2*", "a2b1c", false},
+      {"a*b*c", "abbbbc", true},
+      {"a*b*c", "abcbcbd", false},
+      {"[rs]un*", "sun1", true},
+      {"[rs]un*", "tun1", false},
+      {"run[0-9].rpt", "run7.rpt", true},
+      {"run[0-9].rpt", "runx.rpt", false},
+      {"run[!0-9].rpt", "runx.rpt", true},
+      {"run[!0-9].rpt", "run7.rpt", false},
+      {"[]]", "]", true},
+      {"[a-]", "-", true},
+      {"[ab", "[ab", true},
+      {"\\*.rpt", "*.rpt", true},
+      {"\\*.rpt", "a.rpt", false},
+      {"RUN*", "run1", false},
+      {"*", "sub/a", false},
+      {"sub/*.rpt", "sub/a.rpt", true},
+      {"sub/*.rpt", "sub/deeper/a.rpt", false},
+      {"*/*.rpt", "sub/a.rpt", true},
+      {"s?b/a", "s/b/a", false},
+      {"\xE9*", "\xE9t\xE9", true},
+      {"", "", true},
+      {"", "a", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.pattern) + " ~ " + row.name);
+    EXPECT_EQ(row.matches, suite::matchWildcard(row.pattern, row.name));
+  }
+}
+
+TEST(SuitePairing, GlobsMatchTheNameOrTheWholePath) {
+  EXPECT_TRUE(suite::passesGlobs({}, "any/thing"));
+  EXPECT_TRUE(suite::passesGlobs({"*.rpt"}, "sub/deep/a.rpt"));
+  EXPECT_FALSE(suite::passesGlobs({"*.rpt"}, "sub/a.txt"));
+  EXPECT_TRUE(suite::passesGlobs({"*.txt", "*.rpt"}, "sub/a.rpt"));
+  EXPECT_TRUE(suite::passesGlobs({"sub/*"}, "sub/a.txt"));
+  EXPECT_FALSE(suite::passesGlobs({"sub/*"}, "other/a.txt"));
+  EXPECT_FALSE(suite::passesGlobs({"sub*"}, "sub/a.txt"));
+}
+
+TEST(SuitePairing, ListLineWords) {
+  struct Row {
+    const char* line;
+    bool ok;
+    std::vector<std::string> words;
+  };
+  const Row rows[] = {
+      {"a b", true, {"a", "b"}},
+      {"  a\t b  /ALL\r", true, {"a", "b", "/ALL"}},
+      {"\"my run.rpt\" b", true, {"my run.rpt", "b"}},
+      {"dir/\"a b\"/c x", true, {"dir/a b/c", "x"}},
+      {"\"\" b", true, {"", "b"}},
+      {"\"a b", false, {}},
+      {"", true, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::vector<std::string> words;
+    EXPECT_EQ(row.ok, suite::splitListLine(row.line, &words));
+    if (row.ok) {
+      EXPECT_EQ(row.words, words);
+    }
+  }
+}
+
+// name -> "status message baseline|candidate" for easy comparison.
+std::map<std::string, std::string> describe(
+    const std::vector<PairPlan>& plans) {
+  std::map<std::string, std::string> out;
+  for (const PairPlan& plan : plans) {
+    std::string what =
+        plan.toCompare ? "compare" : suite::statusName(plan.row.status);
+    out[plan.row.name] =
+        what + (plan.row.message.empty() ? "" : " ") + plan.row.message;
+  }
+  return out;
+}
+
+TEST(SuitePairing, ListLinesPairRelativeToTheListFolder) {
+  TempDir dir;
+  dir.write("base/a.rpt", "a");
+  dir.write("new/a.rpt", "aa");
+  dir.write("base/my run.rpt", "b");
+  dir.write("new/my run.rpt", "b");
+  dir.write("base/only.rpt", "c");
+  std::string list =
+      "# baseline candidate switches\n"
+      "\n"
+      "base/a.rpt new/a.rpt /ALL /SKIPH:3\r\n"
+      "\"base/my run.rpt\" \"new/my run.rpt\"\n"
+      "base/only.rpt new/only.rpt\n"
+      "   # indented comment\n"
+      "lonely.rpt\n"
+      "\"open quote\n";
+  std::vector<PairPlan> plans = suite::pairList(list, dir.path().string());
+  std::map<std::string, std::string> expected = {
+      {"base/a.rpt", "compare"},
+      {"base/my run.rpt", "compare"},
+      {"base/only.rpt", "missing only in baseline: base/only.rpt"},
+      {"line 7", "error a pair needs two file names"},
+      {"line 8", "error a quote is not closed"},
+  };
+  EXPECT_EQ(expected, describe(plans));
+  ASSERT_EQ(5u, plans.size());
+  EXPECT_EQ("base/a.rpt", plans[0].row.name);  // sorted by name
+  EXPECT_EQ("/ALL /SKIPH:3", plans[0].row.switches);
+  EXPECT_EQ(3, plans[0].row.bytes);
+  EXPECT_EQ(std::filesystem::path(dir / "base/a.rpt"),
+            std::filesystem::path(plans[0].row.baseline));
+  EXPECT_EQ("", plans[2].row.candidate);  // missing side has no path
+}
+
+TEST(SuitePairing, ListLinesMayRepeatAFileAfterAByteOrderMark) {
+  TempDir dir;
+  dir.write("a", "1");
+  dir.write("b", "2");
+  std::vector<PairPlan> plans = suite::pairList(
+      "\xEF\xBB\xBF"
+      "a b /LINE\na b /ALL\na b\n",
+      dir.path().string());
+  ASSERT_EQ(3u, plans.size());
+  EXPECT_TRUE(plans[0].toCompare);
+  EXPECT_EQ("a", plans[0].row.name);
+  EXPECT_EQ("", plans[0].row.switches);
+  EXPECT_EQ("/ALL", plans[1].row.switches);
+  EXPECT_EQ("/LINE", plans[2].row.switches);
+}
+
+TEST(SuitePairing, FoldersPairByRelativePath) {
+  TempDir dir;
+  dir.write("a/same.rpt", "x");
+  dir.write("b/same.rpt", "x");
+  dir.write("a/sub/deep/r.rpt", "x");
+  dir.write("b/sub/deep/r.rpt", "x");
+  dir.write("a/gone.rpt", "x");
+  dir.write("b/new.rpt", "x");
+  dir.write("a/notes.txt", "x");
+  dir.write("b/notes.txt", "x");
+  dir.write("a/clash.rpt", "x");  // a file here, a folder there
+  dir.write("b/clash.rpt/inside.rpt", "x");
+  std::filesystem::create_directories(dir / "a/empty");
+
+  std::map<std::string, std::string> expected = {
+      {"clash.rpt", "error a folder in candidate"},
+      {"clash.rpt/inside.rpt",
+       "missing only in candidate: clash.rpt/inside.rpt"},
+      {"gone.rpt", "missing only in baseline: gone.rpt"},
+      {"new.rpt", "missing only in candidate: new.rpt"},
+      {"notes.txt", "compare"},
+      {"same.rpt", "compare"},
+      {"sub/deep/r.rpt", "compare"},
+  };
+  std::vector<PairPlan> plans = suite::pairFolders(dir / "a", dir / "b", {});
+  EXPECT_EQ(expected, describe(plans));
+  for (std::size_t i = 1; i < plans.size(); ++i) {
+    EXPECT_LT(plans[i - 1].row.name, plans[i].row.name);
+  }
+
+  expected.erase("notes.txt");
+  EXPECT_EQ(expected,
+            describe(suite::pairFolders(dir / "a", dir / "b", {"*.rpt"})));
+}
+
+#ifndef _WIN32
+TEST(SuitePairing, OddEntriesAreErrorRowsNotStops) {
+  TempDir dir;
+  dir.write("a/fifo.rpt", "x");
+  std::filesystem::create_directories(dir / "b");
+  ASSERT_EQ(0, mkfifo((dir / "b/fifo.rpt").c_str(), 0600));
+  dir.write("a/dangling.rpt", "x");
+  std::filesystem::create_symlink(dir / "b/nowhere", dir / "b/dangling.rpt");
+  dir.write("a/linked.rpt", "x");
+  dir.write("target.rpt", "x");
+  std::filesystem::create_symlink(dir / "target.rpt", dir / "b/linked.rpt");
+  std::filesystem::create_directory_symlink(dir.path(), dir / "b/loop");
+
+  std::map<std::string, std::string> expected = {
+      {"dangling.rpt", "error broken link in candidate"},
+      {"fifo.rpt", "error not a regular file in candidate"},
+      {"linked.rpt", "compare"},
+  };
+  EXPECT_EQ(expected, describe(suite::pairFolders(dir / "a", dir / "b", {})));
+}
+#endif
+
+TEST(SuitePairing, TwoFilesMakeOnePair) {
+  TempDir dir;
+  std::string one = dir.write("one.rpt", "abc");
+  std::string two = dir.write("two.rpt", "de");
+  PairPlan plan = suite::pairFiles(one, two);
+  EXPECT_TRUE(plan.toCompare);
+  EXPECT_EQ(5, plan.row.bytes);
+  PairPlan missing = suite::pairFiles(one, dir / "none.rpt");
+  EXPECT_FALSE(missing.toCompare);
+  EXPECT_EQ(PairStatus::kMissing, missing.row.status);
+  PairPlan folder = suite::pairFiles(one, dir.path().string());
+  EXPECT_EQ(PairStatus::kError, folder.row.status);
+  EXPECT_EQ("a folder in candidate", folder.row.message);
+}
+
+TEST(SuitePairing, ShardsSplitThePairsWithoutOverlap) {
+  std::vector<PairPlan> plans(10);
+  for (int i = 0; i < 10; ++i) {
+    plans[i].row.name = std::to_string(i);
+  }
+  for (int count : {1, 3, 4, 10, 12}) {
+    std::string seen;
+    for (int index = 1; index <= count; ++index) {
+      for (const PairPlan& plan : suite::selectShard(plans, index, count)) {
+        int position = std::stoi(plan.row.name);
+        EXPECT_EQ(index - 1, position % count);
+        seen += plan.row.name;
+      }
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ("0123456789", seen) << count;
+  }
+}
+
+}  // namespace

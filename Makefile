@@ -46,8 +46,10 @@ sanitize: deps
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUDIZ_TSAN=ON \
 	  -DZUDIZ_BENCH=OFF $(WERROR)
-	cmake --build build-tsan -j $(JOBS) --target zudiz_tests suite_tests zudiz-suite
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^(zudiz\.|Suite|suite\.)'
+	cmake --build build-tsan -j $(JOBS) --target zudiz zudiz_tests suite_tests \
+	  zudiz-suite
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -LE browser \
+	  -R '^(zudiz\.|Suite|suite\.)'
 
 # The libFuzzer target for FUZZ_SECONDS (default 60).
 fuzz:

@@ -277,27 +277,6 @@ Tolerance ignoreTolerance(std::string_view switches) {
 
 // --- Header ------------------------------------------------------------------
 
-Totals countStatuses(const SuiteRun& run) {
-  Totals totals;
-  for (const PairResult& pair : run.pairs) {
-    ++totals.pairs;
-    switch (pair.status) {
-      case PairStatus::kSame:
-        ++totals.same;
-        break;
-      case PairStatus::kDifferent:
-        ++totals.different;
-        break;
-      case PairStatus::kMissing:
-        ++totals.missing;
-        break;
-      case PairStatus::kError:
-        ++totals.error;
-        break;
-    }
-  }
-  return totals;
-}
 
 void appendFact(std::string& out, std::string_view term,
                 std::string_view value) {
@@ -334,7 +313,7 @@ void appendHeader(std::string& out, const SuiteRun& run) {
   appendFact(out, "Time", formatted("%.2f", run.seconds) + " s");
   out += "</dl>\n";
 
-  Totals totals = countStatuses(run);
+  Totals totals = totalsOf(run);
   const std::pair<const char*, std::int64_t> items[] = {
       {"pairs", totals.pairs},
       {"different", totals.different},

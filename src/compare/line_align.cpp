@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "compare/word_compare.h"
 #include "core/records.h"
@@ -42,6 +43,92 @@ void backToPairStart(RunState& run) {
   swapLineMarks(run);
 }
 
+// Whether comparing the lines from `from1` and `from2` on with
+// compareLineWords is sure to find them different, told from the buffers
+// alone: both lines, and the token
+// after each line end, lie in the valid bytes (so the comparison would not
+// refill either), and word by word the lines part before both end. The
+// trials of the alignment fail most of the time on reports that differ
+// everywhere; this spares running them for real.
+bool linesSurelyDiffer(RunState& run, const ReaderPosition& from1,
+                       const ReaderPosition& from2) {
+  using Kind = PeekedToken::Kind;
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  PeekedToken a = peekToken(r1, from1);
+  PeekedToken b = peekToken(r2, from2);
+  if (a.kind == Kind::kUnknown || b.kind == Kind::kUnknown) {
+    return false;
+  }
+  const PeekedToken end1 = peekLineEnd(r1, a);
+  const PeekedToken end2 = peekLineEnd(r2, b);
+  if (end1.kind == Kind::kUnknown || end2.kind == Kind::kUnknown) {
+    return false;
+  }
+  // The same bytes through the line ends read the same.
+  const std::uint32_t length = end1.start + end1.length - a.start;
+  if (length == end2.start + end2.length - b.start &&
+      std::memcmp(r1.bytes() + a.start, r2.bytes() + b.start, length) == 0) {
+    return false;
+  }
+  for (;;) {
+    if (a.kind == Kind::kUnknown || b.kind == Kind::kUnknown) {
+      return false;
+    }
+    if (a.kind == Kind::kLineEnd || b.kind == Kind::kLineEnd) {
+      // Words left on one line only are extra words.
+      return a.kind != b.kind;
+    }
+    if (!wordsReadSame(run, {r1.bytes() + a.start, a.length},
+                       {r2.bytes() + b.start, b.length})) {
+      return true;
+    }
+    a = peekNextToken(r1, a);
+    b = peekNextToken(r2, b);
+  }
+}
+
+// compareLineWords as a trial: false at once, with nothing changed, when
+// the lines surely differ. The caller takes back what a failed trial
+// changed, so only the answer counts.
+bool lineTrial(RunState& run) {
+  return !linesSurelyDiffer(run, run.readers[0].position,
+                            run.readers[1].position) &&
+         compareLineWords(run);
+}
+
+// Right after a line pair differed (the files after it, altLineMark before
+// it): true when no alignment can match, told from the buffers alone — the
+// next pair surely differs, and so do the next line of each file against
+// the other file's line of the pair. Then the pair is a changed line, as
+// comparing it found, and the trials need not run.
+bool noLineTrialMatches(RunState& run) {
+  const ReaderPosition& after1 = run.readers[0].position;
+  const ReaderPosition& after2 = run.readers[1].position;
+  const Mark& before = run.marks.altLineMark;
+  return !(after1.atLineEnd && after2.atLineEnd) &&
+         linesSurelyDiffer(run, after1, after2) &&
+         linesSurelyDiffer(run, after1, before.files[1]) &&
+         linesSurelyDiffer(run, before.files[0], after2);
+}
+
+// After the word pair at wordMark differed, with both files on the next
+// words: true when none of the alignment's trials there can match, neither
+// the next pair nor either next word against the other file's differing
+// word. Then the pair is a changed word, as comparing it was.
+bool noWordTrialMatches(RunState& run) {
+  if (atLineEnd(run, 1) || atLineEnd(run, 2)) {
+    return false;
+  }
+  const Mark& mark = run.marks.wordMark;
+  const TokenBytes next1 = currentToken(run, 1);
+  const TokenBytes next2 = currentToken(run, 2);
+  const TokenBytes word1 = tokenAt(run.readers[0], mark.files[0]);
+  const TokenBytes word2 = tokenAt(run.readers[1], mark.files[1]);
+  return !wordsReadSame(run, next1, next2) &&
+         !wordsReadSame(run, next1, word2) && !wordsReadSame(run, word1, next2);
+}
+
 // Tries the current line of file `extra` as a line that only that file has:
 // true, with the line listed, when the next line of `extra` matches the
 // current line of the other file. Starts from the state before the pair.
@@ -52,7 +139,7 @@ bool tryExtraLine(RunState& run, int extra) {
   swapDiff(run);
   clearDiff(run);
   saveLineMark(run);
-  if (!compareLineWords(run)) {
+  if (!lineTrial(run)) {
     return false;
   }
   restoreLineMark(run);
@@ -196,10 +283,16 @@ void compareLinePair(RunState& run) {
   swapLineMarks(run);
   swapDiff(run);
   saveLineMark(run);
+  if (noLineTrialMatches(run)) {
+    swapDiff(run);
+    listDifference(run, 0);
+    bump(run.counters.linesDiffered);
+    return;
+  }
 
   // A changed line when the next pair matches (or both next lines are blank
   // or both pages ended).
-  if ((atLineEnd(run, 1) && atLineEnd(run, 2)) || compareLineWords(run)) {
+  if ((atLineEnd(run, 1) && atLineEnd(run, 2)) || lineTrial(run)) {
     restoreLineMark(run);
     swapDiff(run);
     listDifference(run, 0);
@@ -237,6 +330,9 @@ bool compareLineWords(RunState& run) {
       continue;
     }
     if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
+      continue;
+    }
+    if (noWordTrialMatches(run)) {
       continue;
     }
     // A changed word when the next pair matches.

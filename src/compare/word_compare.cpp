@@ -110,12 +110,20 @@ bool countVerdict(RunState& run, NumberVerdict verdict) {
   return false;
 }
 
-// The rules for two tokens that are not equal as text. Counts the outcome and
-// fills the pending difference; does not move the files.
-bool compareUnequalWords(RunState& run, const TokenBytes& token1,
-                         const TokenBytes& token2) {
+// What the rules make of two tokens that are not equal as text: a text
+// difference, or two numbers and the verdict on them.
+struct UnequalWords {
+  bool isText;
+  NumberVerdict verdict;
+  std::int64_t units1;
+  std::int64_t units2;
+};
+
+UnequalWords judgeUnequalWords(RunState& run, const TokenBytes& token1,
+                               const TokenBytes& token2) {
+  constexpr UnequalWords kText{true, NumberVerdict::kListed, 0, 0};
   if (token1.length > kWordCapacity || token2.length > kWordCapacity) {
-    return textDifference(run);
+    return kText;
   }
   WorkWord w1;
   WorkWord w2;
@@ -134,7 +142,7 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
   }
 
   if (w1.trailing != w2.trailing) {
-    return textDifference(run);
+    return kText;
   }
   std::size_t t = w1.trailing;
   if (t > 0) {
@@ -144,7 +152,7 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
       bool match = tail1[i] == tail2[i] || (t == 1 && isLowerLetter(tail1[i]) &&
                                             isLowerLetter(tail2[i]));
       if (!match) {
-        return textDifference(run);
+        return kText;
       }
     }
     w1.length -= t;
@@ -153,10 +161,26 @@ bool compareUnequalWords(RunState& run, const TokenBytes& token1,
 
   // The numbers as written decide the last place.
   const std::int64_t place = std::min(w1.place, w2.place);
-  const NumberVerdict verdict =
-      judgeNumbers(w1.units, w2.units, place, run.settings);
-  recordNumbers(run, unitsToValue(w1.units), unitsToValue(w2.units), verdict);
-  return countVerdict(run, verdict);
+  return {false, judgeNumbers(w1.units, w2.units, place, run.settings),
+          w1.units, w2.units};
+}
+
+// The rules for two tokens that are not equal as text. Counts the outcome and
+// fills the pending difference; does not move the files.
+bool compareUnequalWords(RunState& run, const TokenBytes& token1,
+                         const TokenBytes& token2) {
+  const UnequalWords judged = judgeUnequalWords(run, token1, token2);
+  if (judged.isText) {
+    return textDifference(run);
+  }
+  recordNumbers(run, unitsToValue(judged.units1), unitsToValue(judged.units2),
+                judged.verdict);
+  return countVerdict(run, judged.verdict);
+}
+
+bool equalText(const TokenBytes& token1, const TokenBytes& token2) {
+  return token1.length == token2.length &&
+         std::memcmp(token1.data, token2.data, token1.length) == 0;
 }
 
 }  // namespace
@@ -200,11 +224,19 @@ NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
 }
 
 bool compareWords(RunState& run) {
-  TokenBytes token1 = currentToken(run, 1);
-  TokenBytes token2 = currentToken(run, 2);
-  bool same = (token1.length == token2.length &&
-               std::memcmp(token1.data, token2.data, token1.length) == 0) ||
-              compareUnequalWords(run, token1, token2);
+  const TokenBytes token1 = currentToken(run, 1);
+  const TokenBytes token2 = currentToken(run, 2);
+  const bool same =
+      equalText(token1, token2) || compareUnequalWords(run, token1, token2);
   nextTokenBoth(run);
   return same;
+}
+
+bool wordsReadSame(RunState& run, const TokenBytes& token1,
+                   const TokenBytes& token2) {
+  if (equalText(token1, token2)) {
+    return true;
+  }
+  const UnequalWords judged = judgeUnequalWords(run, token1, token2);
+  return !judged.isText && judged.verdict != NumberVerdict::kListed;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "core/records.h"
+#include "reader/token_reader.h"
 
 struct RunState;
 struct Settings;
@@ -29,3 +30,8 @@ NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
 // wordDiffCount or numericDiffCount, appends both words to the pending
 // difference and returns false. Always moves both files on by one token.
 bool compareWords(RunState& run);
+
+// Whether compareWords would find the two tokens the same, with nothing
+// counted, listed or recorded (the word cache may learn the words).
+bool wordsReadSame(RunState& run, const TokenBytes& token1,
+                   const TokenBytes& token2);

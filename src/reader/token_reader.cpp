@@ -493,6 +493,67 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   return found;
 }
 
+PeekedToken peekToken(const PageReader& r, const ReaderPosition& pos) {
+  using Kind = PeekedToken::Kind;
+  const std::uint64_t end = std::uint64_t{pos.tokenStart} + pos.tokenLength;
+  if (pos.tokenLength == 0 || end > r.bufLen ||
+      (pos.atLineEnd && r.bytes()[pos.tokenStart] == kFf)) {
+    return {};
+  }
+  return {pos.atLineEnd ? Kind::kLineEnd : Kind::kWord, pos.tokenStart,
+          pos.tokenLength};
+}
+
+PeekedToken peekNextToken(const PageReader& r, const PeekedToken& token) {
+  using Kind = PeekedToken::Kind;
+  const unsigned char* text = r.bytes();
+  const std::uint32_t at =
+      skipBlanks(text, token.start + token.length, r.bufLen);
+  if (at >= r.bufLen) {
+    return {};
+  }
+  const unsigned char c = text[at];
+  switch (kByteClass[c]) {
+    case ByteClass::kLineEnd:
+      if (c != kCr) {
+        return {Kind::kLineEnd, at, 1};
+      }
+      if (at + 1 >= r.bufLen) {
+        return {};
+      }
+      return {Kind::kLineEnd, at, text[at + 1] == kLf ? 2u : 1u};
+    case ByteClass::kWordByte: {
+      const std::uint32_t length = wordLengthWithin(text, at, r.bufLen);
+      if (length == 0) {
+        return {};
+      }
+      return {Kind::kWord, at, length};
+    }
+    case ByteClass::kPageEnd:
+    case ByteClass::kBlank:
+      break;
+  }
+  return {};
+}
+
+PeekedToken peekLineEnd(const PageReader& r, const PeekedToken& token) {
+  using Kind = PeekedToken::Kind;
+  PeekedToken lineEnd = token;
+  if (token.kind == Kind::kWord) {
+    const std::uint32_t at = findLineEnd(r.bytes(), token.start, r.bufLen);
+    if (at >= r.bufLen) {
+      return {};
+    }
+    // The token after the word before it is this line end.
+    lineEnd = peekNextToken(r, {Kind::kWord, at, 0});
+  }
+  if (lineEnd.kind != Kind::kLineEnd ||
+      peekNextToken(r, lineEnd).kind == Kind::kUnknown) {
+    return {};
+  }
+  return lineEnd;
+}
+
 void saveWordMark(RunState& run) {
   savePositions(run, run.marks.wordMark);
 }

@@ -29,13 +29,42 @@ struct TokenBytes {
   std::uint32_t length;
 };
 
-inline TokenBytes currentToken(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
-  const std::uint32_t start = std::min(r.position.tokenStart, kPageBufferSize);
+// The bytes of the token that `pos` (the current position or a mark's)
+// holds in the page buffer of `r`, cut to the buffer.
+inline TokenBytes tokenAt(const PageReader& r, const ReaderPosition& pos) {
+  const std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
   const std::uint32_t length =
-      std::min(r.position.tokenLength, kPageBufferSize - start);
+      std::min(pos.tokenLength, kPageBufferSize - start);
   return {r.bytes() + start, length};
 }
+
+inline TokenBytes currentToken(RunState& run, int fileNo) {
+  const PageReader& r = reader(run, fileNo);
+  return tokenAt(r, r.position);
+}
+
+// A token as nextToken reads it in line mode, told from the valid bytes of
+// the buffer alone, without a refill: a word, a line end (LF, CR LF or a
+// lone CR), or kUnknown for a page end and for a token (or the byte after it
+// that decides its length) beyond the valid bytes.
+struct PeekedToken {
+  enum class Kind { kWord, kLineEnd, kUnknown };
+  Kind kind = Kind::kUnknown;
+  std::uint32_t start = 0;
+  std::uint32_t length = 0;
+};
+
+// The token `pos` stands on.
+PeekedToken peekToken(const PageReader& r, const ReaderPosition& pos);
+
+// The token after `token` (which must not be kUnknown).
+PeekedToken peekNextToken(const PageReader& r, const PeekedToken& token);
+
+// The line end of the line `token` lies on, when it, and the token after it,
+// can be told from the valid bytes: a line end, or kUnknown when the line
+// runs into a page end or beyond the valid bytes, or the token after the
+// line end is unknown. All that comparing the line pair with a trial reads.
+PeekedToken peekLineEnd(const PageReader& r, const PeekedToken& token);
 
 // nextToken for file 1, then file 2.
 void nextTokenBoth(RunState& run);

@@ -123,6 +123,28 @@ const AlignCase kAlignCases[] = {
      4, 1, 1},
     {"lines that read the same with other line ends and blanks", false, 0,
      "A  1\r\nB\r\nC\n", "A 1\nB\rC\r\n", "", 3, 0, 0},
+    // Trials that match only by the number rules (lines followed by more
+    // lines, so that the whole trial lies in the buffers).
+    {"next pair matches in the last place", false, 0, "A\nP\nQ 1.0\nZ\nZ\n",
+     "A\nR\nQ 1.1\nZ\nZ\n",
+     "ONE     2   P\n"
+     "TWO     2   R\n\n",
+     5, 1, 1},
+    {"extra line found by a tiny difference", false, 0,
+     "A\nX 1\nB 1000.0\nZ\nZ\n", "A\nB 1000.5\nZ\nZ\n",
+     "ONE     2 + X 1\n"
+     "TWO     2      \n\n",
+     5, 1, 2},
+    {"next word matches in the last place", false, 0, "AA XX 1.0 CC\nZZ\n",
+     "AA YY 1.1 CC\nZZ\n",
+     "ONE     1   XX\n"
+     "TWO     1   YY\n\n",
+     2, 1, 1},
+    {"extra word found by a tiny difference", false, 0, "AA XX 1000.0 CC\nZZ\n",
+     "AA 1000.5 CC\nZZ\n",
+     "ONE     1   XX\n"
+     "TWO     1     \n\n",
+     2, 1, 1},
     {"word mode: extra word listed at once", true, 0, "AA BB CC\n", "AA CC\n",
      "ONE     1 + BB\n"
      "TWO     1     \n\n",

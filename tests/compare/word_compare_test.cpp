@@ -202,6 +202,14 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     run.settings.ignoreRelative = row.ignoreRelative;
     run.settings.ignoreUnits = row.ignoreUnits;
 
+    // Asked without counting, the answer is the same and nothing moves.
+    EXPECT_EQ(row.outcome != 'w' && row.outcome != 'n',
+              wordsReadSame(run, currentToken(run, 1), currentToken(run, 2)));
+    EXPECT_EQ(0, run.counters.words.wordDiffCount +
+                     run.counters.words.numericDiffCount +
+                     run.counters.words.lastDigitCount +
+                     run.counters.words.tinyDiffCount);
+    EXPECT_EQ(0u, run.pending.diffText(0).length);
     bool same = compareWords(run);
 
     const WordCounts& c = run.counters.words;

@@ -50,6 +50,44 @@ void readWord(WorkWord& w) {
   w.place = lastDigitPlace(w.text, w.length - w.trailing);
 }
 
+std::uint64_t loadEightBytes(const char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+std::uint32_t loadFourBytes(const char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Three pieces of a text of 1 to kCachedWordLength bytes that, with its
+// length, tell it from every other such text: together they cover every
+// byte. Whole loads only (no partial copies into a wider variable, which
+// stall the processor).
+struct WordKey {
+  std::uint64_t head;
+  std::uint64_t tail;
+  std::uint64_t middle;
+};
+
+WordKey wordKey(const char* text, std::size_t length) {
+  const auto byte = [text](std::size_t i) {
+    return std::uint64_t{static_cast<unsigned char>(text[i])};
+  };
+  if (length < 4) {
+    return {byte(0) | byte(length / 2) << 8 | byte(length - 1) << 16, 0, 0};
+  }
+  if (length < 8) {
+    return {loadFourBytes(text) |
+                std::uint64_t{loadFourBytes(text + length - 4)} << 32,
+            0, 0};
+  }
+  return {loadEightBytes(text), loadEightBytes(text + length - 8),
+          length > 16 ? loadEightBytes(text + 8) : 0};
+}
+
 // Reads a word, or takes what an earlier reading of the same text found.
 void loadWord(WordCache& cache, WorkWord& w, const TokenBytes& token) {
   w.text = reinterpret_cast<const char*>(token.data);
@@ -58,25 +96,21 @@ void loadWord(WordCache& cache, WorkWord& w, const TokenBytes& token) {
     readWord(w);
     return;
   }
-  // The first and the last (up to) eight bytes, which may overlap, and the
-  // length pick the entry; the whole text is compared.
-  std::uint64_t head = 0;
-  std::uint64_t tail = 0;
-  const std::size_t n = std::min<std::size_t>(w.length, 8);
-  std::memcpy(&head, w.text, n);
-  std::memcpy(&tail, w.text + (w.length - n), n);
-  std::uint64_t hash = (head * 0x9E3779B97F4A7C15ull) ^
-                       ((tail + w.length) * 0xC2B2AE3D27D4EB4Full);
+  const WordKey key = wordKey(w.text, w.length);
+  const std::uint64_t hash = (key.head * 0x9E3779B97F4A7C15ull) ^
+                             ((key.tail + w.length) * 0xC2B2AE3D27D4EB4Full);
   WordCacheEntry& e = cache.entries[(hash >> 56) % WordCache::kEntries];
-  if (e.length == w.length &&
-      std::memcmp(e.text.data(), w.text, w.length) == 0) {
+  if (e.length == w.length && e.head == key.head && e.tail == key.tail &&
+      e.middle == key.middle) {
     w.units = e.units;
     w.trailing = e.trailing;
     w.place = e.place;
     return;
   }
   readWord(w);
-  std::memcpy(e.text.data(), w.text, w.length);
+  e.head = key.head;
+  e.tail = key.tail;
+  e.middle = key.middle;
   e.length = static_cast<std::uint8_t>(w.length);
   e.units = w.units;
   e.trailing = static_cast<std::uint8_t>(w.trailing);

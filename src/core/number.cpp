@@ -74,11 +74,72 @@ bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
   return true;
 }
 
+// The common number, read in whole numbers: [sign] digits [. digits] with
+// commas passed over, at most 18 digits of which at most 4 after the point
+// (so no rounding is needed), ended by the end of the text or by a byte
+// that ends the number part other than an exponent letter. Gives the same
+// units and trailing length as the general reading below; false for every
+// other text, which that reading then takes.
+bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
+                    std::size_t& trailing) {
+  std::size_t i = 0;
+  const bool negative = length > 0 && text[0] == '-';
+  if (length > 0 && (text[0] == '-' || text[0] == '+')) {
+    ++i;
+  }
+  std::uint64_t digits = 0;
+  int digitCount = 0;
+  int decimals = -1;  // -1: no point yet
+  for (; i < length; ++i) {
+    const char c = text[i];
+    if (isDigit(c)) {
+      if (++digitCount > 18) {
+        return false;
+      }
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (decimals >= 0) {
+        ++decimals;
+      }
+    } else if (c == ',') {
+      continue;
+    } else if (c == '.') {
+      if (decimals >= 0) {
+        break;
+      }
+      decimals = 0;
+    } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      return false;
+    } else {
+      break;  // a sign after the start, or any other byte
+    }
+  }
+  // No digit, more than four decimals, or a point with no digit after it:
+  // the general reading decides.
+  if (digitCount == 0 || decimals > 4 || decimals == 0) {
+    return false;
+  }
+  std::uint64_t scaled = static_cast<std::uint64_t>(kMaxUnits);
+  if (digits <= scaled) {
+    for (int k = decimals < 0 ? 0 : decimals; k < 4; ++k) {
+      digits *= 10;
+    }
+    scaled = std::min(digits, scaled);
+  }
+  units = negative ? -static_cast<std::int64_t>(scaled)
+                   : static_cast<std::int64_t>(scaled);
+  trailing = length - i;
+  return true;
+}
+
 }  // namespace
 
 std::int64_t scanUnits(const char* text, std::size_t length,
                        std::size_t& trailing) {
   length = std::min(length, kWordCapacity);
+  std::int64_t units = 0;
+  if (scanPlainUnits(text, length, units, trailing)) {
+    return units;
+  }
   // The number part as the converter takes it: commas removed, a '0' put
   // before a point or exponent letter that no digit precedes, and the
   // exponent letter as 'E'. Two zeros at most are put in.

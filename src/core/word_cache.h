@@ -12,12 +12,17 @@
 // Words longer than this are read every time.
 inline constexpr std::size_t kCachedWordLength = 24;
 
+// An entry holds no text: the length and three eight-byte pieces of it
+// (wordKey in compare/word_compare.cpp) tell every text of up to
+// kCachedWordLength bytes apart.
 struct WordCacheEntry {
-  std::array<char, kCachedWordLength> text{};
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  std::uint64_t middle = 0;
+  std::int64_t units = 0;
+  std::int32_t place = 0;
   std::uint8_t length = 0;  // 0: the entry is unused
   std::uint8_t trailing = 0;
-  std::int32_t place = 0;
-  std::int64_t units = 0;
 };
 
 struct WordCache {

@@ -1,7 +1,9 @@
 #include "compare/word_compare.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,6 +71,62 @@ TEST(ScanNumber, ValuesAndTrailingLengths) {
     // The same rounding, as a whole count of ten-thousandths.
     EXPECT_EQ(std::llround(row.value * 10000),
               scanUnits(row.text, std::strlen(row.text), trailing));
+  }
+}
+
+// Plain decimals (the ones read in whole numbers) against the reading by
+// double: strtod of the number part, times 10000, plus 0.5, floored and held
+// at kMaxUnits. Random signs, digit counts around 18, commas, up to six
+// decimals and trailing texts, so both sides of every limit are met.
+TEST(ScanNumber, PlainDecimalsReadAsByDouble) {
+  std::mt19937 random(7);
+  const char* tails[] = {"", "", "kg", "-3", ".5", "x", "E", "%"};
+  for (int n = 0; n < 20000; ++n) {
+    std::string text;
+    std::string number;
+    const int sign = static_cast<int>(random() % 4);
+    if (sign == 1 || sign == 2) {
+      text += sign == 1 ? '-' : '+';
+      number += text;
+    }
+    const int whole = static_cast<int>(random() % 20);
+    for (int k = 0; k < whole; ++k) {
+      const char digit = static_cast<char>('0' + random() % 10);
+      text += digit;
+      number += digit;
+      if (random() % 8 == 0) {
+        text += ',';
+      }
+    }
+    const int decimals = static_cast<int>(random() % 8) - 1;
+    if (decimals >= 0) {
+      text += '.';
+      number += '.';
+      for (int k = 0; k < decimals; ++k) {
+        const char digit = static_cast<char>('0' + random() % 10);
+        text += digit;
+        number += digit;
+      }
+    }
+    const std::string tail = tails[random() % 8];
+    text += tail;
+    SCOPED_TRACE(text);
+    const bool anyDigit = whole > 0 || decimals > 0;
+    if (!anyDigit || tail == "E" || tail == ".5") {
+      continue;  // no number, or one that reads on into the tail
+    }
+    if (decimals == 0 && tail.empty()) {
+      number += '0';
+    }
+    const double value = std::strtod(number.c_str(), nullptr);
+    const double scaled = std::fabs(value) * 10000.0 + 0.5;
+    std::int64_t expected = scaled > static_cast<double>(kMaxUnits)
+                                ? kMaxUnits
+                                : static_cast<std::int64_t>(std::floor(scaled));
+    expected = value < 0 ? -expected : expected;
+    std::size_t trailing = 0;
+    EXPECT_EQ(expected, scanUnits(text.data(), text.size(), trailing));
+    EXPECT_EQ(tail.size(), trailing);
   }
 }
 

@@ -112,11 +112,26 @@ bool noLineTrialMatches(RunState& run) {
          linesSurelyDiffer(run, before.files[0], after2);
 }
 
+// The judgement made of the word pair both files stand on, and where they
+// stand, for comparing that pair without judging it again.
+struct JudgedPair {
+  bool valid = false;
+  std::uint32_t at1 = 0;
+  std::uint32_t at2 = 0;
+  WordJudgement judged{};
+};
+
+bool judgedHere(RunState& run, const JudgedPair& pair) {
+  return pair.valid && position(run, 1).tokenStart == pair.at1 &&
+         position(run, 2).tokenStart == pair.at2;
+}
+
 // After the word pair at wordMark differed, with both files on the next
 // words: true when none of the alignment's trials there can match, neither
 // the next pair nor either next word against the other file's differing
-// word. Then the pair is a changed word, as comparing it was.
-bool noWordTrialMatches(RunState& run) {
+// word. Then the pair is a changed word, as comparing it was, and `next`
+// keeps the judgement of the next pair.
+bool noWordTrialMatches(RunState& run, JudgedPair& next) {
   if (atLineEnd(run, 1) || atLineEnd(run, 2)) {
     return false;
   }
@@ -125,8 +140,14 @@ bool noWordTrialMatches(RunState& run) {
   const TokenBytes next2 = currentToken(run, 2);
   const TokenBytes word1 = tokenAt(run.readers[0], mark.files[0]);
   const TokenBytes word2 = tokenAt(run.readers[1], mark.files[1]);
-  return !wordsReadSame(run, next1, next2) &&
-         !wordsReadSame(run, next1, word2) && !wordsReadSame(run, word1, next2);
+  const WordJudgement judged = judgeWords(run, next1, next2);
+  if (judged.same() || wordsReadSame(run, next1, word2) ||
+      wordsReadSame(run, word1, next2)) {
+    return false;
+  }
+  next = {true, position(run, 1).tokenStart, position(run, 2).tokenStart,
+          judged};
+  return true;
 }
 
 // Tries the current line of file `extra` as a line that only that file has:
@@ -318,6 +339,7 @@ bool compareLineWords(RunState& run) {
   const std::int32_t wordsBefore = counts.wordDiffCount;
   const std::int32_t numbersBefore = counts.numericDiffCount;
 
+  JudgedPair next;
   while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
     // Words that read the same in both files compare equal and change
     // nothing: only the pairs from the first difference on, or the last
@@ -326,13 +348,17 @@ bool compareLineWords(RunState& run) {
     saveWordMark(run);
     saveWordCounts(run);
     const std::size_t keep = run.pending.diffText(0).length;
-    if (compareWords(run)) {
+    const bool same = judgedHere(run, next)
+                          ? compareJudgedWords(run, next.judged)
+                          : compareWords(run);
+    next.valid = false;
+    if (same) {
       continue;
     }
     if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
       continue;
     }
-    if (noWordTrialMatches(run)) {
+    if (noWordTrialMatches(run, next)) {
       continue;
     }
     // A changed word when the next pair matches.

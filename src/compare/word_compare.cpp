@@ -1,6 +1,7 @@
 #include "compare/word_compare.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -15,11 +16,15 @@ namespace {
 // 10^k for 0 <= k <= 18, held at 10^18 above: more than any difference or
 // sum of two rounded numbers.
 std::int64_t powerOfTen(std::int64_t k) {
-  std::int64_t power = 1;
-  for (std::int64_t i = 0; i < k && i < 18; ++i) {
-    power *= 10;
-  }
-  return power;
+  static constexpr std::array<std::int64_t, 19> kPowers = [] {
+    std::array<std::int64_t, 19> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+  }();
+  return kPowers[static_cast<std::size_t>(std::clamp<std::int64_t>(k, 0, 18))];
 }
 
 // True when a * b >= c, exactly: b >= c / a rounded up. (The product itself
@@ -144,18 +149,11 @@ bool countVerdict(RunState& run, NumberVerdict verdict) {
   return false;
 }
 
-// What the rules make of two tokens that are not equal as text: a text
-// difference, or two numbers and the verdict on them.
-struct UnequalWords {
-  bool isText;
-  NumberVerdict verdict;
-  std::int64_t units1;
-  std::int64_t units2;
-};
-
-UnequalWords judgeUnequalWords(RunState& run, const TokenBytes& token1,
-                               const TokenBytes& token2) {
-  constexpr UnequalWords kText{true, NumberVerdict::kListed, 0, 0};
+// The rules for two tokens that are not equal as text.
+WordJudgement judgeUnequalWords(RunState& run, const TokenBytes& token1,
+                                const TokenBytes& token2) {
+  constexpr WordJudgement kText{WordJudgement::Kind::kText,
+                                NumberVerdict::kListed, 0, 0};
   if (token1.length > kWordCapacity || token2.length > kWordCapacity) {
     return kText;
   }
@@ -195,21 +193,9 @@ UnequalWords judgeUnequalWords(RunState& run, const TokenBytes& token1,
 
   // The numbers as written decide the last place.
   const std::int64_t place = std::min(w1.place, w2.place);
-  return {false, judgeNumbers(w1.units, w2.units, place, run.settings),
-          w1.units, w2.units};
-}
-
-// The rules for two tokens that are not equal as text. Counts the outcome and
-// fills the pending difference; does not move the files.
-bool compareUnequalWords(RunState& run, const TokenBytes& token1,
-                         const TokenBytes& token2) {
-  const UnequalWords judged = judgeUnequalWords(run, token1, token2);
-  if (judged.isText) {
-    return textDifference(run);
-  }
-  recordNumbers(run, unitsToValue(judged.units1), unitsToValue(judged.units2),
-                judged.verdict);
-  return countVerdict(run, judged.verdict);
+  return {WordJudgement::Kind::kNumbers,
+          judgeNumbers(w1.units, w2.units, place, run.settings), w1.units,
+          w2.units};
 }
 
 bool equalText(const TokenBytes& token1, const TokenBytes& token2) {
@@ -257,20 +243,38 @@ NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
   return NumberVerdict::kListed;
 }
 
-bool compareWords(RunState& run) {
-  const TokenBytes token1 = currentToken(run, 1);
-  const TokenBytes token2 = currentToken(run, 2);
-  const bool same =
-      equalText(token1, token2) || compareUnequalWords(run, token1, token2);
+WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
+                         const TokenBytes& token2) {
+  if (equalText(token1, token2)) {
+    return {WordJudgement::Kind::kEqualText, NumberVerdict::kListed, 0, 0};
+  }
+  return judgeUnequalWords(run, token1, token2);
+}
+
+bool compareJudgedWords(RunState& run, const WordJudgement& judged) {
+  bool same = true;
+  switch (judged.kind) {
+    case WordJudgement::Kind::kEqualText:
+      break;
+    case WordJudgement::Kind::kText:
+      same = textDifference(run);
+      break;
+    case WordJudgement::Kind::kNumbers:
+      recordNumbers(run, unitsToValue(judged.units1),
+                    unitsToValue(judged.units2), judged.verdict);
+      same = countVerdict(run, judged.verdict);
+      break;
+  }
   nextTokenBoth(run);
   return same;
 }
 
+bool compareWords(RunState& run) {
+  return compareJudgedWords(
+      run, judgeWords(run, currentToken(run, 1), currentToken(run, 2)));
+}
+
 bool wordsReadSame(RunState& run, const TokenBytes& token1,
                    const TokenBytes& token2) {
-  if (equalText(token1, token2)) {
-    return true;
-  }
-  const UnequalWords judged = judgeUnequalWords(run, token1, token2);
-  return !judged.isText && judged.verdict != NumberVerdict::kListed;
+  return judgeWords(run, token1, token2).same();
 }

@@ -24,6 +24,31 @@ struct Settings;
 NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
                            std::int64_t place, const Settings& settings);
 
+// What the word rules make of two tokens: equal text, a text difference
+// (one is no number, or their trailing texts differ), or two numbers with
+// their rounded values and the verdict on them.
+struct WordJudgement {
+  enum class Kind { kEqualText, kText, kNumbers };
+  Kind kind;
+  NumberVerdict verdict;
+  std::int64_t units1;
+  std::int64_t units2;
+
+  bool same() const {
+    return kind == Kind::kEqualText ||
+           (kind == Kind::kNumbers && verdict != NumberVerdict::kListed);
+  }
+};
+
+// Judges two tokens, counting, listing and recording nothing (the word
+// cache may learn the words).
+WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
+                         const TokenBytes& token2);
+
+// compareWords with the judgement judgeWords made of the current tokens
+// (with no refill since).
+bool compareJudgedWords(RunState& run, const WordJudgement& judged);
+
 // Compares the current tokens of both files. Returns true when they count as
 // the same (equal text, within the tolerance, or excused; an excused
 // difference adds 1 to lastDigitCount or tinyDiffCount). Otherwise adds 1 to

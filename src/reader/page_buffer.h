@@ -21,12 +21,12 @@
 // reads. Does nothing once the file has been read to its end.
 void fillBuffer(RunState& run, int fileNo);
 
-// The fill of a page end (nextToken): fillBuffer, unless plot sections are
-// kept (no filter runs), the fill could free less than a tenth of the window
-// and more text follows the page end in the buffer. A page end every few
-// bytes would otherwise move the whole window and read a few bytes each
-// time; the bytes are read when they are asked for, or at a later page end.
-// With the filters on, every page end refills.
+// The fill of a page end (nextToken): fillBuffer, unless the fill could
+// free less than a tenth of the window and more text follows the page end
+// in the buffer. A page end every few bytes would otherwise move the whole
+// window and read a few bytes each time; the bytes are read when they are
+// asked for, or at a later page end. What the filters remove does not
+// depend on how the file is read, so this holds with them on too.
 void fillBufferAtPageEnd(RunState& run, int fileNo);
 
 // The slow path of charAt: the byte lies outside the valid bytes.

@@ -71,6 +71,8 @@ bool linesSurelyDiffer(RunState& run, const ReaderPosition& from1,
       std::memcmp(r1.bytes() + a.start, r2.bytes() + b.start, length) == 0) {
     return false;
   }
+  // The words before the first differing byte read the same.
+  peekPastEqualWords(r1, a, r2, b);
   for (;;) {
     if (a.kind == Kind::kUnknown || b.kind == Kind::kUnknown) {
       return false;

@@ -74,12 +74,13 @@ bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
   return true;
 }
 
-// The common number, read in whole numbers: [sign] digits [. digits] with
-// commas passed over, at most 18 digits of which at most 4 after the point
-// (so no rounding is needed), ended by the end of the text or by a byte
-// that ends the number part other than an exponent letter. Gives the same
-// units and trailing length as the general reading below; false for every
-// other text, which that reading then takes.
+// The common number, read in whole numbers: [sign] digits [. digits]
+// [E [sign] digits] (E, e, D or d) with commas passed over in the mantissa,
+// at most 18 mantissa digits and an exponent of at most three digits, when
+// its value in units is a whole number (at most 4 decimals once the
+// exponent is applied), so no rounding is needed. Gives the same units and
+// trailing length as the general reading below; false for every other
+// text, which that reading then takes.
 bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
                     std::size_t& trailing) {
   std::size_t i = 0;
@@ -90,6 +91,7 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
   std::uint64_t digits = 0;
   int digitCount = 0;
   int decimals = -1;  // -1: no point yet
+  bool exponentLetter = false;
   for (; i < length; ++i) {
     const char c = text[i];
     if (isDigit(c)) {
@@ -107,24 +109,50 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
         break;
       }
       decimals = 0;
-    } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      return false;
     } else {
+      exponentLetter = c == 'E' || c == 'e' || c == 'D' || c == 'd';
       break;  // a sign after the start, or any other byte
     }
   }
-  // No digit, more than four decimals, or a point with no digit after it:
-  // the general reading decides.
-  if (digitCount == 0 || decimals > 4 || decimals == 0) {
+  // No digit, or a point with no digit after it: the general reading
+  // decides.
+  if (digitCount == 0 || decimals == 0) {
     return false;
   }
-  std::uint64_t scaled = static_cast<std::uint64_t>(kMaxUnits);
-  if (digits <= scaled) {
-    for (int k = decimals < 0 ? 0 : decimals; k < 4; ++k) {
-      digits *= 10;
+  int shift = 4 - (decimals < 0 ? 0 : decimals);
+  if (exponentLetter) {
+    // [sign] one to three digits, ended by the end of the text or by a
+    // byte that is no digit and no comma (a comma would be passed over).
+    ++i;
+    const bool negativeExponent = i < length && text[i] == '-';
+    if (i < length && (text[i] == '-' || text[i] == '+')) {
+      ++i;
     }
-    scaled = std::min(digits, scaled);
+    int exponent = 0;
+    int exponentDigits = 0;
+    for (; i < length && isDigit(text[i]); ++i) {
+      if (++exponentDigits > 3) {
+        return false;
+      }
+      exponent = exponent * 10 + (text[i] - '0');
+    }
+    // Past 10^280 an 18-digit mantissa could leave the range of a double,
+    // which makes the text no number.
+    if (exponentDigits == 0 || (i < length && text[i] == ',') ||
+        exponent > 280) {
+      return false;
+    }
+    shift += negativeExponent ? -exponent : exponent;
   }
+  if (shift < 0) {
+    return false;  // rounding needed
+  }
+  std::uint64_t scaled = digits;
+  for (int k = 0; k < shift && scaled <= static_cast<std::uint64_t>(kMaxUnits);
+       ++k) {
+    scaled *= 10;
+  }
+  scaled = std::min(scaled, static_cast<std::uint64_t>(kMaxUnits));
   units = negative ? -static_cast<std::int64_t>(scaled)
                    : static_cast<std::int64_t>(scaled);
   trailing = length - i;

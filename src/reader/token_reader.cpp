@@ -274,6 +274,55 @@ bool skipToLastEqualWord(RunState& run) {
   return true;
 }
 
+namespace {
+
+// Both texts start with a word: the word pair in which their first
+// differing byte lies, or the first pair after it, when it lies beyond
+// their first words and before a line end, and both words and the bytes
+// that decide their lengths lie within room1 and room2. Every word before
+// it ends at the same offset in both texts, so the texts read the same up
+// to it. {0, 0, 0} when there is none.
+struct DifferingWords {
+  std::uint32_t at;
+  std::uint32_t length1;
+  std::uint32_t length2;
+};
+
+DifferingWords findDifferingWords(const unsigned char* text1,
+                                  const unsigned char* text2,
+                                  std::uint32_t room1, std::uint32_t room2) {
+  const std::uint32_t room = std::min(room1, room2);
+  const std::uint32_t differ = findLineEndOrDifference(text1, text2, 0, room);
+  if (differ == room || text1[differ] == text2[differ] ||
+      (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ]))) {
+    return {};  // no difference before the line end, or none in sight
+  }
+  // Back to the blank before the word that holds or follows the first
+  // difference (commas taken along, as they may join digits): every word
+  // before that blank ends there in both files alike.
+  std::uint32_t from = differ;
+  while (from > 0 &&
+         (isWordByte(text1[from - 1]) || text1[from - 1] == kComma)) {
+    --from;
+  }
+  if (from == 0) {
+    return {};  // the difference lies in the first words
+  }
+  const std::uint32_t word = skipBlanks(text1, from, differ);
+  if (kByteClass[text1[word]] != ByteClass::kWordByte ||
+      kByteClass[text2[word]] != ByteClass::kWordByte) {
+    return {};
+  }
+  const std::uint32_t length1 = wordLengthWithin(text1, word, room1);
+  const std::uint32_t length2 = wordLengthWithin(text2, word, room2);
+  if (length1 == 0 || length2 == 0) {
+    return {};
+  }
+  return {word, length1, length2};
+}
+
+}  // namespace
+
 bool skipEqualWords(RunState& run) {
   if (skipToLastEqualWord(run)) {
     return true;
@@ -286,41 +335,33 @@ bool skipEqualWords(RunState& run) {
       b.tokenStart >= r2.bufLen) {
     return false;
   }
-  const unsigned char* text1 = r1.bytes() + a.tokenStart;
-  const unsigned char* text2 = r2.bytes() + b.tokenStart;
-  const std::uint32_t room1 = r1.bufLen - a.tokenStart;
-  const std::uint32_t room2 = r2.bufLen - b.tokenStart;
-  const std::uint32_t differ =
-      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2));
-  if (differ == std::min(room1, room2) || text1[differ] == text2[differ] ||
-      (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ]))) {
-    return false;  // no difference before the line end, or none in sight
-  }
-  // Back to the blank before the word that holds or follows the first
-  // difference (commas taken along, as they may join digits): every word
-  // before that blank ends there in both files alike.
-  std::uint32_t from = differ;
-  while (from > 0 &&
-         (isWordByte(text1[from - 1]) || text1[from - 1] == kComma)) {
-    --from;
-  }
-  if (from == 0) {
-    return false;  // the difference lies in the current words
-  }
-  const std::uint32_t word = skipBlanks(text1, from, differ);
-  if (kByteClass[text1[word]] != ByteClass::kWordByte ||
-      kByteClass[text2[word]] != ByteClass::kWordByte) {
+  const DifferingWords words =
+      findDifferingWords(r1.bytes() + a.tokenStart, r2.bytes() + b.tokenStart,
+                         r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
+  if (words.at == 0) {
     return false;
   }
-  const std::uint32_t length1 = wordLengthWithin(text1, word, room1);
-  const std::uint32_t length2 = wordLengthWithin(text2, word, room2);
-  if (length1 == 0 || length2 == 0) {
+  a.tokenStart += words.at;
+  b.tokenStart += words.at;
+  a.tokenLength = words.length1;
+  b.tokenLength = words.length2;
+  return true;
+}
+
+bool peekPastEqualWords(const PageReader& r1, PeekedToken& a,
+                        const PageReader& r2, PeekedToken& b) {
+  if (a.kind != PeekedToken::Kind::kWord ||
+      b.kind != PeekedToken::Kind::kWord) {
     return false;
   }
-  a.tokenStart += word;
-  b.tokenStart += word;
-  a.tokenLength = length1;
-  b.tokenLength = length2;
+  const DifferingWords words =
+      findDifferingWords(r1.bytes() + a.start, r2.bytes() + b.start,
+                         r1.bufLen - a.start, r2.bufLen - b.start);
+  if (words.at == 0) {
+    return false;
+  }
+  a = {PeekedToken::Kind::kWord, a.start + words.at, words.length1};
+  b = {PeekedToken::Kind::kWord, b.start + words.at, words.length2};
   return true;
 }
 
@@ -547,11 +588,14 @@ PeekedToken peekLineEnd(const PageReader& r, const PeekedToken& token) {
     // The token after the word before it is this line end.
     lineEnd = peekNextToken(r, {Kind::kWord, at, 0});
   }
-  if (lineEnd.kind != Kind::kLineEnd ||
-      peekNextToken(r, lineEnd).kind == Kind::kUnknown) {
+  if (lineEnd.kind != Kind::kLineEnd) {
     return {};
   }
-  return lineEnd;
+  // The token after it lies before the next line's terminator, or is that
+  // terminator; the byte after that (the LF of a CR LF) is in the buffer.
+  const std::uint32_t next =
+      findLineEnd(r.bytes(), lineEnd.start + lineEnd.length, r.bufLen);
+  return next + 1 < r.bufLen ? lineEnd : PeekedToken{};
 }
 
 void saveWordMark(RunState& run) {

@@ -60,10 +60,17 @@ PeekedToken peekToken(const PageReader& r, const ReaderPosition& pos);
 // The token after `token` (which must not be kUnknown).
 PeekedToken peekNextToken(const PageReader& r, const PeekedToken& token);
 
-// The line end of the line `token` lies on, when it, and the token after it,
-// can be told from the valid bytes: a line end, or kUnknown when the line
-// runs into a page end or beyond the valid bytes, or the token after the
-// line end is unknown. All that comparing the line pair with a trial reads.
+// Both tokens words: moves them, as skipEqualWords moves the files, to the
+// word pair in which the texts from them on first differ, and returns true;
+// false, with nothing moved, when skipEqualWords would not move.
+bool peekPastEqualWords(const PageReader& r1, PeekedToken& a,
+                        const PageReader& r2, PeekedToken& b);
+
+// The line end of the line `token` lies on, when it can be told from the
+// valid bytes and the bytes that decide the token after it lie in them too
+// (the next line's terminator and the byte after it): a line end, or
+// kUnknown when the line runs into a page end or the bytes run out first.
+// All that comparing the line with a trial reads.
 PeekedToken peekLineEnd(const PageReader& r, const PeekedToken& token);
 
 // nextToken for file 1, then file 2.

@@ -74,11 +74,12 @@ TEST(ScanNumber, ValuesAndTrailingLengths) {
   }
 }
 
-// Plain decimals (the ones read in whole numbers) against the reading by
-// double: strtod of the number part, times 10000, plus 0.5, floored and held
-// at kMaxUnits. Random signs, digit counts around 18, commas, up to six
-// decimals and trailing texts, so both sides of every limit are met.
-TEST(ScanNumber, PlainDecimalsReadAsByDouble) {
+// Decimals with and without exponents (the common ones are read in whole
+// numbers) against the reading by double: strtod of the number part, times
+// 10000, plus 0.5, floored and held at kMaxUnits. Random signs, digit
+// counts around 18, commas, up to six decimals, exponents up to 40 and
+// trailing texts, so both sides of every limit are met.
+TEST(ScanNumber, DecimalsReadAsByDouble) {
   std::mt19937 random(7);
   const char* tails[] = {"", "", "kg", "-3", ".5", "x", "E", "%"};
   for (int n = 0; n < 20000; ++n) {
@@ -107,6 +108,21 @@ TEST(ScanNumber, PlainDecimalsReadAsByDouble) {
         text += digit;
         number += digit;
       }
+    }
+    if (random() % 3 == 0 && decimals != 0) {
+      // An exponent: E, e, D or d, a sign or none, up to three digits.
+      text += "EeDd"[random() % 4];
+      number += 'E';
+      const int exponentSign = static_cast<int>(random() % 3);
+      if (exponentSign > 0) {
+        text += exponentSign == 1 ? '-' : '+';
+        number += exponentSign == 1 ? '-' : '+';
+      }
+      const std::string exponent = std::to_string(random() % 41);
+      const std::string padded =
+          std::string(random() % (4 - exponent.size()), '0') + exponent;
+      text += padded;
+      number += padded;
     }
     const std::string tail = tails[random() % 8];
     text += tail;

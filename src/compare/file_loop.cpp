@@ -1,6 +1,9 @@
 #include "compare/file_loop.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "compare/line_align.h"
 #include "core/run_state.h"
@@ -144,13 +147,144 @@ void trimFoot(RunState& run, int fileNo) {
   }
 }
 
+// Repeated pages (core/repeated_page.h).
+
+// What comparing a page pair may change besides the lines compared and the
+// files' line counts; a page that changes any of it is not passed as a
+// repeat.
+struct PageState {
+  Counters counters;
+  std::int32_t pairsListed;
+  std::int32_t extraHeadLines;
+  std::int32_t skipHead;
+  int pendingSet;
+  std::array<std::uint32_t, 2> textLengths;
+  std::array<std::uint32_t, 2> lines;
+
+  bool operator==(const PageState&) const = default;
+};
+
+PageState pageState(const RunState& run) {
+  Counters counters = run.counters;
+  counters.linesCompared = 0;
+  const PendingDiff& pending = run.pending;
+  return {counters,
+          run.values.pairsListed,
+          run.values.extraHeadLines,
+          run.settings.skipHead,
+          pending.pendingSet,
+          {pending.diffText(0).length, pending.diffText(1).length},
+          {pending.diffLine(0), pending.diffLine(1)}};
+}
+
+// The length of the page that starts at `at` (its first token) in the
+// buffer of `r`, through its page end, when it can repeat a recorded page:
+// it opens with a word or is empty (so reading its first token counts no
+// line end), holds no SUB and ends within RepeatedPage::kMaxLength bytes,
+// all in the valid bytes. Else 0.
+std::uint32_t shortPageLength(const PageReader& r, std::uint32_t at) {
+  if (at >= r.bufLen) {
+    return 0;
+  }
+  const unsigned char* text = r.bytes() + at;
+  const ByteClass first = kByteClass[text[0]];
+  if (first != ByteClass::kWordByte && first != ByteClass::kPageEnd) {
+    return 0;
+  }
+  const std::uint32_t room =
+      std::min<std::uint32_t>(r.bufLen - at, RepeatedPage::kMaxLength);
+  const void* end = std::memchr(text, kFf, room);
+  if (end == nullptr) {
+    return 0;
+  }
+  const auto length = static_cast<std::uint32_t>(
+      static_cast<const unsigned char*>(end) - text + 1);
+  return std::memchr(text, kSub, length) == nullptr ? length : 0;
+}
+
+// Whether the page that starts at `at` repeats the recorded page.
+bool repeatsAt(const PageReader& r, std::uint32_t at,
+               const RepeatedPage& page) {
+  return at < r.bufLen && r.bufLen - at >= page.length &&
+         std::memcmp(r.bytes() + at, page.bytes.data(), page.length) == 0;
+}
+
+// The start of the page after the one at `at`: past its page end and the
+// blanks nextToken passes before the next token.
+std::uint32_t nextPageStart(const PageReader& r, std::uint32_t at,
+                            std::uint32_t length) {
+  std::uint32_t i = at + length;
+  while (i < r.bufLen && kByteClass[r.bytes()[i]] == ByteClass::kBlank) {
+    ++i;
+  }
+  return i;
+}
+
+std::int32_t addCount(std::int32_t count, std::int64_t more) {
+  return clampToInt32(std::int64_t{count} + more);
+}
+
+// Passes the page pairs from the current one on that repeat the recorded
+// page in both files, while the page after each one repeats it too, as
+// comparing them would: lines compared and line counts go up by what
+// comparing the recorded page added, and the files stand on the first token
+// of the page after the last one passed. That page, a repeat as well, is
+// then compared as usual, so the marks and the window stand as comparing
+// all of them would leave them. True when a page was passed.
+bool passRepeatedPages(RunState& run) {
+  const RepeatedPage& page = run.repeatedPage;
+  if (page.length == 0) {
+    return false;
+  }
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  std::uint32_t at1 = r1.position.tokenStart;
+  std::uint32_t at2 = r2.position.tokenStart;
+  if (!repeatsAt(r1, at1, page) || !repeatsAt(r2, at2, page)) {
+    return false;
+  }
+  std::int64_t passed = 0;
+  std::uint32_t end1 = 0;
+  std::uint32_t end2 = 0;
+  for (;;) {
+    const std::uint32_t next1 = nextPageStart(r1, at1, page.length);
+    const std::uint32_t next2 = nextPageStart(r2, at2, page.length);
+    if (!repeatsAt(r1, next1, page) || !repeatsAt(r2, next2, page)) {
+      break;
+    }
+    end1 = at1 + page.length - 1;
+    end2 = at2 + page.length - 1;
+    at1 = next1;
+    at2 = next2;
+    ++passed;
+  }
+  if (passed == 0) {
+    return false;
+  }
+  const std::uint32_t ends[2] = {end1, end2};
+  for (int i = 0; i < 2; ++i) {
+    ReaderPosition& pos = run.readers[i].position;
+    pos.tokenStart = ends[i];
+    pos.tokenLength = 1;
+    pos.atLineEnd = true;
+    pos.lineCount = addCount(pos.lineCount, passed * page.lineEnds[i]);
+  }
+  run.counters.linesCompared =
+      addCount(run.counters.linesCompared, passed * page.linesCompared);
+  nextToken(run, 1);
+  nextToken(run, 2);
+  return true;
+}
+
 }  // namespace
 
 void compareFiles(RunState& run) {
   skipLeadIn(run, 1);
   skipLeadIn(run, 2);
   do {
-    comparePagePair(run);
+    if (!passRepeatedPages(run)) {
+      comparePagePair(run);
+    }
   } while (!atFileEnd(run, 1) && !atFileEnd(run, 2));
   if (atFileEnd(run, 1) && atFileEnd(run, 2)) {
     return;
@@ -191,6 +325,26 @@ void compareFiles(RunState& run) {
 
 void comparePagePair(RunState& run) {
   const Settings& settings = run.settings;
+  // A short page pair, the same in both files, may be recorded as the page
+  // that the pages after it repeat.
+  RepeatedPage& repeated = run.repeatedPage;
+  repeated.length = 0;
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  const std::uint32_t length = shortPageLength(r1, r1.position.tokenStart);
+  const bool candidate =
+      length > 0 && shortPageLength(r2, r2.position.tokenStart) == length &&
+      std::memcmp(r1.bytes() + r1.position.tokenStart,
+                  r2.bytes() + r2.position.tokenStart, length) == 0;
+  const PageState before = pageState(run);
+  const std::int32_t linesBefore = run.counters.linesCompared;
+  const std::int32_t lineCounts[2] = {r1.position.lineCount,
+                                      r2.position.lineCount};
+  if (candidate) {
+    std::memcpy(repeated.bytes.data(), r1.bytes() + r1.position.tokenStart,
+                length);
+  }
+
   preparePage(run, 1);
   preparePage(run, 2);
   for (;;) {
@@ -232,6 +386,24 @@ void comparePagePair(RunState& run) {
       listDifference(run, longer);
     }
     break;
+  }
+  if (candidate && pageState(run) == before) {
+    // Recorded when comparing it changed nothing else and ended on its own
+    // page end in both files, its bytes as they were.
+    bool onPageEnd = true;
+    for (int i = 0; i < 2; ++i) {
+      const PageReader& r = run.readers[i];
+      const std::uint32_t end = r.position.tokenStart;
+      onPageEnd = onPageEnd && end < r.bufLen && end + 1 >= length &&
+                  std::memcmp(r.bytes() + (end + 1 - length),
+                              repeated.bytes.data(), length) == 0;
+    }
+    if (onPageEnd) {
+      repeated.length = length;
+      repeated.lineEnds = {r1.position.lineCount - lineCounts[0],
+                           r2.position.lineCount - lineCounts[1]};
+      repeated.linesCompared = run.counters.linesCompared - linesBefore;
+    }
   }
   nextToken(run, 1);
   nextToken(run, 2);

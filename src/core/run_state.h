@@ -11,6 +11,7 @@
 #include "core/diff_state.h"
 #include "core/output.h"
 #include "core/reader_state.h"
+#include "core/repeated_page.h"
 #include "core/settings.h"
 #include "core/word_cache.h"
 #include "host/host.h"
@@ -32,6 +33,7 @@ struct RunState {
   Marks marks;
   PendingDiff pending;
   WordCache wordCache;
+  RepeatedPage repeatedPage;
   // The collector of listed pairs and number pairs, or none (core/records.h).
   RunRecords* records = nullptr;
 };

@@ -56,6 +56,8 @@ struct WordCounts {
   // Unequal number pairs recorded; counted only while a collector is
   // attached (core/records.h).
   std::int64_t numbersMet = 0;
+
+  bool operator==(const WordCounts&) const = default;
 };
 
 struct Counters {
@@ -63,6 +65,8 @@ struct Counters {
   std::int32_t linesCompared = 0;
   std::int32_t linesDiffered = 0;
   WordCounts words;  // wordDiffCount, numericDiffCount, lastDigit, tiny
+
+  bool operator==(const Counters&) const = default;
 };
 
 // Adds one to a counter; a counter that reached the largest 32-bit value

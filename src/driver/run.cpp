@@ -67,6 +67,7 @@ void resetReader(RunState& run, int fileNo) {
 
 void startComparison(RunState& run) {
   clearCounters(run);
+  run.repeatedPage.length = 0;
   clearDiff(run);
   swapDiff(run);
   clearDiff(run);

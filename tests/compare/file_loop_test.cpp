@@ -365,6 +365,57 @@ TEST(FileLoop, ManyPagesWithoutBodyPassThroughTheWindow) {
   EXPECT_EQ(1, cr.run.counters.linesCompared);
 }
 
+// Storms of short pages: page after page that repeat the one before are
+// passed in one step. Each storm is compared again with every other page
+// given a blank before its page end, which reads the same but is never a
+// repeat of the page before it; the listing and every count must agree.
+// Rows: the page, the settings, and a page of file 2 changed (or none).
+TEST(FileLoop, RepeatedPagesCountAsComparingThemOneByOne) {
+  struct Row {
+    const char* page;
+    bool wordMode;
+    std::int32_t skipHead;
+    std::int32_t skipFoot;
+    int changed;  // index of the page changed in file 2, or -1
+  };
+  const Row rows[] = {
+      {"x\f", false, 2, 0, -1},         {"x\f", false, 0, 0, 700},
+      {"x\r\ny\r\n\f", false, 0, 0, 5}, {"A\nB\nC\f", false, 1, 1, 300},
+      {"1.0 2\n\f", true, 0, 0, 999},   {"A B\n\nC\f", false, 0, 0, 1},
+      {"x\f", true, 2, 0, 0},           {"P Q\r\n\f", false, 0, 2, -1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.page) + (row.wordMode ? " /W" : ""));
+    const std::string page = row.page;
+    std::string spaced = page;
+    spaced.insert(spaced.size() - 1, " ");
+    std::string one = "HEAD\n\n";
+    std::string two = one;
+    std::string oneSpaced = one;
+    std::string twoSpaced = one;
+    for (int k = 0; k < 1000; ++k) {
+      const std::string& same = k % 2 == 0 ? page : spaced;
+      const std::string changed = k == row.changed ? "z\f" : page;
+      one += page;
+      two += changed;
+      oneSpaced += same;
+      twoSpaced += k == row.changed ? changed : same;
+    }
+    CompareRun storm;
+    CompareRun spacedStorm;
+    for (CompareRun* cr : {&storm, &spacedStorm}) {
+      cr->run.settings.wordMode = row.wordMode;
+      cr->run.settings.skipHead = row.skipHead;
+      cr->run.settings.skipFoot = row.skipFoot;
+    }
+    EXPECT_EQ(spacedStorm.compare(oneSpaced, twoSpaced),
+              storm.compare(one, two));
+    EXPECT_EQ(-1, storm.status);
+    EXPECT_TRUE(spacedStorm.run.counters == storm.run.counters);
+    EXPECT_EQ(spacedStorm.run.counters.linesCompared,
+              storm.run.counters.linesCompared);
+  }
+}
+
 TEST(FileLoop, PageBodyLongerThanTheWindowEndsTheRunWithFeet) {
   CompareRun cr;
   cr.run.settings.skipHead = 0;

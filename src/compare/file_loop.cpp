@@ -149,32 +149,55 @@ void trimFoot(RunState& run, int fileNo) {
 
 // Repeated pages (core/repeated_page.h).
 
-// What comparing a page pair may change besides the lines compared and the
-// files' line counts; a page that changes any of it is not passed as a
-// repeat.
+// What comparing a page pair must leave as it was for the pair to be
+// recorded: the pending difference, the head settings, and, while pairs
+// could still be printed, the counters other than the lines compared and
+// the pairs listed.
 struct PageState {
-  Counters counters;
-  std::int32_t pairsListed;
-  std::int32_t extraHeadLines;
-  std::int32_t skipHead;
   int pendingSet;
   std::array<std::uint32_t, 2> textLengths;
   std::array<std::uint32_t, 2> lines;
+  std::int32_t extraHeadLines;
+  std::int32_t skipHead;
 
   bool operator==(const PageState&) const = default;
 };
 
 PageState pageState(const RunState& run) {
-  Counters counters = run.counters;
-  counters.linesCompared = 0;
   const PendingDiff& pending = run.pending;
-  return {counters,
-          run.values.pairsListed,
-          run.values.extraHeadLines,
-          run.settings.skipHead,
-          pending.pendingSet,
+  return {pending.pendingSet,
           {pending.diffText(0).length, pending.diffText(1).length},
-          {pending.diffLine(0), pending.diffLine(1)}};
+          {pending.diffLine(0), pending.diffLine(1)},
+          run.values.extraHeadLines,
+          run.settings.skipHead};
+}
+
+// Whether listing a pair prints nothing now and never will again: the
+// cap is 0, or its notice is printed already.
+bool listingIsOver(const RunState& run) {
+  return run.settings.maxPairs <= 0 ||
+         run.values.pairsListed > run.settings.maxPairs;
+}
+
+// The seven counters as one list, for adding what a page added.
+std::array<std::int32_t*, 7> counterFields(Counters& c) {
+  return {&c.extraCount,
+          &c.linesCompared,
+          &c.linesDiffered,
+          &c.words.wordDiffCount,
+          &c.words.numericDiffCount,
+          &c.words.lastDigitCount,
+          &c.words.tinyDiffCount};
+}
+
+Counters countersAdded(Counters after, Counters before) {
+  const auto a = counterFields(after);
+  const auto b = counterFields(before);
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    *a[k] -= *b[k];
+  }
+  after.words.numbersMet -= before.words.numbersMet;
+  return after;
 }
 
 // The length of the page that starts at `at` (its first token) in the
@@ -202,11 +225,15 @@ std::uint32_t shortPageLength(const PageReader& r, std::uint32_t at) {
   return std::memchr(text, kSub, length) == nullptr ? length : 0;
 }
 
-// Whether the page that starts at `at` repeats the recorded page.
-bool repeatsAt(const PageReader& r, std::uint32_t at,
-               const RepeatedPage& page) {
-  return at < r.bufLen && r.bufLen - at >= page.length &&
-         std::memcmp(r.bytes() + at, page.bytes.data(), page.length) == 0;
+// Whether the page of file index `i` that starts at `at` repeats the
+// recorded one.
+bool repeatsAt(const PageReader& r, std::uint32_t at, const RepeatedPage& page,
+               int i) {
+  const std::uint32_t length = page.lengths[static_cast<std::size_t>(i)];
+  return at < r.bufLen && r.bufLen - at >= length &&
+         std::memcmp(r.bytes() + at,
+                     page.bytes[static_cast<std::size_t>(i)].data(),
+                     length) == 0;
 }
 
 // The start of the page after the one at `at`: past its page end and the
@@ -220,40 +247,63 @@ std::uint32_t nextPageStart(const PageReader& r, std::uint32_t at,
   return i;
 }
 
-std::int32_t addCount(std::int32_t count, std::int64_t more) {
-  return clampToInt32(std::int64_t{count} + more);
+// How many more times the counts may grow by what the recorded page added
+// without reaching their largest value (where they stop growing).
+std::int64_t repeatsBeforeTheLimit(RunState& run, const RepeatedPage& page) {
+  std::int64_t most = INT64_MAX;
+  const auto now = counterFields(run.counters);
+  Counters added = page.added;
+  const auto step = counterFields(added);
+  for (std::size_t k = 0; k < now.size(); ++k) {
+    if (*step[k] > 0) {
+      most = std::min<std::int64_t>(most, (INT32_MAX - 1 - *now[k]) / *step[k]);
+    }
+  }
+  const std::int32_t steps[3] = {page.lineEnds[0], page.lineEnds[1],
+                                 page.pairsAdded};
+  const std::int32_t counts[3] = {run.readers[0].position.lineCount,
+                                  run.readers[1].position.lineCount,
+                                  run.values.pairsListed};
+  for (int k = 0; k < 3; ++k) {
+    if (steps[k] > 0) {
+      most =
+          std::min<std::int64_t>(most, (INT32_MAX - 1 - counts[k]) / steps[k]);
+    }
+  }
+  return most;
 }
 
 // Passes the page pairs from the current one on that repeat the recorded
-// page in both files, while the page after each one repeats it too, as
-// comparing them would: lines compared and line counts go up by what
-// comparing the recorded page added, and the files stand on the first token
-// of the page after the last one passed. That page, a repeat as well, is
-// then compared as usual, so the marks and the window stand as comparing
-// all of them would leave them. True when a page was passed.
+// pair, while the pair after each one repeats it too, as comparing them
+// would: every count goes up by what comparing the recorded pair added,
+// and the files stand on the first token of the pages after the last pair
+// passed. That pair, a repeat as well, is then compared as usual, so the
+// marks and the window stand as comparing all of them would leave them.
+// True when a pair was passed.
 bool passRepeatedPages(RunState& run) {
   const RepeatedPage& page = run.repeatedPage;
-  if (page.length == 0) {
+  if (!page.recorded) {
     return false;
   }
   const PageReader& r1 = run.readers[0];
   const PageReader& r2 = run.readers[1];
   std::uint32_t at1 = r1.position.tokenStart;
   std::uint32_t at2 = r2.position.tokenStart;
-  if (!repeatsAt(r1, at1, page) || !repeatsAt(r2, at2, page)) {
+  if (!repeatsAt(r1, at1, page, 0) || !repeatsAt(r2, at2, page, 1)) {
     return false;
   }
+  const std::int64_t most = repeatsBeforeTheLimit(run, page);
   std::int64_t passed = 0;
   std::uint32_t end1 = 0;
   std::uint32_t end2 = 0;
-  for (;;) {
-    const std::uint32_t next1 = nextPageStart(r1, at1, page.length);
-    const std::uint32_t next2 = nextPageStart(r2, at2, page.length);
-    if (!repeatsAt(r1, next1, page) || !repeatsAt(r2, next2, page)) {
+  while (passed < most) {
+    const std::uint32_t next1 = nextPageStart(r1, at1, page.lengths[0]);
+    const std::uint32_t next2 = nextPageStart(r2, at2, page.lengths[1]);
+    if (!repeatsAt(r1, next1, page, 0) || !repeatsAt(r2, next2, page, 1)) {
       break;
     }
-    end1 = at1 + page.length - 1;
-    end2 = at2 + page.length - 1;
+    end1 = at1 + page.lengths[0] - 1;
+    end2 = at2 + page.lengths[1] - 1;
     at1 = next1;
     at2 = next2;
     ++passed;
@@ -262,15 +312,20 @@ bool passRepeatedPages(RunState& run) {
     return false;
   }
   const std::uint32_t ends[2] = {end1, end2};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     ReaderPosition& pos = run.readers[i].position;
     pos.tokenStart = ends[i];
     pos.tokenLength = 1;
     pos.atLineEnd = true;
-    pos.lineCount = addCount(pos.lineCount, passed * page.lineEnds[i]);
+    pos.lineCount += static_cast<std::int32_t>(passed * page.lineEnds[i]);
   }
-  run.counters.linesCompared =
-      addCount(run.counters.linesCompared, passed * page.linesCompared);
+  Counters added = page.added;
+  const auto now = counterFields(run.counters);
+  const auto step = counterFields(added);
+  for (std::size_t k = 0; k < now.size(); ++k) {
+    *now[k] += static_cast<std::int32_t>(passed * *step[k]);
+  }
+  run.values.pairsListed += static_cast<std::int32_t>(passed * page.pairsAdded);
   nextToken(run, 1);
   nextToken(run, 2);
   return true;
@@ -325,25 +380,30 @@ void compareFiles(RunState& run) {
 
 void comparePagePair(RunState& run) {
   const Settings& settings = run.settings;
-  // A short page pair, the same in both files, may be recorded as the page
-  // that the pages after it repeat.
+  // A pair of short pages may be recorded as the pair that the pairs after
+  // it repeat.
   RepeatedPage& repeated = run.repeatedPage;
-  repeated.length = 0;
+  repeated.recorded = false;
   const PageReader& r1 = run.readers[0];
   const PageReader& r2 = run.readers[1];
-  const std::uint32_t length = shortPageLength(r1, r1.position.tokenStart);
-  const bool candidate =
-      length > 0 && shortPageLength(r2, r2.position.tokenStart) == length &&
-      std::memcmp(r1.bytes() + r1.position.tokenStart,
-                  r2.bytes() + r2.position.tokenStart, length) == 0;
+  const std::uint32_t lengths[2] = {
+      shortPageLength(r1, r1.position.tokenStart),
+      shortPageLength(r2, r2.position.tokenStart)};
+  const bool candidate = lengths[0] > 0 && lengths[1] > 0;
   const PageState before = pageState(run);
-  const std::int32_t linesBefore = run.counters.linesCompared;
+  const Counters countersBefore = run.counters;
+  const std::int32_t pairsBefore = run.values.pairsListed;
+  const bool listingWasOver = listingIsOver(run);
   const std::int32_t lineCounts[2] = {r1.position.lineCount,
                                       r2.position.lineCount};
   if (candidate) {
-    std::memcpy(repeated.bytes.data(), r1.bytes() + r1.position.tokenStart,
-                length);
+    for (std::size_t i = 0; i < 2; ++i) {
+      const PageReader& r = run.readers[i];
+      std::memcpy(repeated.bytes[i].data(), r.bytes() + r.position.tokenStart,
+                  lengths[i]);
+    }
   }
+  bool flowed = false;  // a page went on into the file's next page
 
   preparePage(run, 1);
   preparePage(run, 2);
@@ -369,6 +429,7 @@ void comparePagePair(RunState& run) {
       // other file.
       nextToken(run, other);
       preparePage(run, other);
+      flowed = true;
       continue;
     }
     // The rest of the longer page is text of one file alone.
@@ -387,22 +448,31 @@ void comparePagePair(RunState& run) {
     }
     break;
   }
-  if (candidate && pageState(run) == before) {
-    // Recorded when comparing it changed nothing else and ended on its own
-    // page end in both files, its bytes as they were.
+  const Counters added = countersAdded(run.counters, countersBefore);
+  Counters onlyLines;
+  onlyLines.linesCompared = added.linesCompared;
+  // Recorded when comparing it printed nothing (it changed no count but the
+  // lines compared, or listing is over), recorded no numbers, left the rest
+  // as it was and ended on each page's own page end, its bytes as they were.
+  if (candidate && !flowed && pageState(run) == before &&
+      added.words.numbersMet == 0 &&
+      (listingWasOver ||
+       (added == onlyLines && run.values.pairsListed == pairsBefore))) {
     bool onPageEnd = true;
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
       const PageReader& r = run.readers[i];
       const std::uint32_t end = r.position.tokenStart;
-      onPageEnd = onPageEnd && end < r.bufLen && end + 1 >= length &&
-                  std::memcmp(r.bytes() + (end + 1 - length),
-                              repeated.bytes.data(), length) == 0;
+      onPageEnd = onPageEnd && end < r.bufLen && end + 1 >= lengths[i] &&
+                  std::memcmp(r.bytes() + (end + 1 - lengths[i]),
+                              repeated.bytes[i].data(), lengths[i]) == 0;
     }
     if (onPageEnd) {
-      repeated.length = length;
+      repeated.recorded = true;
+      repeated.lengths = {lengths[0], lengths[1]};
       repeated.lineEnds = {r1.position.lineCount - lineCounts[0],
                            r2.position.lineCount - lineCounts[1]};
-      repeated.linesCompared = run.counters.linesCompared - linesBefore;
+      repeated.added = added;
+      repeated.pairsAdded = run.values.pairsListed - pairsBefore;
     }
   }
   nextToken(run, 1);

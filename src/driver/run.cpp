@@ -67,7 +67,7 @@ void resetReader(RunState& run, int fileNo) {
 
 void startComparison(RunState& run) {
   clearCounters(run);
-  run.repeatedPage.length = 0;
+  run.repeatedPage.recorded = false;
   clearDiff(run);
   swapDiff(run);
   clearDiff(run);

@@ -365,40 +365,51 @@ TEST(FileLoop, ManyPagesWithoutBodyPassThroughTheWindow) {
   EXPECT_EQ(1, cr.run.counters.linesCompared);
 }
 
-// Storms of short pages: page after page that repeat the one before are
-// passed in one step. Each storm is compared again with every other page
-// given a blank before its page end, which reads the same but is never a
-// repeat of the page before it; the listing and every count must agree.
-// Rows: the page, the settings, and a page of file 2 changed (or none).
+// Storms of short pages: page pairs that repeat the pair before them are
+// passed in one step (pairs that differ once the listing is full). Each
+// storm is compared again with every other page given a blank before its
+// page end, which reads the same but never repeats the page before it; the
+// listing and every count must agree. Rows: file 1's page, file 2's page
+// (null: the same), the settings, and a page of file 2 changed (or -1).
 TEST(FileLoop, RepeatedPagesCountAsComparingThemOneByOne) {
   struct Row {
     const char* page;
+    const char* other;
     bool wordMode;
     std::int32_t skipHead;
     std::int32_t skipFoot;
-    int changed;  // index of the page changed in file 2, or -1
+    int changed;
   };
-  const Row rows[] = {
-      {"x\f", false, 2, 0, -1},         {"x\f", false, 0, 0, 700},
-      {"x\r\ny\r\n\f", false, 0, 0, 5}, {"A\nB\nC\f", false, 1, 1, 300},
-      {"1.0 2\n\f", true, 0, 0, 999},   {"A B\n\nC\f", false, 0, 0, 1},
-      {"x\f", true, 2, 0, 0},           {"P Q\r\n\f", false, 0, 2, -1}};
+  const Row rows[] = {{"x\f", nullptr, false, 2, 0, -1},
+                      {"x\f", nullptr, false, 0, 0, 700},
+                      {"x\r\ny\r\n\f", nullptr, false, 0, 0, 5},
+                      {"A\nB\nC\f", nullptr, false, 1, 1, 300},
+                      {"1.0 2\n\f", nullptr, true, 0, 0, 999},
+                      {"A B\n\nC\f", nullptr, false, 0, 0, 1},
+                      {"x\f", nullptr, true, 2, 0, 0},
+                      {"P Q\r\n\f", nullptr, false, 0, 2, -1},
+                      {"A 1.5\n\f", "B 2.5\n\f", false, 0, 0, 400},
+                      {"A 1.5\n\f", "B 2.5\nC\n\f", false, 0, 0, -1},
+                      {"A 1.5 C\f", "B 2.5\f", true, 0, 0, 600}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.page) + (row.wordMode ? " /W" : ""));
+    const auto spacedOut = [](std::string page) {
+      page.insert(page.size() - 1, " ");
+      return page;
+    };
     const std::string page = row.page;
-    std::string spaced = page;
-    spaced.insert(spaced.size() - 1, " ");
+    const std::string other = row.other != nullptr ? row.other : row.page;
     std::string one = "HEAD\n\n";
     std::string two = one;
     std::string oneSpaced = one;
     std::string twoSpaced = one;
     for (int k = 0; k < 1000; ++k) {
-      const std::string& same = k % 2 == 0 ? page : spaced;
-      const std::string changed = k == row.changed ? "z\f" : page;
+      const std::string otherHere = k == row.changed ? "z\f" : other;
       one += page;
-      two += changed;
-      oneSpaced += same;
-      twoSpaced += k == row.changed ? changed : same;
+      two += otherHere;
+      oneSpaced += k % 2 == 0 ? page : spacedOut(page);
+      twoSpaced +=
+          k % 2 == 0 || k == row.changed ? otherHere : spacedOut(otherHere);
     }
     CompareRun storm;
     CompareRun spacedStorm;
@@ -413,6 +424,7 @@ TEST(FileLoop, RepeatedPagesCountAsComparingThemOneByOne) {
     EXPECT_TRUE(spacedStorm.run.counters == storm.run.counters);
     EXPECT_EQ(spacedStorm.run.counters.linesCompared,
               storm.run.counters.linesCompared);
+    EXPECT_EQ(spacedStorm.run.values.pairsListed, storm.run.values.pairsListed);
   }
 }
 

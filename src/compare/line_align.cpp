@@ -28,6 +28,10 @@ void skipToLastBlankLine(RunState& run, int fileNo) {
   if (!atLineEnd(run, fileNo)) {
     return;
   }
+  if (skipToLastLineEndInBuffer(run, fileNo)) {
+    saveWordMark(run);
+    return;
+  }
   do {
     saveWordMark(run);
     nextToken(run, fileNo);

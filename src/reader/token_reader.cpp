@@ -391,8 +391,12 @@ BlankRun findBlankRun(const unsigned char* text, std::uint32_t first,
     } else {
       run.lastLength = 1;
     }
+    // Most blank lines hold no blank: their next line end follows at once.
+    const std::uint32_t after = run.last + run.lastLength;
     const std::uint32_t next =
-        skipBlanks(text, run.last + run.lastLength, room);
+        after < room && kByteClass[text[after]] == ByteClass::kLineEnd
+            ? after
+            : skipBlanks(text, after, room);
     if (next == room || text[next] == kFf) {
       run.next = room;
       return run;
@@ -532,6 +536,51 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
                         addLineEnds(before, 1), true};
   }
   return found;
+}
+
+bool skipToLastLineEndInBuffer(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  ReaderPosition& pos = r.position;
+  const unsigned char* text = r.bytes();
+  if (!pos.atLineEnd || run.settings.wordMode ||
+      std::uint64_t{pos.tokenStart} + pos.tokenLength > r.bufLen ||
+      text[pos.tokenStart] == kFf) {
+    return false;
+  }
+  std::uint32_t last = pos.tokenStart;
+  std::uint32_t lastLength = pos.tokenLength;
+  std::int64_t passed = 0;
+  for (;;) {
+    std::uint32_t at = last + lastLength;
+    if (at < r.bufLen && kByteClass[text[at]] != ByteClass::kLineEnd) {
+      at = skipBlanks(text, at, r.bufLen);
+    }
+    if (at >= r.bufLen) {
+      return false;
+    }
+    const unsigned char c = text[at];
+    if (kByteClass[c] == ByteClass::kWordByte) {
+      // nextToken would read the word whole: its end must be in the bytes.
+      if (wordLengthWithin(text, at, r.bufLen) == 0) {
+        return false;
+      }
+      break;
+    }
+    if (kByteClass[c] != ByteClass::kLineEnd) {
+      break;  // a page end
+    }
+    if (c == kCr && at + 1 >= r.bufLen) {
+      return false;
+    }
+    last = at;
+    lastLength = c == kCr && text[at + 1] == kLf ? 2 : 1;
+    ++passed;
+  }
+  pos.tokenStart = last;
+  pos.tokenLength = lastLength;
+  pos.lineCount = static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{pos.lineCount} + passed, INT32_MAX));
+  return true;
 }
 
 PeekedToken peekToken(const PageReader& r, const ReaderPosition& pos) {

@@ -60,6 +60,13 @@ PeekedToken peekToken(const PageReader& r, const ReaderPosition& pos);
 // The token after `token` (which must not be kUnknown).
 PeekedToken peekNextToken(const PageReader& r, const PeekedToken& token);
 
+// Line mode, file `fileNo` on a line end (not a page end): moves it to the
+// last line end of the run of blank lines it stands in, where nextToken
+// would leave it just before reading the token after the run, and returns
+// true, when the run and that token lie in the valid bytes. Otherwise
+// changes nothing and returns false. Never refills.
+bool skipToLastLineEndInBuffer(RunState& run, int fileNo);
+
 // Both tokens words: moves them, as skipEqualWords moves the files, to the
 // word pair in which the texts from them on first differ, and returns true;
 // false, with nothing moved, when skipEqualWords would not move.

@@ -6,9 +6,13 @@
 
 namespace {
 
-void endWithoutMessage(const char*) { defaultHost().exitProcess(9); }
+void endWithoutMessage(const char*) {
+  defaultHost().exitProcess(9);
+}
 
-void newHandler() { outOfMemoryHandler("Not enough memory"); }
+void newHandler() {
+  outOfMemoryHandler("Not enough memory");
+}
 
 }  // namespace
 

@@ -275,8 +275,7 @@ Tolerance ignoreTolerance(std::string_view switches) {
   return tolerance;
 }
 
-// --- Header ------------------------------------------------------------------
-
+// --- Header -----------------------------------------------------------------
 
 void appendFact(std::string& out, std::string_view term,
                 std::string_view value) {

@@ -18,15 +18,17 @@ namespace suite {
 enum class PairStatus { kSame, kDifferent, kMissing, kError };
 
 struct PairResult {
-  std::string name;       // relative path (folder mode) or the list line's first path
+  // The relative path (folder mode) or the list line's first path.
+  std::string name;
   std::string baseline;   // path of the baseline file ("" when it is missing)
   std::string candidate;  // path of the candidate file ("" when it is missing)
-  std::string switches;   // this pair's own switches (list mode), after the global ones
+  // This pair's own switches (list mode), after the global ones.
+  std::string switches;
   PairStatus status = PairStatus::kError;
-  std::string message;    // missing / error: what happened, one line
+  std::string message;  // missing / error: what happened, one line
   double seconds = 0;
-  zudiz::Result result;   // the comparison (counts, listing, numbers, output)
-  std::int64_t bytes = 0; // bytes of both files read
+  zudiz::Result result;    // the comparison (counts, listing, numbers, output)
+  std::int64_t bytes = 0;  // bytes of both files read
 };
 
 struct Totals {
@@ -39,7 +41,7 @@ struct SuiteRun {
   std::string baseline;   // folder, file or list file
   std::string candidate;  // folder or file ("" in list mode)
   std::string shard = "1/1";
-  std::string date;       // when the run started, ISO 8601 UTC
+  std::string date;  // when the run started, ISO 8601 UTC
   double seconds = 0;
   std::vector<PairResult> pairs;  // in sorted name order
 };

@@ -1,10 +1,10 @@
-#include "reader/bytes.h"
-
 #include <cstdint>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "reader/bytes.h"
 
 namespace {
 

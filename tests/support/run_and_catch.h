@@ -1,7 +1,7 @@
 // Runs `body` and returns what it printed up to the point where it ended the
 // run (FatalExit from the FakeHost) or returned. A run's output is buffered:
-// when `body` returns normally, it must flush run.out itself. The exit status, when the
-// run ended, is stored in `status` (-1 when `body` returned).
+// when `body` returns normally, it must flush run.out itself. The exit status,
+// when the run ended, is stored in `status` (-1 when `body` returned).
 #pragma once
 
 #include <string>

@@ -94,9 +94,8 @@ TEST(LibraryGolden, EveryCaseGivesTheExpectedBytes) {
     SCOPED_TRACE(c.name);
     // A lone --help, -h or --version is answered by the program's command
     // line alone; a library caller asks for no usage text.
-    if (c.words.size() == 1 &&
-        (c.words[0] == "--help" || c.words[0] == "-h" ||
-         c.words[0] == "--version")) {
+    if (c.words.size() == 1 && (c.words[0] == "--help" || c.words[0] == "-h" ||
+                                c.words[0] == "--version")) {
       continue;
     }
     InFolder here(c.dir);

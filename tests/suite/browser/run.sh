@@ -17,4 +17,4 @@ fi
 mkdir -p "$out"
 "$sample" "$out" mixed large wide
 ZUDIZ_PAGES=$out ZUDIZ_CHROMIUM=$chromium \
-  node --test --test-reporter=spec "$here/report.test.mjs"
+  node --test --test-reporter=tap "$here/report.test.mjs"

@@ -247,13 +247,18 @@ inline std::uint32_t findBlankBeforeLineEnd(const unsigned char* buf,
   while (end - i >= 16) {
     // A byte from 0 to 13 after a blank: few lines end in a blank (and few
     // TABs follow one), so the branch is well predicted, and each such byte
-    // is then looked at on its own.
+    // is then looked at on its own. Most groups of sixteen hold no byte
+    // from 0 to 13 at all and pass on that test alone.
     const __m128i x =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
-    const __m128i before =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i - 1));
     const __m128i control =
         _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(13)), x);
+    if (_mm_movemask_epi8(control) == 0) {
+      i += 16;
+      continue;
+    }
+    const __m128i before =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i - 1));
     const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(before, space),
                                        _mm_cmpeq_epi8(before, tab));
     unsigned bits =

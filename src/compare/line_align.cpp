@@ -47,31 +47,46 @@ void backToPairStart(RunState& run) {
   swapLineMarks(run);
 }
 
-// Whether comparing the lines from `from1` and `from2` on with
+// A line from a position on, when it lies in the valid bytes with the token
+// after its line end (peekLineEnd): its first token and its line end, both
+// kUnknown when it does not.
+struct LineInBuffer {
+  PeekedToken first;
+  PeekedToken end;
+};
+
+LineInBuffer peekLine(const PageReader& r, const ReaderPosition& from) {
+  const PeekedToken first = peekToken(r, from);
+  if (first.kind == PeekedToken::Kind::kUnknown) {
+    return {};
+  }
+  const PeekedToken end = peekLineEnd(r, first);
+  if (end.kind == PeekedToken::Kind::kUnknown) {
+    return {};
+  }
+  return {first, end};
+}
+
+// Whether comparing the lines `line1` of file 1 and `line2` of file 2 with
 // compareLineWords is sure to find them different, told from the buffers
-// alone: both lines, and the token
-// after each line end, lie in the valid bytes (so the comparison would not
-// refill either), and word by word the lines part before both end. The
-// trials of the alignment fail most of the time on reports that differ
-// everywhere; this spares running them for real.
-bool linesSurelyDiffer(RunState& run, const ReaderPosition& from1,
-                       const ReaderPosition& from2) {
+// alone: both lines, and the token after each line end, lie in the valid
+// bytes (so the comparison would not refill either), and word by word the
+// lines part before both end. The trials of the alignment fail most of the
+// time on reports that differ everywhere; this spares running them for
+// real.
+bool linesSurelyDiffer(RunState& run, const LineInBuffer& line1,
+                       const LineInBuffer& line2) {
   using Kind = PeekedToken::Kind;
+  if (line1.end.kind == Kind::kUnknown || line2.end.kind == Kind::kUnknown) {
+    return false;
+  }
   const PageReader& r1 = run.readers[0];
   const PageReader& r2 = run.readers[1];
-  PeekedToken a = peekToken(r1, from1);
-  PeekedToken b = peekToken(r2, from2);
-  if (a.kind == Kind::kUnknown || b.kind == Kind::kUnknown) {
-    return false;
-  }
-  const PeekedToken end1 = peekLineEnd(r1, a);
-  const PeekedToken end2 = peekLineEnd(r2, b);
-  if (end1.kind == Kind::kUnknown || end2.kind == Kind::kUnknown) {
-    return false;
-  }
+  PeekedToken a = line1.first;
+  PeekedToken b = line2.first;
   // The same bytes through the line ends read the same.
-  const std::uint32_t length = end1.start + end1.length - a.start;
-  if (length == end2.start + end2.length - b.start &&
+  const std::uint32_t length = line1.end.start + line1.end.length - a.start;
+  if (length == line2.end.start + line2.end.length - b.start &&
       std::memcmp(r1.bytes() + a.start, r2.bytes() + b.start, length) == 0) {
     return false;
   }
@@ -98,8 +113,9 @@ bool linesSurelyDiffer(RunState& run, const ReaderPosition& from1,
 // the lines surely differ. The caller takes back what a failed trial
 // changed, so only the answer counts.
 bool lineTrial(RunState& run) {
-  return !linesSurelyDiffer(run, run.readers[0].position,
-                            run.readers[1].position) &&
+  return !linesSurelyDiffer(
+             run, peekLine(run.readers[0], run.readers[0].position),
+             peekLine(run.readers[1], run.readers[1].position)) &&
          compareLineWords(run);
 }
 
@@ -109,13 +125,17 @@ bool lineTrial(RunState& run) {
 // the other file's line of the pair. Then the pair is a changed line, as
 // comparing it found, and the trials need not run.
 bool noLineTrialMatches(RunState& run) {
-  const ReaderPosition& after1 = run.readers[0].position;
-  const ReaderPosition& after2 = run.readers[1].position;
+  const PageReader& r1 = run.readers[0];
+  const PageReader& r2 = run.readers[1];
+  if (r1.position.atLineEnd && r2.position.atLineEnd) {
+    return false;
+  }
+  const LineInBuffer after1 = peekLine(r1, r1.position);
+  const LineInBuffer after2 = peekLine(r2, r2.position);
   const Mark& before = run.marks.altLineMark;
-  return !(after1.atLineEnd && after2.atLineEnd) &&
-         linesSurelyDiffer(run, after1, after2) &&
-         linesSurelyDiffer(run, after1, before.files[1]) &&
-         linesSurelyDiffer(run, before.files[0], after2);
+  return linesSurelyDiffer(run, after1, after2) &&
+         linesSurelyDiffer(run, after1, peekLine(r2, before.files[1])) &&
+         linesSurelyDiffer(run, peekLine(r1, before.files[0]), after2);
 }
 
 // The judgement made of the word pair both files stand on, and where they

@@ -241,6 +241,32 @@ void skipToLineEnd(RunState& run, int fileNo) {
   }
 }
 
+namespace {
+
+// Moves both files from their current words, where the rest of the line
+// reads the same in both up to the terminator `lineEnd` bytes on, to the
+// last word pair of the line; false, with nothing moved, when the current
+// words are the last ones already.
+bool standOnLastEqualWord(ReaderPosition& a, ReaderPosition& b,
+                          const unsigned char* text, std::uint32_t lineEnd) {
+  const LastWord last = findLastWord(text, 0, lineEnd);
+  if (last.end == 0) {
+    return false;
+  }
+  if (last.start == 0) {
+    return false;  // the current words are the last ones already
+  }
+  const std::uint32_t wordStart = last.start;
+  const std::uint32_t wordEnd = last.end;
+  a.tokenStart += wordStart;
+  b.tokenStart += wordStart;
+  a.tokenLength = wordEnd - wordStart;
+  b.tokenLength = wordEnd - wordStart;
+  return true;
+}
+
+}  // namespace
+
 bool skipToLastEqualWord(RunState& run) {
   PageReader& r1 = run.readers[0];
   PageReader& r2 = run.readers[1];
@@ -258,20 +284,7 @@ bool skipToLastEqualWord(RunState& run) {
   if (lineEnd == room) {
     return false;
   }
-  const LastWord last = findLastWord(text, 0, lineEnd);
-  if (last.end == 0) {
-    return false;
-  }
-  if (last.start == 0) {
-    return false;  // the current words are the last ones already
-  }
-  const std::uint32_t wordStart = last.start;
-  const std::uint32_t wordEnd = last.end;
-  a.tokenStart += wordStart;
-  b.tokenStart += wordStart;
-  a.tokenLength = wordEnd - wordStart;
-  b.tokenLength = wordEnd - wordStart;
-  return true;
+  return standOnLastEqualWord(a, b, text, lineEnd);
 }
 
 namespace {
@@ -288,12 +301,12 @@ struct DifferingWords {
   std::uint32_t length2;
 };
 
-DifferingWords findDifferingWords(const unsigned char* text1,
-                                  const unsigned char* text2,
-                                  std::uint32_t room1, std::uint32_t room2) {
-  const std::uint32_t room = std::min(room1, room2);
-  const std::uint32_t differ = findLineEndOrDifference(text1, text2, 0, room);
-  if (differ == room || text1[differ] == text2[differ] ||
+// findDifferingWords once the first offset where the texts differ or text1
+// holds a line terminator, `differ`, is found.
+DifferingWords differingWordsAt(const unsigned char* text1,
+                                const unsigned char* text2, std::uint32_t room1,
+                                std::uint32_t room2, std::uint32_t differ) {
+  if (differ == std::min(room1, room2) || text1[differ] == text2[differ] ||
       (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ]))) {
     return {};  // no difference before the line end, or none in sight
   }
@@ -321,12 +334,19 @@ DifferingWords findDifferingWords(const unsigned char* text1,
   return {word, length1, length2};
 }
 
+DifferingWords findDifferingWords(const unsigned char* text1,
+                                  const unsigned char* text2,
+                                  std::uint32_t room1, std::uint32_t room2) {
+  return differingWordsAt(
+      text1, text2, room1, room2,
+      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2)));
+}
+
 }  // namespace
 
+// skipToLastEqualWord, and else the move to the first differing word pair,
+// from one scan of the two lines.
 bool skipEqualWords(RunState& run) {
-  if (skipToLastEqualWord(run)) {
-    return true;
-  }
   PageReader& r1 = run.readers[0];
   PageReader& r2 = run.readers[1];
   ReaderPosition& a = r1.position;
@@ -335,9 +355,20 @@ bool skipEqualWords(RunState& run) {
       b.tokenStart >= r2.bufLen) {
     return false;
   }
+  const unsigned char* text1 = r1.bytes() + a.tokenStart;
+  const unsigned char* text2 = r2.bytes() + b.tokenStart;
+  const std::uint32_t room1 = r1.bufLen - a.tokenStart;
+  const std::uint32_t room2 = r2.bufLen - b.tokenStart;
+  const std::uint32_t differ =
+      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2));
+  if (differ == std::min(room1, room2)) {
+    return false;
+  }
+  if (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ])) {
+    return standOnLastEqualWord(a, b, text1, differ);
+  }
   const DifferingWords words =
-      findDifferingWords(r1.bytes() + a.tokenStart, r2.bytes() + b.tokenStart,
-                         r1.bufLen - a.tokenStart, r2.bufLen - b.tokenStart);
+      differingWordsAt(text1, text2, room1, room2, differ);
   if (words.at == 0) {
     return false;
   }

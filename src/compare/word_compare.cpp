@@ -51,8 +51,10 @@ struct WorkWord {
 };
 
 void readWord(WorkWord& w) {
-  w.units = scanUnits(w.text, w.length, w.trailing);
-  w.place = lastDigitPlace(w.text, w.length - w.trailing);
+  const ScannedNumber n = scanNumber(w.text, w.length);
+  w.units = n.units;
+  w.trailing = n.trailing;
+  w.place = n.place;
 }
 
 std::uint64_t loadEightBytes(const char* p) {

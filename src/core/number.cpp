@@ -82,7 +82,7 @@ bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
 // trailing length as the general reading below; false for every other
 // text, which that reading then takes.
 bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
-                    std::size_t& trailing) {
+                    std::size_t& trailing, int& place) {
   std::size_t i = 0;
   const bool negative = length > 0 && text[0] == '-';
   if (length > 0 && (text[0] == '-' || text[0] == '+')) {
@@ -91,6 +91,7 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
   std::uint64_t digits = 0;
   int digitCount = 0;
   int decimals = -1;  // -1: no point yet
+  std::size_t point = 0;
   bool exponentLetter = false;
   for (; i < length; ++i) {
     const char c = text[i];
@@ -109,6 +110,7 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
         break;
       }
       decimals = 0;
+      point = i;
     } else {
       exponentLetter = c == 'E' || c == 'e' || c == 'D' || c == 'd';
       break;  // a sign after the start, or any other byte
@@ -120,6 +122,13 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
     return false;
   }
   int shift = 4 - (decimals < 0 ? 0 : decimals);
+  // lastDigitPlace of the number part counts the characters after the point
+  // (commas too) up to an E or e, and after that letter the exponent; a D
+  // or d it does not take for an exponent letter.
+  const std::size_t letter = i;
+  int exponentValue = 0;
+  const bool placeExponent =
+      exponentLetter && (text[i] == 'E' || text[i] == 'e');
   if (exponentLetter) {
     // [sign] one to three digits, ended by the end of the text or by a
     // byte that is no digit and no comma (a comma would be passed over).
@@ -142,10 +151,16 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
         exponent > 280) {
       return false;
     }
-    shift += negativeExponent ? -exponent : exponent;
+    exponentValue = negativeExponent ? -exponent : exponent;
+    shift += exponentValue;
   }
   if (shift < 0) {
     return false;  // rounding needed
+  }
+  const std::size_t placeEnd = placeExponent ? letter : i;
+  place = decimals < 0 ? 0 : -static_cast<int>(placeEnd - point - 1);
+  if (placeExponent) {
+    place += exponentValue;
   }
   std::uint64_t scaled = digits;
   for (int k = 0; k < shift && scaled <= static_cast<std::uint64_t>(kMaxUnits);
@@ -159,15 +174,10 @@ bool scanPlainUnits(const char* text, std::size_t length, std::int64_t& units,
   return true;
 }
 
-}  // namespace
-
-std::int64_t scanUnits(const char* text, std::size_t length,
-                       std::size_t& trailing) {
-  length = std::min(length, kWordCapacity);
-  std::int64_t units = 0;
-  if (scanPlainUnits(text, length, units, trailing)) {
-    return units;
-  }
+// The general reading of scanUnits, through a double, for every text
+// (`length` at most kWordCapacity).
+std::int64_t scanAnyUnits(const char* text, std::size_t length,
+                          std::size_t& trailing) {
   // The number part as the converter takes it: commas removed, a '0' put
   // before a point or exponent letter that no digit precedes, and the
   // exponent letter as 'E'. Two zeros at most are put in.
@@ -224,6 +234,32 @@ std::int64_t scanUnits(const char* text, std::size_t length,
   }
   trailing = length - i;
   return roundToUnits(value);
+}
+
+}  // namespace
+
+std::int64_t scanUnits(const char* text, std::size_t length,
+                       std::size_t& trailing) {
+  length = std::min(length, kWordCapacity);
+  std::int64_t units = 0;
+  int place = 0;
+  if (scanPlainUnits(text, length, units, trailing, place)) {
+    return units;
+  }
+  return scanAnyUnits(text, length, trailing);
+}
+
+ScannedNumber scanNumber(const char* text, std::size_t length) {
+  ScannedNumber n;
+  int place = 0;
+  if (length <= kWordCapacity &&
+      scanPlainUnits(text, length, n.units, n.trailing, place)) {
+    n.place = place;
+    return n;
+  }
+  n.units = scanAnyUnits(text, std::min(length, kWordCapacity), n.trailing);
+  n.place = lastDigitPlace(text, length - n.trailing);
+  return n;
 }
 
 int lastDigitPlace(const char* text, std::size_t length) {

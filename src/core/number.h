@@ -30,3 +30,14 @@ inline double unitsToValue(std::int64_t units) {
 // For the written form of a number, p such that its last digit stands for
 // 10^p (12 -> 0, 1.234 -> -3, 1.5E3 -> 2).
 int lastDigitPlace(const char* text, std::size_t length);
+
+// A word read as a number at once: scanUnits' units and trailing length,
+// and lastDigitPlace of the number part (the text without the trailing
+// characters).
+struct ScannedNumber {
+  std::int64_t units = 0;
+  std::size_t trailing = 0;
+  int place = 0;
+};
+
+ScannedNumber scanNumber(const char* text, std::size_t length);

@@ -166,6 +166,31 @@ TEST(LastDigitPlace, PlaceOfTheLastWrittenDigit) {
   }
 }
 
+// scanNumber reads in one pass what scanUnits and lastDigitPlace read apart;
+// random words of number characters, exponent letters, signs and trailing
+// letters must give the same three results.
+TEST(ScanNumber, AgreesWithScanUnitsAndLastDigitPlace) {
+  const std::string alphabet = "0123456789..,,EeDd+-kNx";
+  std::mt19937 random(7);
+  for (int n = 0; n < 200000; ++n) {
+    std::string text;
+    const std::size_t length = 1 + random() % 12;
+    for (std::size_t i = 0; i < length; ++i) {
+      // Mostly digits, so that many words are numbers.
+      text += random() % 2 == 0 ? static_cast<char>('0' + random() % 10)
+                                : alphabet[random() % alphabet.size()];
+    }
+    std::size_t trailing = 0;
+    const std::int64_t units = scanUnits(text.data(), text.size(), trailing);
+    const ScannedNumber scanned = scanNumber(text.data(), text.size());
+    ASSERT_EQ(units, scanned.units) << text;
+    ASSERT_EQ(trailing, scanned.trailing) << text;
+    ASSERT_EQ(lastDigitPlace(text.data(), text.size() - trailing),
+              scanned.place)
+        << text;
+  }
+}
+
 // A run over two in-memory files, reset as the driver does and standing on
 // the first word of each.
 void startRun(FakeHost& host, RunState& run, const std::string& one,

@@ -32,7 +32,12 @@
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
-#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz suite"
+#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz"; add
+#                   suite for the zudiz-suite rows and table
+#
+# The table keeps the rows of tools, variants and sizes that a run did not
+# time from the run that timed them (so a run of BENCH_SIZES=1G adds its
+# rows to those of an earlier default run).
 #   BENCH_WORST     inputs built to be slow ("gen_reports worst"), timed as
 #                   rows of their own (default "pageends plotmarks hidden
 #                   codes longlines blankruns shortlines"; empty: none)

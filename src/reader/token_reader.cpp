@@ -359,9 +359,9 @@ bool skipEqualWords(RunState& run) {
   const unsigned char* text2 = r2.bytes() + b.tokenStart;
   const std::uint32_t room1 = r1.bufLen - a.tokenStart;
   const std::uint32_t room2 = r2.bufLen - b.tokenStart;
-  const std::uint32_t differ =
-      findLineEndOrDifference(text1, text2, 0, std::min(room1, room2));
-  if (differ == std::min(room1, room2)) {
+  const std::uint32_t room = std::min(room1, room2);
+  const std::uint32_t differ = findLineEndOrDifference(text1, text2, 0, room);
+  if (differ == room) {
     return false;
   }
   if (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ])) {

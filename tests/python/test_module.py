@@ -3,7 +3,9 @@ with NUL and Latin-1 bytes, threads, and the argument checks."""
 
 import ast
 import os
+import re
 import subprocess
+import sys
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
@@ -188,3 +190,15 @@ def test_stubs_name_what_the_package_has():
             names.add(node.target.id)
     assert set(zudiz.__all__) <= names
     assert (Path(zudiz.__file__).parent / "py.typed").exists()
+
+
+def test_readme_script_prints_what_the_readme_shows():
+    root = CASES.parent.parent
+    readme = (root / "README.md").read_text()
+    section = readme[readme.index("## From Python"):]
+    blocks = re.search(r"```python\n(.*?)```.*?```\n(.*?)```", section, re.S)
+    script, shown = blocks.groups()
+    run = subprocess.run(
+        [sys.executable, "-c", script], cwd=root, stdout=subprocess.PIPE, check=True
+    )
+    assert run.stdout.decode() == shown

@@ -112,11 +112,13 @@ def test_accept_leaves_errors_and_links_alone(pytester):
     baseline(pytester, "bad", BASE)
     target = baseline(pytester, "target", BASE)
     os.symlink(target.name, baseline(pytester, "link"))
-    result = run(pytester, [("bad", NEW)], "--zudiz-accept", switches="/NOSUCH")
-    result.assert_outcomes(failed=1)
+    cases = [("bad", NEW), ("missing", NEW)]
+    result = run(pytester, cases, "--zudiz-accept", switches="/NOSUCH")
+    result.assert_outcomes(failed=2)
     result.stdout.fnmatch_lines(
         ["E * could not compare *: Bad switch*", "E *(not accepted)"]
     )
+    assert not baseline(pytester, "missing").exists()
     result = run(pytester, [("link", NEW)], "--zudiz-accept")
     result.assert_outcomes(failed=1)
     result.stdout.fnmatch_lines(["E * baselines/link.rpt is a symbolic link*"])

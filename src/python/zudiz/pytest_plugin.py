@@ -136,24 +136,33 @@ class Baseline:
             base = self._folder / base
         words = " ".join(w for w in (self._switches, switches) if w)
         data, what = self._read_produced(produced)
-        if not base.exists():
-            if not self._accept:
-                raise AssertionError(
-                    f"baseline {self._shown(base)} is missing; to create it "
-                    f"from {what}, run pytest with --zudiz-accept"
-                )
-            self._write(base, data, "created")
+        missing = not base.exists()
+        if missing and not self._accept:
+            raise AssertionError(
+                f"baseline {self._shown(base)} is missing; to create it "
+                f"from {what}, run pytest with --zudiz-accept"
+            )
+        # A missing baseline is created only when the produced report
+        # compares without an error against itself, as it would then
+        # against the new baseline.
         result = zudiz.compare_texts(
-            self._read(base, "baseline"), data, words, "BASELINE", "PRODUCED"
+            data if missing else self._read(base, "baseline"),
+            data,
+            words,
+            "BASELINE",
+            "PRODUCED",
         )
-        if result.status == "same":
-            return result
         if result.status == "error":
             raise AssertionError(
                 f"zudiz could not compare {what} with baseline "
                 f"{self._shown(base)}{self._with(words)}: {result.message}"
                 + ("\n(not accepted)" if self._accept else "")
             )
+        if missing:
+            self._write(base, data, "created")
+            return result
+        if result.status == "same":
+            return result
         if self._accept:
             self._write(base, data, "changed")
             return result

@@ -10,12 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "suite/accept.h"
 #include "suite/console.h"
 #include "suite/html_export.h"
 #include "suite/json_export.h"
 #include "suite/junit_export.h"
 #include "suite/pairing.h"
 #include "suite/report_file.h"
+#include "suite/rules.h"
 #include "suite/runner.h"
 
 namespace suite {
@@ -197,6 +199,68 @@ bool planList(const SuiteOptions& options, const SuiteEnvironment& env,
   return true;
 }
 
+// Reads the rules of --rules and --switches-for, in that order, and checks
+// each one's switches after the global ones. Returns false after printing a
+// usage error.
+bool readRules(const SuiteOptions& options, const SuiteEnvironment& env,
+               std::vector<SwitchRule>* rules) {
+  std::string error;
+  if (!options.rulesFile.empty()) {
+    std::string text;
+    if (fs::is_directory(options.rulesFile) ||
+        !readWholeFile(options.rulesFile, &text)) {
+      printError(env, "cannot read the rules file " + options.rulesFile);
+      return false;
+    }
+    if (!parseRulesFile(text, options.rulesFile, rules, &error)) {
+      printError(env, error);
+      return false;
+    }
+  }
+  for (const std::string& text : options.switchesFor) {
+    SwitchRule rule;
+    if (!parseRuleOption(text, &rule, &error)) {
+      printError(env, error);
+      return false;
+    }
+    rules->push_back(std::move(rule));
+  }
+  for (const SwitchRule& rule : *rules) {
+    zudiz::Result check = zudiz::compareTexts(
+        "", "", joinSwitches(options.switches, rule.switches));
+    if (check.status == zudiz::Status::kError) {
+      printError(
+          env, "bad switches in the rule " + rule.where + ": " + check.message);
+      return false;
+    }
+  }
+  return true;
+}
+
+int acceptResult(const SuiteOptions& options, const SuiteEnvironment& env) {
+  std::string text;
+  std::string error;
+  SuiteRun run;
+  if (fs::is_directory(options.acceptResult) ||
+      !readWholeFile(options.acceptResult, &text)) {
+    printError(env, "cannot read " + options.acceptResult);
+    return kStatusUsage;
+  }
+  if (!importJson(text, &run, &error)) {
+    printError(env, options.acceptResult + ": " + error);
+    return kStatusUsage;
+  }
+  AcceptSettings settings;
+  settings.only = options.only;
+  settings.dryRun = options.dryRun;
+  settings.removeGone = options.removeGone;
+  AcceptEnvironment acceptEnv;
+  acceptEnv.out = env.out;
+  acceptEnv.err = env.err;
+  acceptEnv.stopRequested = env.stopRequested;
+  return acceptRun(run, settings, acceptEnv);
+}
+
 // Ends a run: prints the closing line, writes the reports and gives the
 // exit status.
 int finish(const SuiteRun& run, Reports& reports, const SuiteEnvironment& env) {
@@ -233,6 +297,7 @@ int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
     printError(env, error);
     return kStatusUsage;
   }
+  merged.allowAdded = merged.allowAdded || options.allowAdded;
   if (!warning.empty()) {
     printError(env, "warning: " + warning);
   }
@@ -247,9 +312,13 @@ int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
 
 int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   Clock::time_point start = Clock::now();
+  if (options.mode == SuiteMode::kAccept) {
+    return acceptResult(options, env);
+  }
   SuiteRun run;
   run.version = std::string(zudiz::kVersion);
   run.date = utcNow();
+  run.allowAdded = options.allowAdded;
 
   if (options.mode != SuiteMode::kMerge) {
     // The switches are checked once, on two empty texts, before any pair.
@@ -268,6 +337,10 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
     return mergeResults(options, env, reports);
   }
 
+  std::vector<SwitchRule> rules;
+  if (!readRules(options, env, &rules)) {
+    return kStatusUsage;
+  }
   // The pairs are planned before the reports are created, so that a report
   // inside a compared folder is not taken for a file of the suite.
   std::vector<PairPlan> plans;
@@ -276,6 +349,11 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
                      : planFolders(options, env, &plans);
   if (!planned || !reports.open(options, env)) {
     return kStatusUsage;
+  }
+  // A pair's rules come before its list line's own switches.
+  for (PairPlan& plan : plans) {
+    plan.row.switches =
+        joinSwitches(ruleSwitches(rules, plan.row.name), plan.row.switches);
   }
   plans = selectShard(std::move(plans), options.shardIndex, options.shardCount);
   run.switches = options.switches;

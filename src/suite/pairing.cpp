@@ -1,6 +1,7 @@
 #include "suite/pairing.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -19,7 +20,26 @@ struct Entry {
   EntryKind kind = EntryKind::kFile;
   std::int64_t size = 0;
   std::string detail;  // kUnreadable: why
+  std::int64_t mtimeNs = 0;
 };
+
+std::int64_t nanosecondsOf(fs::file_time_type time) {
+  auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch)
+      .count();
+}
+
+// The facts of one side of a pair from what the walk or a look found.
+FileFacts factsFrom(std::string path, const std::optional<Entry>& entry) {
+  FileFacts facts;
+  facts.path = std::move(path);
+  if (entry && entry->kind == EntryKind::kFile) {
+    facts.exists = true;
+    facts.size = entry->size;
+    facts.mtimeNs = entry->mtimeNs;
+  }
+  return facts;
+}
 
 using Tree = std::map<std::string, Entry>;
 
@@ -81,6 +101,8 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
       std::error_code sizeError;
       std::uintmax_t size = entry.file_size(sizeError);
       found.size = sizeError ? 0 : static_cast<std::int64_t>(size);
+      fs::file_time_type time = entry.last_write_time(sizeError);
+      found.mtimeNs = sizeError ? 0 : nanosecondsOf(time);
     } else {
       found.kind = EntryKind::kOther;
     }
@@ -149,6 +171,8 @@ std::optional<Entry> lookAt(const std::string& path) {
   } else if (fs::is_regular_file(target)) {
     std::uintmax_t size = fs::file_size(path, ec);
     entry.size = ec ? 0 : static_cast<std::int64_t>(size);
+    fs::file_time_type time = fs::last_write_time(path, ec);
+    entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
   } else {
     entry.kind = EntryKind::kOther;
   }
@@ -178,6 +202,8 @@ PairPlan planPair(std::string name, std::string baseline, std::string candidate,
     plan.row.name = name;
     plan.row.bytes = one->size + two->size;
   }
+  plan.row.baselineFile = factsFrom(baseline, one);
+  plan.row.candidateFile = factsFrom(candidate, two);
   if (one) {
     plan.row.baseline = std::move(baseline);
   }
@@ -305,6 +331,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
       plan.row.name = name;
       plan.row.bytes = a->size + b->size;
     }
+    if (!unreadable) {
+      plan.row.baselineFile = factsFrom(joinPath(baseline, name), a);
+      plan.row.candidateFile = factsFrom(joinPath(candidate, name), b);
+    }
     if (a && !unreadable) {
       plan.row.baseline = joinPath(baseline, name);
     }
@@ -314,6 +344,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
     plans.push_back(std::move(plan));
   }
   return plans;
+}
+
+FileFacts factsOf(const std::string& path) {
+  return factsFrom(path, lookAt(path));
 }
 
 PairPlan pairFiles(const std::string& baseline, const std::string& candidate) {

@@ -21,6 +21,9 @@ Totals totalsOf(const SuiteRun& run) {
         break;
       case PairStatus::kMissing:
         ++totals.missing;
+        if (run.allowAdded && onlyInCandidate(pair)) {
+          ++totals.allowed;
+        }
         break;
       case PairStatus::kError:
         ++totals.error;
@@ -28,6 +31,11 @@ Totals totalsOf(const SuiteRun& run) {
     }
   }
   return totals;
+}
+
+bool onlyInCandidate(const PairResult& pair) {
+  return pair.status == PairStatus::kMissing && pair.baseline.empty() &&
+         !pair.candidate.empty();
 }
 
 const char* statusName(PairStatus status) {
@@ -59,7 +67,7 @@ int exitStatusOf(const Totals& totals) {
   if (totals.error > 0) {
     return 2;
   }
-  return totals.different + totals.missing > 0 ? 1 : 0;
+  return totals.different + totals.missing - totals.allowed > 0 ? 1 : 0;
 }
 
 bool pairBefore(const PairResult& a, const PairResult& b) {
@@ -165,6 +173,7 @@ bool mergeRuns(std::vector<SuiteRun> runs, SuiteRun* merged, std::string* error,
   out.baseline = first.baseline;
   out.candidate = first.candidate;
   out.date = first.date;
+  out.allowAdded = first.allowAdded;
   bool sameFacts = true;
   for (SuiteRun& run : runs) {
     sameFacts = sameFacts && run.switches == out.switches &&

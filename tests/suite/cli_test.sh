@@ -190,5 +190,58 @@ expect_in slow/r.json "earlier"
 checks=$((checks + 1))
 ls -A slow | grep -q part && fail "a temporary report was left: $(ls -A slow)"
 
+# The loop: run, review, accept; afterwards the suite is the same again,
+# apart from the report the candidate no longer has.
+mkdir -p loop
+cp -r base loop/base && cp -r cand loop/cand
+cp "$one" loop/base/huge.rpt  # an error pair is never accepted: none here
+cd loop || exit 1
+expect_status 1 "$suite" base cand --json run.json --html run.html -q
+expect_status 0 "$suite" --accept run.json --dry-run
+expect_in out.txt "would accept  sub/changed.rpt"
+expect_status 0 "$suite" --accept run.json
+expect_in out.txt "accepted  new.rpt"
+expect_in out.txt "accepted  sub/s4.rpt"
+expect_in out.txt "3 files accepted, 0 removed"
+expect_same cand/sub/changed.rpt base/sub/changed.rpt
+expect_status 1 "$suite" base cand
+expect_in out.txt "missing    only in baseline: gone.rpt"
+expect_in out.txt "11 pairs: 10 same, 0 different, 1 missing, 0 errors"
+# Accepting the same result again finds the files changed since.
+expect_status 2 "$suite" --accept run.json
+expect_in err.txt "changed since the run"
+# A report gone from the candidate fails even with --allow-added.
+expect_status 1 "$suite" base cand --allow-added --glob gone.rpt
+cd .. || exit 1
+
+# Many machines: four shards at once under GNU parallel (here on this
+# machine, `--sshlogin :`), merged, equal to one whole run.
+checks=$((checks + 1))
+if command -v parallel >/dev/null; then
+  rm -f pshard-*.json
+  parallel --will-cite --sshlogin : --workdir "$PWD" -j 4 \
+    "'$suite' base cand --shard {}/4 --json pshard-{}.json -q; true" ::: 1 2 3 4 \
+    >/dev/null 2>parallel.err || fail "parallel: $(cat parallel.err)"
+  expect_status 2 "$suite" --merge pshard-*.json --json pmerged.json
+  timeless whole.json >a.txt
+  timeless pmerged.json >b.txt
+  expect_same a.txt b.txt
+else
+  fail "GNU parallel is not installed (scripts/install-deps.sh installs it)"
+fi
+
+# --shard auto from a GitLab job's variables.
+CI_NODE_INDEX=2 CI_NODE_TOTAL=3 expect_status 2 "$suite" base cand --shard auto --json auto.json -q
+expect_in auto.json '"shard":"2/3"'
+timeless auto.json >a.txt
+timeless shard2.json >b.txt
+expect_same a.txt b.txt
+env -u CI_NODE_INDEX -u CI_NODE_TOTAL -u SLURM_ARRAY_TASK_ID -u JOB_COMPLETION_INDEX \
+  "$suite" base cand --shard auto >out.txt 2>err.txt
+got=$?
+checks=$((checks + 1))
+[[ $got == 2 ]] || fail "--shard auto without a scheduler gave exit $got"
+expect_in err.txt "CI_NODE_INDEX and CI_NODE_TOTAL (GitLab)"
+
 echo "$((checks - failures)) passed, $failures failed"
 ((failures == 0))

@@ -214,9 +214,9 @@ PairPlan planPair(std::string name, std::string baseline, std::string candidate,
   return plan;
 }
 
-}  // namespace
-
-bool matchWildcard(std::string_view pattern, std::string_view name) {
+// Matches `name` against a pattern that holds no "**" folder run: `*`, `?`
+// and sets never match a '/'.
+bool matchWithinFolders(std::string_view pattern, std::string_view name) {
   // Backtracking over the last '*' only: a later '*' can always take over
   // what an earlier one would have matched, as no wildcard crosses a '/'.
   std::size_t p = 0;
@@ -261,6 +261,66 @@ bool matchWildcard(std::string_view pattern, std::string_view name) {
     ++p;
   }
   return p == pattern.size();
+}
+
+// The position of the first "**" that stands as a whole folder name of
+// `pattern` (between slashes, or at either end next to one, or alone), or
+// npos. Escaped characters and sets are stepped over.
+std::size_t findFolderRun(std::string_view pattern) {
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (pattern[i] == '[') {
+      bool unused = false;
+      std::size_t length = matchSet(pattern.substr(i), 'a', &unused);
+      if (length != 0) {
+        i += length - 1;
+      }
+      continue;
+    }
+    bool starts = i == 0 || pattern[i - 1] == '/';
+    bool ends = i + 2 == pattern.size() ||
+                (i + 2 < pattern.size() && pattern[i + 2] == '/');
+    if (pattern.substr(i, 2) == "**" && starts && ends) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+bool matchWildcard(std::string_view pattern, std::string_view name) {
+  std::size_t run = findFolderRun(pattern);
+  if (run == std::string_view::npos) {
+    return matchWithinFolders(pattern, name);
+  }
+  // The part before the run matches a leading run of whole folders of the
+  // name; the part after it matches what follows any later folder start.
+  std::string_view head = pattern.substr(0, run);
+  bool trailing = run + 2 == pattern.size();
+  std::string_view tail = trailing ? "" : pattern.substr(run + 3);
+  for (std::size_t start = 0; start <= name.size(); ++start) {
+    if (start != 0 && name[start - 1] != '/') {
+      continue;
+    }
+    if (!matchWithinFolders(head, name.substr(0, start))) {
+      continue;
+    }
+    if (trailing) {
+      return true;
+    }
+    for (std::size_t from = start; from <= name.size(); ++from) {
+      if ((from == start || name[from - 1] == '/') &&
+          matchWildcard(tail, name.substr(from))) {
+        return true;
+      }
+    }
+    return false;  // only one start fits the head's folders
+  }
+  return false;
 }
 
 bool passesGlobs(const std::vector<std::string>& globs, std::string_view path) {

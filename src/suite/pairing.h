@@ -24,7 +24,9 @@ struct PairPlan {
 // True when `name` matches the shell wildcard `pattern`: `*` any run of
 // characters, `?` one character, `[abc]`, `[a-z]` and `[!a-z]` one of a set,
 // `\` takes the next character as it is. Neither `*` nor `?` nor a set
-// matches a `/`.
+// matches a `/`; a `**` that is a whole folder name of the pattern matches
+// any run of folders, also none: `level2/**/*.rpt` matches `level2/a.rpt`
+// and `level2/x/y/a.rpt`, and `sub/**` every file under `sub`.
 bool matchWildcard(std::string_view pattern, std::string_view name);
 
 // True when the file at relative path `path` ('/' between folders) passes

@@ -100,6 +100,9 @@ expect_in out.txt "4 pairs: 4 same"
 expect_status 1 "$suite" base cand --glob 'new.rpt' --glob 'sub/*'
 expect_in out.txt "8 pairs: 5 same, 2 different, 1 missing, 0 errors"
 expect_status 1 "$suite" base/gone.rpt cand/gone.rpt
+# '**' stands for any run of folders, also none.
+expect_status 1 "$suite" base cand --glob 'sub/**/s[45].rpt' --glob '**/same.rpt'
+expect_in out.txt "3 pairs: 2 same, 1 different, 0 missing, 0 errors"
 expect_status 2 "$suite" base cand --switches /NOSUCHSWITCH
 expect_in err.txt "zudiz-suite: bad --switches"
 expect_status 2 "$suite" base

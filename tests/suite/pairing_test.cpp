@@ -63,6 +63,45 @@ TEST(SuitePairing, Wildcards) {
   }
 }
 
+TEST(SuitePairing, FolderRunsInWildcards) {
+  struct Row {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"level2/**/*.rpt", "level2/a.rpt", true},  // no folder at all
+      {"level2/**/*.rpt", "level2/x/a.rpt", true},
+      {"level2/**/*.rpt", "level2/x/y/z/a.rpt", true},
+      {"level2/**/*.rpt", "level2/x/a.txt", false},
+      {"level2/**/*.rpt", "level1/x/a.rpt", false},
+      {"level2/**/*.rpt", "top/level2/a.rpt", false},
+      {"level2/**/*.rpt", "level2x/a.rpt", false},
+      {"**/*.rpt", "a.rpt", true},
+      {"**/*.rpt", "x/y/a.rpt", true},
+      {"**/a.rpt", "x/ba.rpt", false},
+      {"**", "x/y/a.rpt", true},
+      {"sub/**", "sub/a.rpt", true},
+      {"sub/**", "sub/x/y/a.rpt", true},
+      {"sub/**", "other/a.rpt", false},
+      {"a/**/b/**/c.rpt", "a/b/c.rpt", true},
+      {"a/**/b/**/c.rpt", "a/x/b/y/z/c.rpt", true},
+      {"a/**/b/**/c.rpt", "a/x/y/z/c.rpt", false},
+      {"*/**/r?.rpt", "s/r1.rpt", true},
+      {"*/**/r?.rpt", "r1.rpt", false},
+      {"a**/b", "abc/b", true},  // not a whole folder name: as '*'
+      {"a**/b", "a/x/b", false},
+      {"\\**/b", "*/b", true},  // escaped: a plain star, then '*'
+      {"\\**/b", "x/y/b", false},
+      {"[**]/b", "*/b", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.pattern) + " ~ " + row.name);
+    EXPECT_EQ(row.matches, suite::matchWildcard(row.pattern, row.name));
+  }
+  EXPECT_TRUE(suite::passesGlobs({"level2/**/*.rpt"}, "level2/deep/a.rpt"));
+}
+
 TEST(SuitePairing, GlobsMatchTheNameOrTheWholePath) {
   EXPECT_TRUE(suite::passesGlobs({}, "any/thing"));
   EXPECT_TRUE(suite::passesGlobs({"*.rpt"}, "sub/deep/a.rpt"));

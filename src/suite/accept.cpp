@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -255,8 +256,7 @@ int acceptRun(const SuiteRun& run, const AcceptSettings& settings,
   std::vector<Change> changes;
   if (layoutOf(run, &layout, &problems)) {
     for (const PairResult& pair : run.pairs) {
-      bool gone = pair.status == PairStatus::kMissing &&
-                  !pair.baseline.empty() && pair.candidate.empty();
+      bool gone = onlyInBaseline(pair);
       bool wanted = pair.status == PairStatus::kDifferent ||
                     onlyInCandidate(pair) || (settings.removeGone && gone);
       if (!wanted || !passesGlobs(settings.only, pair.name)) {
@@ -270,6 +270,20 @@ int acceptRun(const SuiteRun& run, const AcceptSettings& settings,
       }
     }
   }
+  // Pairs of a list may share a baseline file: it takes one candidate.
+  std::map<std::string, std::string> sourceOf;
+  std::vector<Change> unique;
+  for (Change& change : changes) {
+    auto [it, added] = sourceOf.emplace(change.target, change.source);
+    if (added) {
+      unique.push_back(std::move(change));
+    } else if (it->second != change.source) {
+      problems.push_back(change.name + ": " + change.target +
+                         " would be both " + it->second + " and " +
+                         change.source);
+    }
+  }
+  changes = std::move(unique);
   if (!problems.empty()) {
     for (const std::string& problem : problems) {
       printError(env, problem);

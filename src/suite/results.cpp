@@ -34,8 +34,23 @@ Totals totalsOf(const SuiteRun& run) {
 }
 
 bool onlyInCandidate(const PairResult& pair) {
-  return pair.status == PairStatus::kMissing && pair.baseline.empty() &&
-         !pair.candidate.empty();
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return !pair.baselineFile.exists && pair.candidateFile.exists;
+  }
+  return pair.baseline.empty() && !pair.candidate.empty();
+}
+
+bool onlyInBaseline(const PairResult& pair) {
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return pair.baselineFile.exists && !pair.candidateFile.exists;
+  }
+  return !pair.baseline.empty() && pair.candidate.empty();
 }
 
 const char* statusName(PairStatus status) {

@@ -65,8 +65,10 @@ struct SuiteRun {
 
 Totals totalsOf(const SuiteRun& run);
 
-// True for a missing pair whose file is only in the candidate.
+// True for a missing pair whose file is only in the candidate, or only in
+// the baseline.
 bool onlyInCandidate(const PairResult& pair);
+bool onlyInBaseline(const PairResult& pair);
 
 // "same", "different", "missing", "error".
 const char* statusName(PairStatus status);

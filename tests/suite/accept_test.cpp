@@ -293,6 +293,29 @@ TEST_F(AcceptTest, ListRunAcceptsTheBaselinesTheListNames) {
   EXPECT_EQ(kChanged, readFile("base/fresh.rpt"));
 }
 
+TEST_F(AcceptTest, ABaselineTakesOneCandidate) {
+  dir_.write("cand/other.rpt", "T\nP\n\nA 9.00\n");
+  dir_.write("pairs.txt",
+             "base/same.rpt cand/sub/changed.rpt\n"
+             "base/same.rpt cand/sub/changed.rpt /ALL\n"
+             "base/same.rpt cand/other.rpt\n");
+  ASSERT_EQ(1, run({"--pairs", "pairs.txt", "--json", "r.json"}));
+  EXPECT_EQ(2, run({"--accept", "r.json"}));
+  EXPECT_NE(std::string::npos,
+            err_.find("base/same.rpt would be both cand/other.rpt and "
+                      "cand/sub/changed.rpt"))
+      << err_;
+  EXPECT_EQ(kReport, readFile("base/same.rpt"));
+  // The same candidate twice is one copy.
+  dir_.write("pairs.txt",
+             "base/same.rpt cand/sub/changed.rpt\n"
+             "base/same.rpt cand/sub/changed.rpt /ALL\n");
+  ASSERT_EQ(1, run({"--pairs", "pairs.txt", "--json", "r.json"}));
+  EXPECT_EQ(0, run({"--accept", "r.json"}));
+  EXPECT_EQ("accepted  base/same.rpt\n1 file accepted, 0 removed\n", out_);
+  EXPECT_EQ(kChanged, readFile("base/same.rpt"));
+}
+
 TEST_F(AcceptTest, MergedShardsAcceptLikeOneRun) {
   ASSERT_EQ(1, run({"base", "cand", "--shard", "1/2", "--json", "s1.json"}));
   ASSERT_LE(run({"base", "cand", "--shard", "2/2", "--json", "s2.json"}), 1);

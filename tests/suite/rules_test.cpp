@@ -60,4 +60,21 @@ TEST(SwitchRules, EveryMatchingRuleInOrder) {
   }
 }
 
+TEST(SwitchRules, PatternsReachAnyDepth) {
+  const std::vector<SwitchRule> rules = {{"loads/**", "/A", ""},
+                                         {"**/summary*.rpt", "/B", ""}};
+  struct Row {
+    const char* name;
+    const char* switches;
+  };
+  const Row rows[] = {
+      {"loads/x.rpt", "/A"},          {"loads/deep/er/x.rpt", "/A"},
+      {"summary1.rpt", "/B"},         {"a/b/summary1.rpt", "/B"},
+      {"loads/summary.rpt", "/A /B"}, {"unloads/x.rpt", ""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.switches, suite::ruleSwitches(rules, row.name));
+  }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "suite/accept.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,6 +29,7 @@ struct Change {
   std::string source;  // the candidate file (kAccept)
   std::string target;  // the baseline file
   FileFacts recordedSource, recordedTarget;
+  bool done = false;  // an earlier --accept of this result did it already
 };
 
 void printError(const AcceptEnvironment& env, const std::string& message) {
@@ -133,6 +135,24 @@ bool replaceFile(const fs::path& source, const fs::path& target,
   return true;
 }
 
+// True when the files at `a` and `b` can be read and hold the same bytes.
+bool sameContents(const std::string& a, const std::string& b) {
+  std::ifstream one(a, std::ios::binary);
+  std::ifstream two(b, std::ios::binary);
+  char bufferOne[1 << 14];
+  char bufferTwo[1 << 14];
+  while (one && two) {
+    one.read(bufferOne, sizeof bufferOne);
+    two.read(bufferTwo, sizeof bufferTwo);
+    if (one.gcount() != two.gcount() ||
+        std::memcmp(bufferOne, bufferTwo,
+                    static_cast<std::size_t>(one.gcount())) != 0) {
+      return false;
+    }
+  }
+  return one.eof() && two.eof();
+}
+
 bool readText(const std::string& path, std::string* text) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -229,8 +249,9 @@ bool planChange(const SuiteRun& run, const Layout& layout,
   }
   // Both sides as the run saw them: the candidate (gone, for a removal) and
   // the baseline (absent, for a new file).
-  if (action == Action::kAccept && change->source.empty()) {
-    return refuse("the result names no candidate file");
+  if (action == Action::kAccept &&
+      (change->source.empty() || !pair.candidateFile.exists)) {
+    return refuse("the result records no candidate file");
   }
   FileFacts source = factsOf(change->source);
   FileFacts target = factsOf(change->target);
@@ -238,7 +259,15 @@ bool planChange(const SuiteRun& run, const Layout& layout,
     return refuse(change->source + " changed since the run");
   }
   if (!sameFacts(target, pair.baselineFile)) {
-    return refuse(change->target + " changed since the run");
+    // An earlier --accept of this result (of other --only patterns, say)
+    // may have done it: the baseline is then the candidate, or gone.
+    change->done = action == Action::kAccept
+                       ? target.exists && target.size == source.size &&
+                             sameContents(change->target, change->source)
+                       : !target.exists;
+    if (!change->done) {
+      return refuse(change->target + " changed since the run");
+    }
   }
   return true;
 }
@@ -292,6 +321,19 @@ int acceptRun(const SuiteRun& run, const AcceptSettings& settings,
     return kStatusFailed;
   }
 
+  std::size_t already = 0;
+  std::vector<Change> pending;
+  for (Change& change : changes) {
+    if (change.done) {
+      ++already;
+    } else {
+      pending.push_back(std::move(change));
+    }
+  }
+  changes = std::move(pending);
+  std::string alreadyText =
+      already == 0 ? "" : ", " + std::to_string(already) + " done before";
+
   std::size_t accepted = 0;
   std::size_t removed = 0;
   for (const Change& change : changes) {
@@ -336,11 +378,12 @@ int acceptRun(const SuiteRun& run, const AcceptSettings& settings,
   }
   if (settings.dryRun) {
     std::fprintf(env.out,
-                 "dry run: %s to accept, %zu to remove; nothing changed\n",
-                 count(changes.size() - toRemove, "file").c_str(), toRemove);
+                 "dry run: %s to accept, %zu to remove%s; nothing changed\n",
+                 count(changes.size() - toRemove, "file").c_str(), toRemove,
+                 alreadyText.c_str());
   } else {
-    std::fprintf(env.out, "%s accepted, %zu removed\n",
-                 count(accepted, "file").c_str(), removed);
+    std::fprintf(env.out, "%s accepted, %zu removed%s\n",
+                 count(accepted, "file").c_str(), removed, alreadyText.c_str());
   }
   std::fflush(env.out);
   return 0;

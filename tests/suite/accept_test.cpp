@@ -138,6 +138,21 @@ TEST_F(AcceptTest, RemoveGoneOnlyWhenAsked) {
   EXPECT_FALSE(fs::exists("base/gone.rpt"));
 }
 
+TEST_F(AcceptTest, PartsOfOneResultInTurn) {
+  ASSERT_EQ(1, run({"base", "cand", "--json", "r.json"}));
+  EXPECT_EQ(0, run({"--accept", "r.json", "--only", "sub/**"}));
+  EXPECT_EQ(0, run({"--accept", "r.json", "--remove-gone", "--only", "g*"}));
+  EXPECT_EQ(0, run({"--accept", "r.json", "--remove-gone"})) << err_;
+  EXPECT_EQ(
+      "accepted  new/deep/added.rpt\n"
+      "1 file accepted, 0 removed, 2 done before\n",
+      out_);
+  // A file changed otherwise is still refused.
+  dir_.write("base/sub/changed.rpt", "T\nP\n\nA 7.000\n");
+  EXPECT_EQ(2, run({"--accept", "r.json"}));
+  EXPECT_NE(std::string::npos, err_.find("changed since the run")) << err_;
+}
+
 TEST_F(AcceptTest, OnlyAndDryRun) {
   ASSERT_EQ(1, run({"base", "cand", "--json", "r.json"}));
   auto before = tree("base");

@@ -210,9 +210,13 @@ expect_same cand/sub/changed.rpt base/sub/changed.rpt
 expect_status 1 "$suite" base cand
 expect_in out.txt "missing    only in baseline: gone.rpt"
 expect_in out.txt "11 pairs: 10 same, 0 different, 1 missing, 0 errors"
-# Accepting the same result again finds the files changed since.
+# Accepting the same result again has nothing left to do; a file changed
+# since the run makes it refuse.
+expect_status 0 "$suite" --accept run.json
+expect_in out.txt "0 files accepted, 0 removed, 3 done before"
+echo "changed again" >>cand/sub/changed.rpt
 expect_status 2 "$suite" --accept run.json
-expect_in err.txt "changed since the run"
+expect_in err.txt "cand/sub/changed.rpt changed since the run"
 # A report gone from the candidate fails even with --allow-added.
 expect_status 1 "$suite" base cand --allow-added --glob gone.rpt
 cd .. || exit 1

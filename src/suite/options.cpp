@@ -19,8 +19,10 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Exit status: 0 when every pair is the same, 1 when any pair is "
-    "different or missing, 2 on a usage error or when any pair is an error, "
-    "130 when interrupted.";
+    "different or missing (a report only in the candidate not, with "
+    "--allow-added), 2 on a usage error or when any pair is an error, 130 "
+    "when interrupted. --accept: 0 done, 2 refused (nothing changed) or "
+    "failed part way, 130 interrupted.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "suite/pairing.h"
+#include "suite/rules.h"
 
 namespace suite {
 namespace {
@@ -197,7 +198,7 @@ bool planChange(const SuiteRun& run, const Layout& layout,
                 const PairResult& pair, Action action, Change* change,
                 std::vector<std::string>* problems) {
   change->action = action;
-  change->name = pair.name;
+  change->name = std::string(pathOfName(pair.name));
   change->recordedSource = pair.candidateFile;
   change->recordedTarget = pair.baselineFile;
   auto refuse = [&](const std::string& why) {
@@ -288,7 +289,7 @@ int acceptRun(const SuiteRun& run, const AcceptSettings& settings,
       bool gone = onlyInBaseline(pair);
       bool wanted = pair.status == PairStatus::kDifferent ||
                     onlyInCandidate(pair) || (settings.removeGone && gone);
-      if (!wanted || !passesGlobs(settings.only, pair.name)) {
+      if (!wanted || !passesGlobs(settings.only, pathOfName(pair.name))) {
         continue;
       }
       Change change;

@@ -296,7 +296,20 @@ void appendTitle(std::string& out, const SuiteRun& run) {
 }
 
 void appendHeader(std::string& out, const SuiteRun& run) {
-  out += "<h1>zudiz-suite report</h1>\n<dl class=\"facts\">\n";
+  out += "<h1>zudiz-suite report</h1>\n";
+  if (std::string partial = partialText(run); !partial.empty()) {
+    // A merge of only some shards says so before anything else.
+    out += "<p class=\"partial\"><b>";
+    appendText(out, partial);
+    out += "</b> (";
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : ", ") + shard;
+    }
+    appendText(out, held);
+    out += "): the pairs of the other shards are not in this report.</p>\n";
+  }
+  out += "<dl class=\"facts\">\n";
   if (run.candidate.empty()) {
     appendFact(out, "Pair list", run.baseline);
   } else {

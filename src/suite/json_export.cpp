@@ -324,14 +324,22 @@ std::string exportJson(const SuiteRun& run) {
             {"switches", nameText(run.switches)},
             {"baseline", nameText(run.baseline)},
             {"candidate", nameText(run.candidate)},
-            {"shard", run.shard},
-            {"date", run.date},
-            {"seconds", rounded(run.seconds, 1e3)},
-            {"totals", Json{{"pairs", t.pairs},
-                            {"same", t.same},
-                            {"different", t.different},
-                            {"missing", t.missing},
-                            {"error", t.error}}}};
+            {"shard", run.shard}};
+  if (!run.shards.empty()) {
+    head["shards"] = run.shards;
+  }
+  if (run.numbersCap) {
+    head["numbers"] = *run.numbersCap == kAllNumbers
+                          ? Json("all")
+                          : Json(static_cast<std::uint64_t>(*run.numbersCap));
+  }
+  head.update(Json{{"date", run.date},
+                   {"seconds", rounded(run.seconds, 1e3)},
+                   {"totals", Json{{"pairs", t.pairs},
+                                   {"same", t.same},
+                                   {"different", t.different},
+                                   {"missing", t.missing},
+                                   {"error", t.error}}}});
   if (run.allowAdded) {
     head["allow_added"] = true;
   }
@@ -361,6 +369,20 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
     out.baseline = textOf(json, "baseline");
     out.candidate = textOf(json, "candidate");
     out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
+    for (const Json& shard : listOf(json, "shards")) {
+      out.shards.push_back(shard.get<std::string>());
+    }
+    if (json.contains("numbers")) {
+      const Json& numbers = json.at("numbers");
+      if (numbers.is_string() &&
+          numbers.get_ref<const std::string&>() == "all") {
+        out.numbersCap = kAllNumbers;
+      } else if (numbers.is_number_unsigned()) {
+        out.numbersCap = numbers.get<std::size_t>();
+      } else {
+        throw std::runtime_error("\"numbers\" is not a count or \"all\"");
+      }
+    }
     out.date = textOf(json, "date");
     out.allowAdded = json.value("allow_added", false);
     out.seconds = numberOf<double>(json, "seconds");

@@ -20,9 +20,11 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Exit status: 0 when every pair is the same, 1 when any pair is "
     "different or missing (a report only in the candidate not, with "
-    "--allow-added), 2 on a usage error or when any pair is an error, 130 "
-    "when interrupted. --accept: 0 done, 2 refused (nothing changed) or "
-    "failed part way, 130 interrupted.";
+    "--allow-added), 2 on a usage error, when any pair is an error, "
+    "when there is no pair to compare (unless --allow-empty) and when "
+    "--merge lacks a shard (unless --allow-partial), 130 when interrupted. "
+    "--accept: 0 done, 2 refused (nothing changed) or failed part way, 130 "
+    "interrupted.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;
@@ -226,6 +228,10 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
   app.add_option("--numbers", numbers,
                  "number records kept per pair in reports (default 100)")
       ->type_name("N|all");
+  app.add_flag("--allow-empty", o.allowEmpty,
+               "a run with no pair to compare ends with status 0, not 2");
+  app.add_flag("--allow-partial", o.allowPartial,
+               "--merge what shards are there and mark the reports partial");
   auto* verbose =
       app.add_flag("-v,--verbose", o.verbose, "also print each listing");
   app.add_flag("-q,--quiet", o.quiet, "print only the closing line")
@@ -293,6 +299,8 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
           "--merge combines results: --pairs, --glob, --switches, "
           "--switches-for, --rules and --shard do not apply");
     }
+  } else if (o.allowPartial) {
+    return usageError("--allow-partial applies to --merge");
   } else if (!o.pairList.empty()) {
     o.mode = SuiteMode::kList;
     if (!o.paths.empty()) {

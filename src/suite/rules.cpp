@@ -51,8 +51,22 @@ bool parseRulesFile(std::string_view text, const std::string& fileName,
   return true;
 }
 
+std::string_view pathOfName(std::string_view name) {
+  std::size_t open = name.rfind(" (line ");
+  if (open == std::string_view::npos || name.back() != ')') {
+    return name;
+  }
+  std::string_view digits = name.substr(open + 7, name.size() - 1 - (open + 7));
+  if (digits.empty() ||
+      digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return name;
+  }
+  return name.substr(0, open);
+}
+
 std::string ruleSwitches(const std::vector<SwitchRule>& rules,
                          std::string_view name) {
+  name = pathOfName(name);
   std::string switches;
   for (const SwitchRule& rule : rules) {
     if (rule.switches.empty() || !passesGlobs({rule.pattern}, name)) {

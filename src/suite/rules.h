@@ -31,6 +31,10 @@ bool parseRuleOption(std::string_view text, SwitchRule* rule,
 bool parseRulesFile(std::string_view text, const std::string& fileName,
                     std::vector<SwitchRule>* rules, std::string* error);
 
+// The path a pair's name stands for: the name without the " (line N)" a
+// pair list adds to a path it repeats.
+std::string_view pathOfName(std::string_view name);
+
 // The switches the rules give the pair named `name` (its relative path, or
 // the list line's first path): those of every matching rule, in order,
 // blank-separated; "" when none matches.

@@ -316,9 +316,7 @@ TEST_F(AcceptTest, ABaselineTakesOneCandidate) {
              "base/same.rpt cand/other.rpt\n");
   ASSERT_EQ(1, run({"--pairs", "pairs.txt", "--json", "r.json"}));
   EXPECT_EQ(2, run({"--accept", "r.json"}));
-  EXPECT_NE(std::string::npos,
-            err_.find("base/same.rpt would be both cand/other.rpt and "
-                      "cand/sub/changed.rpt"))
+  EXPECT_NE(std::string::npos, err_.find(": base/same.rpt would be both cand/"))
       << err_;
   EXPECT_EQ(kReport, readFile("base/same.rpt"));
   // The same candidate twice is one copy.

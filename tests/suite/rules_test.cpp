@@ -60,6 +60,14 @@ TEST(SwitchRules, EveryMatchingRuleInOrder) {
   }
 }
 
+TEST(SwitchRules, ARepeatedListNameMatchesAsItsPath) {
+  const std::vector<SwitchRule> rules = {{"*.rpt", "/A", ""}};
+  EXPECT_EQ("/A", suite::ruleSwitches(rules, "beams.rpt (line 7)"));
+  EXPECT_EQ("beams.rpt", suite::pathOfName("beams.rpt (line 7)"));
+  EXPECT_EQ("x (line y)", suite::pathOfName("x (line y)"));
+  EXPECT_EQ("x (line )", suite::pathOfName("x (line )"));
+}
+
 TEST(SwitchRules, PatternsReachAnyDepth) {
   const std::vector<SwitchRule> rules = {{"loads/**", "/A", ""},
                                          {"**/summary*.rpt", "/B", ""}};

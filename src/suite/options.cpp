@@ -17,8 +17,10 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Exit status: 0 when every pair is the same, 1 when any pair is "
-    "different or missing, 2 on a usage error or when any pair is an error, "
-    "130 when interrupted.";
+    "different or missing, 2 on a usage error, when any pair is an error or "
+    "when a report or the console cannot be written, 130 when interrupted "
+    "(Ctrl-C), 129 on SIGHUP, 143 on SIGTERM, 141 when standard output is "
+    "closed.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;
@@ -74,11 +76,15 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
   app.add_option("-j,--jobs", o.jobs, "comparisons at once (default: cores)")
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
-  app.add_option("--json", o.json, "write the JSON record of the run")
+  app.add_option("--json", o.json,
+                 "write the JSON record of the run (- for standard output)")
       ->type_name("FILE");
-  app.add_option("--junit", o.junit, "write a JUnit XML report")
+  app.add_option("--junit", o.junit,
+                 "write a JUnit XML report (- for standard output)")
       ->type_name("FILE");
-  app.add_option("--html", o.html, "write an HTML report")->type_name("FILE");
+  app.add_option("--html", o.html,
+                 "write an HTML report (- for standard output)")
+      ->type_name("FILE");
   app.add_option("--shard", shard,
                  "run only the pairs at K-1 modulo N of the sorted list")
       ->type_name("K/N");
@@ -142,7 +148,9 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
   for (int i = 0; i < 3; ++i) {
     for (int k = i + 1; k < 3; ++k) {
       if (!reports[i]->empty() && *reports[i] == *reports[k]) {
-        return usageError("two reports to the one file " + *reports[i]);
+        return usageError(*reports[i] == "-"
+                              ? "only one report may go to standard output (-)"
+                              : "two reports to the one file " + *reports[i]);
       }
     }
   }

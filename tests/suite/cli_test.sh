@@ -303,5 +303,49 @@ expect_in ends/r.json earlier
 checks=$((checks + 1))
 ls -A ends | grep -q part && fail "a closed pipe left a temporary report: $(ls -A ends)"
 
+# Long names: the suite opens files of 300, 4000 and 5000 bytes (past
+# PATH_MAX), reached here one folder at a time, and walks folders whose
+# files have names of 300 and 4000 bytes.
+part=$(printf 'f%.0s' $(seq 198))
+for length in 300 4000 5000; do
+  path=$part
+  while ((3 + ${#path} + 1 + 200 < length)); do path=$path/$part; done
+  name=$(printf 'r%.0s' $(seq $((length - 3 - ${#path} - 1 - 4))))
+  for side in a b; do
+    (
+      IFS=/
+      for f in "l$side$length" $path; do mkdir -p "$f" && cd "$f" || exit 1; done
+      [[ $side == a ]] && cp "$one" "$name.rpt" || cp "$two" "$name.rpt"
+    ) || fail "cannot make the $length-byte names"
+  done
+  checks=$((checks + 1))
+  whole=la$length/$path/$name.rpt
+  ((${#whole} >= length && ${#whole} < length + 5)) ||
+    fail "the names are not $length bytes long: ${#whole}"
+  expect_status 1 "$suite" "la$length/$path/$name.rpt" "lb$length/$path/$name.rpt"
+  expect_in out.txt "1 pair: 0 same, 1 different"
+  if ((length < 4096)); then
+    expect_status 1 "$suite" "la$length" "lb$length" -q
+    expect_in out.txt "1 pair: 0 same, 1 different"
+  fi
+  rm -rf "la$length" "lb$length"
+done
+
+# A file that cannot be read: the system's reason, seen as a user who is not
+# root (root reads a file of mode 000).
+if [[ $(id -u) == 0 ]] && command -v setpriv >/dev/null; then
+  rm -rf locked && mkdir -p locked/baseline locked/candidate
+  cp "$one" locked/baseline/locked.rpt && cp "$one" locked/candidate/locked.rpt
+  chmod -R o+rX locked
+  chmod 000 locked/candidate/locked.rpt
+  expect_status 2 setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    "$suite" locked/baseline locked/candidate --json -
+  expect_in err.txt "error      locked.rpt: cannot open locked/candidate/locked.rpt: Permission denied"
+  expect_in out.txt '"message":"cannot open locked/candidate/locked.rpt: Permission denied"'
+  expect_in out.txt '*** Could not open LOCKED/CANDIDATE/LOCKED.RPT'
+else
+  echo "skipped: an unreadable file needs root to run the suite as nobody"
+fi
+
 echo "$((checks - failures)) passed, $failures failed"
 ((failures == 0))

@@ -462,6 +462,11 @@ TEST_F(ReportFiles, OpenFailuresNameTheFile) {
 }
 
 TEST_F(ReportFiles, LongNamesOpenWholeAndShowCut) {
+#ifdef _WIN32
+  // The test's own file calls take no long names there; the suite's wine
+  // test (windows.suite) compares files at such names.
+  GTEST_SKIP() << "long names are made by windows.suite";
+#endif
   const std::string one = report("A 1.0 B\nC 2\n");
   const std::string two = report("A 1.5 B\nC 2\n");
   for (std::size_t length : {300u, 4000u}) {

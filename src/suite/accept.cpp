@@ -4,12 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <set>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
+#include "host/system.h"
 #include "suite/pairing.h"
 #include "suite/rules.h"
 
@@ -95,16 +94,10 @@ std::string linkOnTheWay(const fs::path& root, const std::string& name) {
   return "";
 }
 
-std::string randomSuffix() {
-  std::random_device device;
-  char text[16];
-  std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(device()));
-  return text;
-}
-
-// Copies `source` over `target` through a temporary file beside the target,
-// with the target's mode when it exists. Returns false with `error` set;
-// the target is then as it was and no temporary file is left.
+// Copies `source` over `target` through a temporary file beside the target
+// (which whatever ends the process removes), keeping the target's mode when
+// it exists; a new file takes the source's. Returns false with `error` set;
+// the target is then as it was.
 bool replaceFile(const fs::path& source, const fs::path& target,
                  std::string* error) {
   std::error_code ec;
@@ -114,24 +107,21 @@ bool replaceFile(const fs::path& source, const fs::path& target,
              ec.message();
     return false;
   }
-  fs::file_status old = fs::status(target, ec);
-  bool keepMode = !ec && fs::is_regular_file(old);
-  fs::path temporary =
-      target.parent_path() /
-      ("." + target.filename().string() + "." + randomSuffix() + ".part");
-  // copy_file gives the copy the source's mode, which a new file keeps.
-  bool ok = fs::copy_file(source, temporary, ec);
-  if (ok && keepMode) {
-    fs::permissions(temporary, old.permissions(), ec);
-  }
-  if (ok && !ec) {
-    fs::rename(temporary, target, ec);
-  }
-  if (!ok || ec) {
-    *error = "cannot accept " + target.string() + ": " + ec.message();
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
+  std::string text;
+  std::string reason;
+  if (!readWholeFile(source.string(), &text, &reason)) {
+    *error = "cannot read " + source.string() + ": " + reason;
     return false;
+  }
+  bool existed = fs::is_regular_file(fs::symlink_status(target, ec));
+  fs::perms mode = fs::status(source, ec).permissions();
+  ReportTarget out;
+  if (!out.open(target.string(), &reason) || !out.commit(text, &reason)) {
+    *error = "cannot accept " + target.string() + ": " + reason;
+    return false;
+  }
+  if (!existed) {
+    fs::permissions(target, mode, ec);
   }
   return true;
 }
@@ -154,17 +144,6 @@ bool sameContents(const std::string& a, const std::string& b) {
   return one.eof() && two.eof();
 }
 
-bool readText(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  *text = std::move(buffer).str();
-  return !in.bad();
-}
-
 // What kind of run `run` was, and where its files are.
 struct Layout {
   enum Kind { kFolders, kFiles, kList } kind = kFolders;
@@ -177,9 +156,10 @@ bool layoutOf(const SuiteRun& run, Layout* layout,
   if (run.candidate.empty()) {
     layout->kind = Layout::kList;
     std::string text;
-    if (fs::is_directory(run.baseline, ec) || !readText(run.baseline, &text)) {
+    std::string reason;
+    if (!readWholeFile(run.baseline, &text, &reason)) {
       problems->push_back("cannot read the pair list " + run.baseline +
-                          " the result names");
+                          " the result names: " + reason);
       return false;
     }
     for (const PairPlan& plan :

@@ -20,11 +20,12 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Exit status: 0 when every pair is the same, 1 when any pair is "
     "different or missing (a report only in the candidate not, with "
-    "--allow-added), 2 on a usage error, when any pair is an error, "
-    "when there is no pair to compare (unless --allow-empty) and when "
-    "--merge lacks a shard (unless --allow-partial), 130 when interrupted. "
-    "--accept: 0 done, 2 refused (nothing changed) or failed part way, 130 "
-    "interrupted.";
+    "--allow-added), 2 on a usage error, when any pair is an error, when "
+    "there is no pair to compare (unless --allow-empty), when --merge lacks "
+    "a shard (unless --allow-partial) or when a report or the console cannot "
+    "be written, 130 when interrupted (Ctrl-C), 129 on SIGHUP, 143 on "
+    "SIGTERM, 141 when standard output is closed. --accept: 0 done, 2 "
+    "refused (nothing changed) or failed part way, 130 interrupted.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;
@@ -216,11 +217,15 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
   app.add_option("-j,--jobs", o.jobs, "comparisons at once (default: cores)")
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
-  app.add_option("--json", o.json, "write the JSON record of the run")
+  app.add_option("--json", o.json,
+                 "write the JSON record of the run (- for standard output)")
       ->type_name("FILE");
-  app.add_option("--junit", o.junit, "write a JUnit XML report")
+  app.add_option("--junit", o.junit,
+                 "write a JUnit XML report (- for standard output)")
       ->type_name("FILE");
-  app.add_option("--html", o.html, "write an HTML report")->type_name("FILE");
+  app.add_option("--html", o.html,
+                 "write an HTML report (- for standard output)")
+      ->type_name("FILE");
   app.add_option("--shard", shard,
                  "run only the pairs at K-1 modulo N of the sorted list; auto "
                  "takes K/N from GitLab, Slurm or Kubernetes (auto/N)")
@@ -318,7 +323,9 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
   for (int i = 0; i < 3; ++i) {
     for (int k = i + 1; k < 3; ++k) {
       if (!reports[i]->empty() && *reports[i] == *reports[k]) {
-        return usageError("two reports to the one file " + *reports[i]);
+        return usageError(*reports[i] == "-"
+                              ? "only one report may go to standard output (-)"
+                              : "two reports to the one file " + *reports[i]);
       }
     }
   }

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "host/system.h"
 #include "zudiz/zudiz.h"
 
 namespace suite {
@@ -157,26 +158,27 @@ PairPlan missingPlan(std::string name, std::string message) {
 }
 
 // What stands at `path`, following links, as a walk would report it; no
-// value when nothing is there.
+// value when nothing is there. Names of any length are looked at.
 std::optional<Entry> lookAt(const std::string& path) {
-  std::error_code ec;
-  fs::file_status link = fs::symlink_status(path, ec);
-  if (!fs::exists(link)) {
-    return std::nullopt;
-  }
-  fs::file_status target = fs::status(path, ec);
   Entry entry;
-  if (!fs::exists(target)) {
-    entry.kind = EntryKind::kBrokenLink;
-  } else if (fs::is_directory(target)) {
-    entry.kind = EntryKind::kFolder;
-  } else if (fs::is_regular_file(target)) {
-    std::uintmax_t size = fs::file_size(path, ec);
-    entry.size = ec ? 0 : static_cast<std::int64_t>(size);
-    fs::file_time_type time = fs::last_write_time(path, ec);
-    entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
-  } else {
-    entry.kind = EntryKind::kOther;
+  switch (fileKindOf(path, &entry.size)) {
+    case FileKind::kMissing:
+      return std::nullopt;
+    case FileKind::kBrokenLink:
+      entry.kind = EntryKind::kBrokenLink;
+      break;
+    case FileKind::kFolder:
+      entry.kind = EntryKind::kFolder;
+      break;
+    case FileKind::kOther:
+      entry.kind = EntryKind::kOther;
+      break;
+    case FileKind::kFile: {
+      std::error_code ec;
+      fs::file_time_type time = fs::last_write_time(path, ec);
+      entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
+      break;
+    }
   }
   return entry;
 }

@@ -59,7 +59,7 @@ tsan: deps
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -LE browser \
 	  -R '^(zudiz\.|Suite|suite\.)'
 
-# The libFuzzer target for FUZZ_SECONDS (default 60).
+# The libFuzzer targets for FUZZ_SECONDS in all (default 60).
 fuzz:
 	@scripts/fuzz.sh
 

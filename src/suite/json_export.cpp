@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <type_traits>
 
 namespace suite {
 namespace {
@@ -116,9 +120,46 @@ std::string textOf(const Json& object, const char* key) {
   return object.contains(key) ? object.at(key).get<std::string>() : "";
 }
 
+// Whole numbers are read within +-2^53, the range every JSON reader keeps
+// exactly (far beyond any count of a real report), so that no count met
+// later overflows when reports add them up.
+inline constexpr std::int64_t kLargestWhole = std::int64_t{1} << 53;
+
 template <typename T>
 T numberOf(const Json& object, const char* key) {
-  return object.contains(key) ? object.at(key).get<T>() : T{};
+  if (!object.contains(key)) {
+    return T{};
+  }
+  const Json& value = object.at(key);
+  if constexpr (std::is_floating_point_v<T>) {
+    T number = value.get<T>();
+    if (!std::isfinite(number)) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return number;
+  } else {
+    bool inRange = false;
+    std::int64_t number = 0;
+    if (value.is_number_unsigned()) {
+      auto whole = value.get<std::uint64_t>();
+      inRange = whole <= static_cast<std::uint64_t>(kLargestWhole);
+      number = inRange ? static_cast<std::int64_t>(whole) : 0;
+    } else if (value.is_number_integer()) {
+      number = value.get<std::int64_t>();
+      inRange = number >= -kLargestWhole;
+    } else {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" is not a whole number");
+    }
+    inRange =
+        inRange &&
+        number >= static_cast<std::int64_t>(std::numeric_limits<T>::min()) &&
+        number <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    if (!inRange) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return static_cast<T>(number);
+  }
 }
 
 // The array at `key`, or an empty one when there is none.
@@ -176,7 +217,21 @@ FileFacts factsFrom(const Json& json, const char* key) {
   facts.path = textOf(side, "path");
   facts.exists = side.contains("size");
   facts.size = numberOf<std::int64_t>(side, "size");
-  facts.mtimeNs = numberOf<std::int64_t>(side, "mtime_ns");
+  // Nanoseconds since 1970 pass 2^53, the bound of counts: any 64-bit
+  // whole number is taken as it is.
+  if (side.contains("mtime_ns")) {
+    const Json& time = side.at("mtime_ns");
+    if (!time.is_number_integer()) {
+      throw std::runtime_error("\"mtime_ns\" is not a whole number");
+    }
+    if (time.is_number_unsigned() &&
+        time.get<std::uint64_t>() >
+            static_cast<std::uint64_t>(
+                std::numeric_limits<std::int64_t>::max())) {
+      throw std::runtime_error("\"mtime_ns\" is out of range");
+    }
+    facts.mtimeNs = time.get<std::int64_t>();
+  }
   return facts;
 }
 

@@ -114,4 +114,4 @@ bench:
 	@bench/run_bench.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench $(BUILD_WIN)
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench build-python $(BUILD_WIN)

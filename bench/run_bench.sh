@@ -103,7 +103,7 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
   fi
   if ! cmake --build "$build" -j "$jobs" --target zudiz-suite >>"$log" 2>&1; then
     say "zudiz-suite does not build (see $log); no suite rows"
-    rm -f "$build/src/suite/zudiz-suite"
+    rm -f "$build/zudiz-suite"
   fi
   if [[ " $tools " == *" python "* ]] &&
      ! cmake --build "$build" -j "$jobs" --target zudiz_python >>"$log" 2>&1; then
@@ -114,7 +114,7 @@ fi
 gen=$build/bench/gen_reports
 bare=$build/bench/bare_words
 zudiz=$build/zudiz
-suite=$build/src/suite/zudiz-suite
+suite=$build/zudiz-suite
 [ -x "$suite" ] || suite=""
 # The interpreter the module was built for.
 python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)

@@ -53,6 +53,16 @@ Json histogramJson(const zudiz::Histogram& histogram) {
   return json;
 }
 
+// One side's file: its path, and its size and time when it existed.
+Json factsJson(const FileFacts& facts) {
+  Json json{{"path", nameText(facts.path)}};
+  if (facts.exists) {
+    json["size"] = facts.size;
+    json["mtime_ns"] = facts.mtimeNs;
+  }
+  return json;
+}
+
 Json pairJson(const PairResult& pair) {
   const zudiz::Result& r = pair.result;
   Json listed = Json::array();
@@ -72,20 +82,25 @@ Json pairJson(const PairResult& pair) {
              {"line2", n.line2},
              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
   }
-  return Json{{"name", nameText(pair.name)},
-              {"baseline", nameText(pair.baseline)},
-              {"candidate", nameText(pair.candidate)},
-              {"switches", nameText(pair.switches)},
-              {"status", statusName(pair.status)},
-              {"message", bytesToUtf8(pair.message)},
-              {"seconds", rounded(pair.seconds, 1e6)},
-              {"bytes", pair.bytes},
-              {"counts", countsJson(r.counts)},
-              {"listed", std::move(listed)},
-              {"numbers", std::move(numbers)},
-              {"numbers_cut", r.numbersCut},
-              {"histogram", histogramJson(r.histogram)},
-              {"output", bytesToUtf8(r.output)}};
+  Json json{{"name", nameText(pair.name)},
+            {"baseline", nameText(pair.baseline)},
+            {"candidate", nameText(pair.candidate)},
+            {"switches", nameText(pair.switches)},
+            {"status", statusName(pair.status)},
+            {"message", bytesToUtf8(pair.message)},
+            {"seconds", rounded(pair.seconds, 1e6)},
+            {"bytes", pair.bytes},
+            {"counts", countsJson(r.counts)},
+            {"listed", std::move(listed)},
+            {"numbers", std::move(numbers)},
+            {"numbers_cut", r.numbersCut},
+            {"histogram", histogramJson(r.histogram)},
+            {"output", bytesToUtf8(r.output)}};
+  if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
+    json["baseline_file"] = factsJson(pair.baselineFile);
+    json["candidate_file"] = factsJson(pair.candidateFile);
+  }
+  return json;
 }
 
 // Reading: every accessor throws nlohmann's exceptions on a value of the
@@ -190,6 +205,36 @@ int bucketFrom(const std::string& name) {
   throw std::runtime_error("unknown histogram bucket \"" + name + "\"");
 }
 
+FileFacts factsFrom(const Json& json, const char* key) {
+  FileFacts facts;
+  if (!json.contains(key)) {
+    return facts;
+  }
+  const Json& side = json.at(key);
+  if (!side.is_object()) {
+    throw std::runtime_error(std::string("\"") + key + "\" is not an object");
+  }
+  facts.path = textOf(side, "path");
+  facts.exists = side.contains("size");
+  facts.size = numberOf<std::int64_t>(side, "size");
+  // Nanoseconds since 1970 pass 2^53, the bound of counts: any 64-bit
+  // whole number is taken as it is.
+  if (side.contains("mtime_ns")) {
+    const Json& time = side.at("mtime_ns");
+    if (!time.is_number_integer()) {
+      throw std::runtime_error("\"mtime_ns\" is not a whole number");
+    }
+    if (time.is_number_unsigned() &&
+        time.get<std::uint64_t>() >
+            static_cast<std::uint64_t>(
+                std::numeric_limits<std::int64_t>::max())) {
+      throw std::runtime_error("\"mtime_ns\" is out of range");
+    }
+    facts.mtimeNs = time.get<std::int64_t>();
+  }
+  return facts;
+}
+
 PairResult pairFrom(const Json& json) {
   PairResult pair;
   pair.name = textOf(json, "name");
@@ -203,6 +248,8 @@ PairResult pairFrom(const Json& json) {
   pair.message = bytesOf(json, "message");
   pair.seconds = numberOf<double>(json, "seconds");
   pair.bytes = numberOf<std::int64_t>(json, "bytes");
+  pair.baselineFile = factsFrom(json, "baseline_file");
+  pair.candidateFile = factsFrom(json, "candidate_file");
 
   zudiz::Result& r = pair.result;
   r.status = pair.status == PairStatus::kSame        ? zudiz::Status::kSame
@@ -348,6 +395,9 @@ std::string exportJson(const SuiteRun& run) {
                                    {"different", t.different},
                                    {"missing", t.missing},
                                    {"error", t.error}}}});
+  if (run.allowAdded) {
+    head["allow_added"] = true;
+  }
   // The head without its closing brace, then the pairs one a line.
   std::string text = head.dump();
   text.pop_back();
@@ -389,6 +439,7 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
       }
     }
     out.date = textOf(json, "date");
+    out.allowAdded = json.value("allow_added", false);
     out.seconds = numberOf<double>(json, "seconds");
     for (const Json& pair : listOf(json, "pairs")) {
       out.pairs.push_back(pairFrom(pair));

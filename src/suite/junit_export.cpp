@@ -80,9 +80,10 @@ std::string exportJunit(const SuiteRun& run) {
   }
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   xml += "<testsuite name=\"zudiz-suite\" tests=\"" + std::to_string(t.pairs) +
-         "\" failures=\"" + std::to_string(t.different + t.missing) +
-         "\" errors=\"" + std::to_string(t.error) + "\" skipped=\"0\" time=\"" +
-         seconds(run.seconds) + "\"";
+         "\" failures=\"" +
+         std::to_string(t.different + t.missing - t.allowed) + "\" errors=\"" +
+         std::to_string(t.error) + "\" skipped=\"" + std::to_string(t.allowed) +
+         "\" time=\"" + seconds(run.seconds) + "\"";
   if (!timestamp.empty()) {
     xml += " timestamp=\"" + xmlText(timestamp, true) + "\"";
   }
@@ -109,6 +110,13 @@ std::string exportJunit(const SuiteRun& run) {
            "\" time=\"" + seconds(pair.seconds) + "\"";
     if (pair.status == PairStatus::kSame) {
       xml += "/>\n";
+      continue;
+    }
+    if (run.allowAdded && onlyInCandidate(pair)) {
+      // A new report that --allow-added lets through: listed, not failed.
+      xml += ">\n    <skipped message=\"" +
+             xmlText(pairLineUtf8(pair) + " (allowed)", true) +
+             "\"/>\n  </testcase>\n";
       continue;
     }
     const char* element =

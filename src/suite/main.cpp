@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "host/system.h"
 #include "suite/app.h"
 #include "suite/options.h"
-#include "suite/terminal.h"
 #include "zudiz/zudiz.h"
 
 int main(int argc, char** argv) {
@@ -18,13 +18,13 @@ int main(int argc, char** argv) {
   if (!parsed.run) {
     return parsed.status;
   }
-  suite::installInterruptHandler();
+  installStopHandlers();
   suite::SuiteEnvironment env;
-  env.progress = suite::stderrIsTerminal();
+  env.progress = stderrIsTerminal();
   env.compare = [](const std::string& baseline, const std::string& candidate,
                    const std::string& switches) {
     return zudiz::compareFiles(baseline, candidate, switches);
   };
-  env.stopRequested = suite::interruptRequested;
+  env.stopRequested = stopRequested;
   return suite::runSuite(parsed.options, env);
 }

@@ -1,12 +1,14 @@
 #include "suite/pairing.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <system_error>
 #include <utility>
 
+#include "host/system.h"
 #include "zudiz/zudiz.h"
 
 namespace suite {
@@ -21,7 +23,26 @@ struct Entry {
   EntryKind kind = EntryKind::kFile;
   std::int64_t size = 0;
   std::string detail;  // kUnreadable: why
+  std::int64_t mtimeNs = 0;
 };
+
+std::int64_t nanosecondsOf(fs::file_time_type time) {
+  auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch)
+      .count();
+}
+
+// The facts of one side of a pair from what the walk or a look found.
+FileFacts factsFrom(std::string path, const std::optional<Entry>& entry) {
+  FileFacts facts;
+  facts.path = std::move(path);
+  if (entry && entry->kind == EntryKind::kFile) {
+    facts.exists = true;
+    facts.size = entry->size;
+    facts.mtimeNs = entry->mtimeNs;
+  }
+  return facts;
+}
 
 using Tree = std::map<std::string, Entry>;
 
@@ -83,6 +104,8 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
       std::error_code sizeError;
       std::uintmax_t size = entry.file_size(sizeError);
       found.size = sizeError ? 0 : static_cast<std::int64_t>(size);
+      fs::file_time_type time = entry.last_write_time(sizeError);
+      found.mtimeNs = sizeError ? 0 : nanosecondsOf(time);
     } else {
       found.kind = EntryKind::kOther;
     }
@@ -135,24 +158,27 @@ PairPlan missingPlan(std::string name, std::string message) {
 }
 
 // What stands at `path`, following links, as a walk would report it; no
-// value when nothing is there.
+// value when nothing is there. Names of any length are looked at.
 std::optional<Entry> lookAt(const std::string& path) {
-  std::error_code ec;
-  fs::file_status link = fs::symlink_status(path, ec);
-  if (!fs::exists(link)) {
-    return std::nullopt;
-  }
-  fs::file_status target = fs::status(path, ec);
   Entry entry;
-  if (!fs::exists(target)) {
-    entry.kind = EntryKind::kBrokenLink;
-  } else if (fs::is_directory(target)) {
-    entry.kind = EntryKind::kFolder;
-  } else if (fs::is_regular_file(target)) {
-    std::uintmax_t size = fs::file_size(path, ec);
-    entry.size = ec ? 0 : static_cast<std::int64_t>(size);
-  } else {
-    entry.kind = EntryKind::kOther;
+  switch (fileKindOf(path, &entry.size)) {
+    case FileKind::kMissing:
+      return std::nullopt;
+    case FileKind::kBrokenLink:
+      entry.kind = EntryKind::kBrokenLink;
+      break;
+    case FileKind::kFolder:
+      entry.kind = EntryKind::kFolder;
+      break;
+    case FileKind::kOther:
+      entry.kind = EntryKind::kOther;
+      break;
+    case FileKind::kFile: {
+      std::error_code ec;
+      fs::file_time_type time = fs::last_write_time(path, ec);
+      entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
+      break;
+    }
   }
   return entry;
 }
@@ -193,6 +219,8 @@ PairPlan planPair(std::string name, std::string baseline, std::string candidate,
     plan.row.name = name;
     plan.row.bytes = one->size + two->size;
   }
+  plan.row.baselineFile = factsFrom(baseline, one);
+  plan.row.candidateFile = factsFrom(candidate, two);
   if (one) {
     plan.row.baseline = std::move(baseline);
   }
@@ -380,6 +408,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
       plan.row.name = name;
       plan.row.bytes = a->size + b->size;
     }
+    if (!unreadable) {
+      plan.row.baselineFile = factsFrom(joinPath(baseline, name), a);
+      plan.row.candidateFile = factsFrom(joinPath(candidate, name), b);
+    }
     if (a && !unreadable) {
       plan.row.baseline = joinPath(baseline, name);
     }
@@ -389,6 +421,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
     plans.push_back(std::move(plan));
   }
   return plans;
+}
+
+FileFacts factsOf(const std::string& path) {
+  return factsFrom(path, lookAt(path));
 }
 
 PairPlan pairFiles(const std::string& baseline, const std::string& candidate) {

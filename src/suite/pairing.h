@@ -43,6 +43,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
                                   const std::string& candidate,
                                   const std::vector<std::string>& globs);
 
+// What stands at `path` now, following links: size and modification time
+// when it is a regular file, `exists` false otherwise.
+FileFacts factsOf(const std::string& path);
+
 // The one pair of two files; a file that does not exist makes it missing.
 PairPlan pairFiles(const std::string& baseline, const std::string& candidate);
 

@@ -21,6 +21,9 @@ Totals totalsOf(const SuiteRun& run) {
         break;
       case PairStatus::kMissing:
         ++totals.missing;
+        if (run.allowAdded && onlyInCandidate(pair)) {
+          ++totals.allowed;
+        }
         break;
       case PairStatus::kError:
         ++totals.error;
@@ -28,6 +31,26 @@ Totals totalsOf(const SuiteRun& run) {
     }
   }
   return totals;
+}
+
+bool onlyInCandidate(const PairResult& pair) {
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return !pair.baselineFile.exists && pair.candidateFile.exists;
+  }
+  return pair.baseline.empty() && !pair.candidate.empty();
+}
+
+bool onlyInBaseline(const PairResult& pair) {
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return pair.baselineFile.exists && !pair.candidateFile.exists;
+  }
+  return !pair.baseline.empty() && pair.candidate.empty();
 }
 
 const char* statusName(PairStatus status) {
@@ -59,7 +82,7 @@ int exitStatusOf(const Totals& totals) {
   if (totals.error > 0) {
     return 2;
   }
-  return totals.different + totals.missing > 0 ? 1 : 0;
+  return totals.different + totals.missing - totals.allowed > 0 ? 1 : 0;
 }
 
 bool pairBefore(const PairResult& a, const PairResult& b) {
@@ -235,6 +258,7 @@ bool mergeRuns(std::vector<SuiteRun> runs, bool allowPartial,
   out.baseline = first.baseline;
   out.candidate = first.candidate;
   out.date = first.date;
+  out.allowAdded = first.allowAdded;
   if (first.numbersCap) {
     out.numbersCap = std::min(*first.numbersCap, numbersCap);
   }

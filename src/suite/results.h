@@ -18,6 +18,16 @@ namespace suite {
 
 enum class PairStatus { kSame, kDifferent, kMissing, kError };
 
+// One side's file as the run found it, so that --accept can tell whether it
+// changed since. `path` is where the file is or would be (also when it is
+// missing); size and time are known only when it existed as a regular file.
+struct FileFacts {
+  std::string path;
+  bool exists = false;
+  std::int64_t size = 0;
+  std::int64_t mtimeNs = 0;  // last modification, ns since 1970 UTC
+};
+
 struct PairResult {
   // The relative path (folder mode) or the list line's first path.
   std::string name;
@@ -30,10 +40,16 @@ struct PairResult {
   double seconds = 0;
   zudiz::Result result;    // the comparison (counts, listing, numbers, output)
   std::int64_t bytes = 0;  // bytes of both files read
+  // What stood at each side when the pairs were planned; empty paths in
+  // results of older versions.
+  FileFacts baselineFile, candidateFile;
 };
 
 struct Totals {
   std::int64_t pairs = 0, same = 0, different = 0, missing = 0, error = 0;
+  // Missing pairs that --allow-added lets pass (only in candidate); they
+  // are counted in `missing` too.
+  std::int64_t allowed = 0;
 };
 
 struct SuiteRun {
@@ -42,6 +58,7 @@ struct SuiteRun {
   std::string baseline;   // folder, file or list file
   std::string candidate;  // folder or file ("" in list mode)
   std::string shard = "1/1";
+  bool allowAdded = false;  // --allow-added: only-in-candidate pairs pass
   // A partial merge: the shards it holds ("1/6", "3/6"), in order; empty
   // for any other run.
   std::vector<std::string> shards;
@@ -55,13 +72,19 @@ struct SuiteRun {
 
 Totals totalsOf(const SuiteRun& run);
 
+// True for a missing pair whose file is only in the candidate, or only in
+// the baseline.
+bool onlyInCandidate(const PairResult& pair);
+bool onlyInBaseline(const PairResult& pair);
+
 // "same", "different", "missing", "error".
 const char* statusName(PairStatus status);
 // The status of a name statusName gives; false for any other text.
 bool parseStatus(std::string_view name, PairStatus* status);
 
 // The suite's exit status for these totals: 2 when any pair is an error,
-// else 1 when any is different or missing, else 0.
+// else 1 when any is different or missing (not counting those `allowed`),
+// else 0.
 int exitStatusOf(const Totals& totals);
 
 // The order of pairs in every report: by name, then baseline, candidate and

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -351,6 +352,73 @@ TEST_F(SuiteAppTest, AMergeIsWholeOrMarkedPartial) {
       "zudiz-suite: shards 1/6 and 2/6 differ in their switches: \"\" and "
       "\"/ALL\"\n",
       err_);
+}
+
+TEST_F(SuiteAppTest, RulesAddSwitchesByPath) {
+  std::string rules = dir_.write("rules.txt",
+                                 "# pattern switches\n"
+                                 "sub1/* /SKIPF:2\n"
+                                 "r1*.rpt /ALL\n");
+  std::string json = dir_ / "r.json";
+  EXPECT_EQ(1, run({base(), cand(), "--switches", "/IGNORE:1", "--rules", rules,
+                    "--switches-for", "sub1/*=/SKIPH:3", "--json", json}));
+  std::map<std::string, std::string> own;
+  std::map<std::string, std::string> compared;
+  nlohmann::json record = nlohmann::json::parse(suite_test::readFile(json));
+  for (const auto& pair : record["pairs"]) {
+    std::string name = pair["name"];
+    own[name] = pair["switches"];
+    compared[name] = pair["output"];
+  }
+  EXPECT_EQ("", own["sub0/r0.rpt"]);
+  EXPECT_EQ("/ALL", own["sub0/r12.rpt"]);
+  EXPECT_EQ("/SKIPF:2 /SKIPH:3", own["sub1/r4.rpt"]);
+  EXPECT_EQ("/SKIPF:2 /ALL /SKIPH:3", own["sub1/r10.rpt"]);
+  // The comparison got the global switches, then the pair's.
+  EXPECT_NE(std::string::npos,
+            compared["sub1/r10.rpt"].find(" /IGNORE:1 /SKIPF:2 /ALL /SKIPH:3"))
+      << compared["sub1/r10.rpt"];
+}
+
+TEST_F(SuiteAppTest, ABadSwitchInARuleNamesTheRule) {
+  std::string rules = dir_.write("rules.txt", "*.rpt /ALL\nsub1/* /NOSUCH\n");
+  EXPECT_EQ(2, run({base(), cand(), "--rules", rules}));
+  EXPECT_EQ(0, compared_.load());
+  EXPECT_NE(std::string::npos,
+            err_.find("bad switches in the rule " + rules + " line 2: "))
+      << err_;
+  EXPECT_EQ(2, run({base(), cand(), "--switches-for", "a/*=/ALL",
+                    "--switches-for", "b/*=/NOSUCH"}));
+  EXPECT_NE(std::string::npos,
+            err_.find("bad switches in the rule --switches-for 'b/*=/NOSUCH'"))
+      << err_;
+}
+
+TEST_F(SuiteAppTest, AllowAddedLetsNewReportsThrough) {
+  fs::remove(base() + "/gone.rpt");
+  for (int i = 0; i < 14; ++i) {
+    fs::copy_file(base() + "/sub" + std::to_string(i % 3) + "/r" +
+                      std::to_string(i) + ".rpt",
+                  cand() + "/sub" + std::to_string(i % 3) + "/r" +
+                      std::to_string(i) + ".rpt",
+                  fs::copy_options::overwrite_existing);
+  }
+  std::string xml = dir_ / "r.xml";
+  EXPECT_EQ(1, run({base(), cand()}));
+  EXPECT_EQ(0, run({base(), cand(), "--allow-added", "--junit", xml}));
+  EXPECT_NE(std::string::npos,
+            out_.find("missing    only in candidate: new.rpt"));
+  EXPECT_NE(std::string::npos,
+            out_.find("1 missing, (1 only in candidate, allowed) 0 errors"))
+      << out_;
+  std::string junit = suite_test::readFile(xml);
+  EXPECT_NE(std::string::npos,
+            junit.find("failures=\"0\" errors=\"0\" skipped=\"1\""))
+      << junit;
+  EXPECT_NE(std::string::npos, junit.find("<skipped message=")) << junit;
+  // A report gone from the candidate still fails the run.
+  dir_.write("base/gone.rpt", "x");
+  EXPECT_EQ(1, run({base(), cand(), "--allow-added"}));
 }
 
 }  // namespace

@@ -212,7 +212,7 @@ expect_in targets/real.json '"format":"zudiz-suite/1"'
 
 # A FIFO with a reader gets the report in place; the FIFO stays a FIFO.
 mkfifo targets/fifo
-cat targets/fifo >fifo_read.txt &
+timeout 60 cat targets/fifo >fifo_read.txt &
 reader=$!
 expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --junit targets/fifo
 wait "$reader"

@@ -258,6 +258,15 @@ bool ReportTarget::open(const std::string& target, std::string* reason) {
     if (!exists || !S_ISLNK(st.st_mode)) {
       break;
     }
+    // A link that ends at something other than a regular file or a folder
+    // (/dev/stdout, /proc/self/fd/1, a link to a device) is written where
+    // it ends; its text need not be a path.
+    struct stat end;
+    if (fstatat(s.folder, s.leaf.c_str(), &end, 0) == 0 &&
+        !S_ISREG(end.st_mode) && !S_ISDIR(end.st_mode)) {
+      st = end;
+      break;
+    }
     if (links == kMaxLinks) {
       *reason = reasonOf(ELOOP);
       abandon();
@@ -284,6 +293,20 @@ bool ReportTarget::open(const std::string& target, std::string* reason) {
     *reason = "it is a folder";
     abandon();
     return false;
+  }
+  struct stat out;
+  if (exists && S_ISREG(st.st_mode) && fstat(STDOUT_FILENO, &out) == 0 &&
+      out.st_dev == st.st_dev && out.st_ino == st.st_ino) {
+    // The file standard output writes to (/dev/stdout when it is
+    // redirected to a file): written through it, after what it holds.
+    s.fd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (s.fd < 0) {
+      *reason = reasonOf(errno);
+      abandon();
+      return false;
+    }
+    s.inPlace = true;
+    return true;
   }
   if (exists && !S_ISREG(st.st_mode)) {
     // A device, pipe or socket: written where it is. Opening a pipe waits

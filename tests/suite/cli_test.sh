@@ -321,6 +321,16 @@ grep -q "pair:" out.txt && fail "console lines on standard output with --json -"
 expect_status 2 "$suite" base cand --json - --junit -
 expect_in err.txt "only one report may go to standard output"
 
+# Standard output named by a path (a magic link of /proc, which no run can
+# replace): written through, to a file and to a pipe.
+if [[ -e /proc/self/fd/1 ]]; then
+  expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json /proc/self/fd/1 -q
+  expect_in out.txt "1 pair: 0 same, 1 different"
+  expect_in out.txt '"format":"zudiz-suite/1"'
+  "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json /proc/self/fd/1 -q | cat >piped.txt
+  expect_in piped.txt '"format":"zudiz-suite/1"'
+fi
+
 # A link to a report is replaced where it leads; the link stays.
 mkdir -p targets
 echo earlier >targets/real.json
@@ -333,7 +343,7 @@ expect_in targets/real.json '"format":"zudiz-suite/1"'
 
 # A FIFO with a reader gets the report in place; the FIFO stays a FIFO.
 mkfifo targets/fifo
-cat targets/fifo >fifo_read.txt &
+timeout 60 cat targets/fifo >fifo_read.txt &
 reader=$!
 expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --junit targets/fifo
 wait "$reader"

@@ -1,6 +1,14 @@
 #include "suite/report_file.h"
 
+#include <cstdio>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -61,6 +69,65 @@ TEST(SuiteReportFile, BadTargetsFailAtOpen) {
     EXPECT_FALSE(file.isOpen());
   }
 }
+
+TEST(SuiteReportFile, DashIsTheStreamGiven) {
+  std::FILE* stream = std::tmpfile();
+  ASSERT_NE(nullptr, stream);
+  suite::ReportFile file;
+  std::string error;
+  ASSERT_TRUE(file.open("-", &error, stream)) << error;
+  EXPECT_EQ("", file.temporaryPath());
+  ASSERT_TRUE(file.commit("{}", &error)) << error;
+  std::rewind(stream);
+  char text[8] = {};
+  EXPECT_EQ(2u, std::fread(text, 1, sizeof text, stream));
+  EXPECT_STREQ("{}", text);
+  std::fclose(stream);
+}
+
+#ifndef _WIN32
+TEST(SuiteReportFile, ALinkIsReplacedWhereItLeads) {
+  TempDir dir;
+  std::string target = dir.write("sub/real.json", "old");
+  fs::create_symlink("sub/real.json", dir / "link.json");
+  fs::create_symlink("real.json", dir / "sub/link2.json");
+  fs::create_symlink("../link.json", dir / "sub/chain.json");
+  for (std::string link : {dir / "link.json", dir / "sub/chain.json"}) {
+    SCOPED_TRACE(link);
+    suite::ReportFile file;
+    std::string error;
+    ASSERT_TRUE(file.open(link, &error)) << error;
+    EXPECT_TRUE(fs::exists(
+        dir / ("sub/" + fs::path(file.temporaryPath()).filename().string())));
+    ASSERT_TRUE(file.commit("new " + link, &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ("new " + link, suite_test::readFile(target));
+  }
+  EXPECT_EQ(3u, entriesIn(dir / "sub"));  // real.json and two links
+}
+
+TEST(SuiteReportFile, AFifoIsWrittenInPlace) {
+  TempDir dir;
+  std::string fifo = dir / "fifo";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  // A reader of its own, so that opening for writing does not wait.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  suite::ReportFile file;
+  std::string error;
+  ASSERT_TRUE(file.open(fifo, &error)) << error;
+  EXPECT_TRUE(file.writesInPlace());
+  ASSERT_TRUE(file.commit("through", &error)) << error;
+  char text[16] = {};
+  EXPECT_EQ(7, ::read(reader, text, sizeof text));
+  EXPECT_STREQ("through", text);
+  ::close(reader);
+  struct stat st;
+  ASSERT_EQ(0, lstat(fifo.c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(1u, entriesIn(dir.path()));
+}
+#endif
 
 TEST(SuiteReportFile, AFileInARelativeFolder) {
   TempDir dir;

@@ -282,7 +282,7 @@ std::int64_t repeatsBeforeTheLimit(RunState& run, const RepeatedPage& page) {
 // True when a pair was passed.
 bool passRepeatedPages(RunState& run) {
   const RepeatedPage& page = run.repeatedPage;
-  if (!page.recorded) {
+  if (!run.values.shortcuts || !page.recorded) {
     return false;
   }
   const PageReader& r1 = run.readers[0];

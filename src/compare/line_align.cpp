@@ -28,7 +28,7 @@ void skipToLastBlankLine(RunState& run, int fileNo) {
   if (!atLineEnd(run, fileNo)) {
     return;
   }
-  if (skipToLastLineEndInBuffer(run, fileNo)) {
+  if (run.values.shortcuts && skipToLastLineEndInBuffer(run, fileNo)) {
     saveWordMark(run);
     return;
   }
@@ -113,9 +113,10 @@ bool linesSurelyDiffer(RunState& run, const LineInBuffer& line1,
 // the lines surely differ. The caller takes back what a failed trial
 // changed, so only the answer counts.
 bool lineTrial(RunState& run) {
-  return !linesSurelyDiffer(
-             run, peekLine(run.readers[0], run.readers[0].position),
-             peekLine(run.readers[1], run.readers[1].position)) &&
+  return !(run.values.shortcuts &&
+           linesSurelyDiffer(
+               run, peekLine(run.readers[0], run.readers[0].position),
+               peekLine(run.readers[1], run.readers[1].position))) &&
          compareLineWords(run);
 }
 
@@ -127,7 +128,8 @@ bool lineTrial(RunState& run) {
 bool noLineTrialMatches(RunState& run) {
   const PageReader& r1 = run.readers[0];
   const PageReader& r2 = run.readers[1];
-  if (r1.position.atLineEnd && r2.position.atLineEnd) {
+  if (!run.values.shortcuts ||
+      (r1.position.atLineEnd && r2.position.atLineEnd)) {
     return false;
   }
   const LineInBuffer after1 = peekLine(r1, r1.position);
@@ -158,7 +160,7 @@ bool judgedHere(RunState& run, const JudgedPair& pair) {
 // word. Then the pair is a changed word, as comparing it was, and `next`
 // keeps the judgement of the next pair.
 bool noWordTrialMatches(RunState& run, JudgedPair& next) {
-  if (atLineEnd(run, 1) || atLineEnd(run, 2)) {
+  if (!run.values.shortcuts || atLineEnd(run, 1) || atLineEnd(run, 2)) {
     return false;
   }
   const Mark& mark = run.marks.wordMark;
@@ -314,7 +316,7 @@ void compareLinePair(RunState& run) {
     return;
   }
 
-  if (passEqualLines(run)) {
+  if (run.values.shortcuts && passEqualLines(run)) {
     return;
   }
 
@@ -370,7 +372,9 @@ bool compareLineWords(RunState& run) {
     // Words that read the same in both files compare equal and change
     // nothing: only the pairs from the first difference on, or the last
     // pair of the line, are compared.
-    skipEqualWords(run);
+    if (run.values.shortcuts) {
+      skipEqualWords(run);
+    }
     saveWordMark(run);
     saveWordCounts(run);
     const std::size_t keep = run.pending.diffText(0).length;

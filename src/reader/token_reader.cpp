@@ -65,6 +65,25 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
   }
 }
 
+// wordLength byte by byte through charAt, as the rule reads: a word runs
+// over word bytes and over a comma that stands between two digits.
+std::uint32_t plainWordLength(RunState& run, int fileNo, unsigned char first) {
+  std::uint32_t length = 1;
+  unsigned char prev = first;
+  for (;;) {
+    const unsigned char next =
+        charAt(run, fileNo, static_cast<std::int32_t>(length));
+    if (prev == kComma && !isDigit(next)) {
+      return length - 1;
+    }
+    if (next == kComma ? !isDigit(prev) : !isWordByte(next)) {
+      return length;
+    }
+    ++length;
+    prev = next;
+  }
+}
+
 // The length of the common start of a[0 .. room - 1] and b[0 .. room - 1]
 // up to the first line terminator, which must stand at the same place in
 // both: that place, or `room` when the texts differ before it or no
@@ -181,7 +200,9 @@ void nextToken(RunState& run, int fileNo) {
       case ByteClass::kBlank:
         continue;
       case ByteClass::kWordByte:
-        pos.tokenLength = wordLength(run, fileNo, c);
+        pos.tokenLength = run.values.shortcuts
+                              ? wordLength(run, fileNo, c)
+                              : plainWordLength(run, fileNo, c);
         return;
     }
   }
@@ -221,7 +242,7 @@ void skipLeadIn(RunState& run, int fileNo) {
 void skipToLineEnd(RunState& run, int fileNo) {
   const PageReader& r = reader(run, fileNo);
   ReaderPosition& pos = position(run, fileNo);
-  if (!pos.atLineEnd && !run.settings.wordMode) {
+  if (!pos.atLineEnd && !run.settings.wordMode && run.values.shortcuts) {
     // The bytes up to the terminator are words and blanks, all in the
     // buffer, so nextToken would pass them without a refill: stand just
     // before the terminator and let nextToken take it as it would.

@@ -161,6 +161,30 @@ void skipToLineEnd(RunState& run, int fileNo) {
   }
 }
 
+void resetReader(RunState& run, int fileNo) {
+  PageReader& r = reader(run, fileNo);
+  r.atEof = false;
+  r.bufLen = 0;
+  r.windowStart = 0;
+  r.heldBackAt = 0;
+  r.heldBackLen = 0;
+  r.position = ReaderPosition{};
+  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
+}
+
+void startComparison(RunState& run) {
+  clearCounters(run);
+  run.repeatedPage.recorded = false;
+  run.pending = PendingDiff{};
+  saveWordCounts(run);
+  saveWordMark(run);
+  saveLineMark(run);
+  swapLineMarks(run);
+  saveLineMark(run);
+  fillBuffer(run, 1);
+  fillBuffer(run, 2);
+}
+
 void saveWordMark(RunState& run) {
   savePositions(run, run.marks.wordMark);
 }

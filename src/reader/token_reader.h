@@ -12,6 +12,16 @@
 
 #include "core/run_state.h"
 
+// Puts the reader of file `fileNo` at the start of its freshly opened file.
+void resetReader(RunState& run, int fileNo);
+
+// Readies a comparison of the two open, reset files: zero counters, an empty
+// pending difference and saved copy, no recorded page pair, every mark at
+// the start, and the first block of each file read into its page buffer.
+// The driver calls it once both files are open; so do the tests and the
+// benchmarks that compare without the driver.
+void startComparison(RunState& run);
+
 // Moves file `fileNo` to its next token. In word mode line ends are passed
 // over (and counted). At the final page end of a fully read file the token
 // length becomes 0 and the position stays there for good.

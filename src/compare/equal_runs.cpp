@@ -73,7 +73,7 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   const PageReader& r2 = run.readers[1];
   const ReaderPosition& a = r1.position;
   const ReaderPosition& b = r2.position;
-  if (run.settings.wordMode || a.atLineEnd || b.atLineEnd ||
+  if (readsWords(run) || a.atLineEnd || b.atLineEnd ||
       a.tokenLength != b.tokenLength ||
       std::uint64_t{a.tokenStart} + a.tokenLength >= r1.bufLen ||
       std::uint64_t{b.tokenStart} + b.tokenLength >= r2.bufLen) {

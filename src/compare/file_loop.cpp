@@ -28,16 +28,6 @@ void passBlankLines(RunState& run, int fileNo) {
   }
 }
 
-std::int32_t clampToInt32(std::int64_t value) {
-  if (value > INT32_MAX) {
-    return INT32_MAX;
-  }
-  if (value < INT32_MIN) {
-    return INT32_MIN;
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 // Moves file `fileNo` to its next token; returns 1 when that token is a line
 // end (lineCount has counted it), else 0. The page trimming counts the line
 // ends it passes itself, so that it stays exact when lineCount is held at
@@ -65,15 +55,15 @@ int passLine(RunState& run, int fileNo) {
 
 // Removes the first skipHead lines of the page of file `fileNo`: passes
 // lines until skipHead line ends are behind. On the first call of the run it
-// also measures the block of further non-blank lines and adds it to skipHead
-// for every page of both files. Only a blank line ends a block: when the
+// also measures the block of further non-blank lines, which every page of
+// both files drops too (headLines). Only a blank line ends a block: when the
 // page ends first, the page has no block (the count is 0) and the file goes
 // back to where the measurement began.
 void trimHead(RunState& run, int fileNo) {
-  Settings& settings = run.settings;
   saveWordMark(run);
+  const std::int32_t lines = headLines(run);
   std::int64_t passed = 0;
-  while (passed < settings.skipHead && !atPageEndMayRefill(run, fileNo)) {
+  while (passed < lines && !atPageEndMayRefill(run, fileNo)) {
     passed += passLine(run, fileNo);
   }
   std::int32_t& extra = run.values.extraHeadLines;
@@ -92,7 +82,6 @@ void trimHead(RunState& run, int fileNo) {
     restoreWordMark(run);
     extra = 0;
   }
-  settings.skipHead = clampToInt32(std::int64_t{settings.skipHead} + extra);
 }
 
 // Blanks the lines whose line ends are among the last skipFoot line ends of
@@ -251,9 +240,9 @@ void comparePagePair(RunState& run) {
 }
 
 void preparePage(RunState& run, int fileNo) {
-  Settings& settings = run.settings;
-  const bool wordMode = settings.wordMode;
-  settings.wordMode = false;
+  const Settings& settings = run.settings;
+  // Head and foot are lines, in word mode too.
+  run.values.trimmingPage = true;
   // Nothing before the page is needed again: let compaction drop it.
   moveMarksToCurrent(run, fileNo);
 
@@ -265,8 +254,8 @@ void preparePage(RunState& run, int fileNo) {
     trimFoot(run, fileNo);
   }
 
-  settings.wordMode = wordMode;
-  if (wordMode && atLineBreakMayRefill(run, fileNo)) {
+  run.values.trimmingPage = false;
+  if (settings.wordMode && atLineBreakMayRefill(run, fileNo)) {
     // A blanked first line leaves the file on a line end, which word mode
     // never stands on: pass the blanked lines.
     nextToken(run, fileNo);

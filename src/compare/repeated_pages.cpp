@@ -17,8 +17,7 @@ PageState pageState(const RunState& run) {
   return {pending.pendingSet,
           {pending.diffText(0).length, pending.diffText(1).length},
           {pending.diffLine(0), pending.diffLine(1)},
-          run.values.extraHeadLines,
-          run.settings.skipHead};
+          run.values.extraHeadLines};
 }
 
 // Whether listing a pair prints nothing now and never will again: the

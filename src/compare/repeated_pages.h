@@ -32,7 +32,6 @@ struct PageState {
   std::array<std::uint32_t, 2> textLengths;
   std::array<std::uint32_t, 2> lines;
   std::int32_t extraHeadLines;
-  std::int32_t skipHead;
 
   bool operator==(const PageState&) const = default;
 };

@@ -33,7 +33,7 @@ void forEachProtected(RunState& run, int fileNo, Visit visit) {
   const int i = fileIndex(fileNo);
   visit(run.readers[i].position.tokenStart);
   visit(run.marks.wordMark.files[i].tokenStart);
-  if (!run.settings.wordMode) {
+  if (!readsWords(run)) {
     visit(run.marks.lineMark.files[i].tokenStart);
     visit(run.marks.altLineMark.files[i].tokenStart);
   }

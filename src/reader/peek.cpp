@@ -101,7 +101,7 @@ DifferingWords findDifferingWords(const unsigned char* text1,
 bool standBeforeLineEndInBuffer(RunState& run, int fileNo) {
   const PageReader& r = reader(run, fileNo);
   ReaderPosition& pos = position(run, fileNo);
-  if (pos.atLineEnd || run.settings.wordMode) {
+  if (pos.atLineEnd || readsWords(run)) {
     return false;
   }
   const std::uint64_t next = std::uint64_t{pos.tokenStart} + pos.tokenLength;
@@ -194,7 +194,7 @@ bool skipToLastLineEndInBuffer(RunState& run, int fileNo) {
   PageReader& r = reader(run, fileNo);
   ReaderPosition& pos = r.position;
   const unsigned char* text = r.bytes();
-  if (!pos.atLineEnd || run.settings.wordMode ||
+  if (!pos.atLineEnd || readsWords(run) ||
       std::uint64_t{pos.tokenStart} + pos.tokenLength > r.bufLen ||
       text[pos.tokenStart] == kFf) {
     return false;

@@ -80,7 +80,7 @@ void restorePositions(RunState& run, const Mark& mark) {
 void nextToken(RunState& run, int fileNo) {
   const PageReader& r = reader(run, fileNo);
   ReaderPosition& pos = position(run, fileNo);
-  const bool wordMode = run.settings.wordMode;
+  const bool wordMode = readsWords(run);
   for (;;) {
     pos.tokenStart += pos.tokenLength;
     pos.tokenLength = 1;

@@ -1,6 +1,7 @@
 #include "compare/equal_runs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "core/run_state.h"
@@ -65,6 +66,64 @@ void setPositions(RunState& run, const std::array<ReaderPosition, 2>& to) {
   run.readers[1].position = to[1];
 }
 
+// One file's walk over its lines in the valid bytes, from its current token
+// on: offsets count from that token.
+struct LineCursor {
+  explicit LineCursor(const PageReader& r)
+      : text(r.bytes() + r.position.tokenStart),
+        room(r.bufLen - r.position.tokenStart),
+        from(r.position) {}
+
+  const unsigned char* text;  // the current token's first byte
+  std::uint32_t room;         // the valid bytes from there
+  ReaderPosition from;        // where the walk began
+  std::uint32_t at = 0;       // the first word of the line it stands on
+  std::int64_t lineEnds = 0;  // line ends passed before that line
+
+  // Where `offset` stands in the buffer, as nextToken would read it there,
+  // with `ends` line ends passed since the walk began.
+  ReaderPosition positionAt(std::uint32_t offset, std::uint32_t length,
+                            std::int64_t ends, bool atLineEnd) const {
+    return {from.tokenStart + offset, length, addLineEnds(from.lineCount, ends),
+            atLineEnd};
+  }
+  // The length of the line end at `offset`: 2 for a CR LF, else 1.
+  std::uint32_t lineEndLength(std::uint32_t offset) const {
+    return text[offset] == kCr && text[offset + 1] == kLf ? 2 : 1;
+  }
+  // Passes the line end `end` bytes into the line: on to the token after
+  // it, which is `room` when it lies beyond the valid bytes.
+  std::uint32_t passLineEnd(std::uint32_t end, std::uint32_t endLength) {
+    ++lineEnds;
+    return skipBlanks(text, at + end + endLength, room);
+  }
+};
+
+// The line both cursors stand on, when it reads the same in both, its line
+// end included, and the byte after the line end (which tells a CR LF from a
+// lone CR) lies in both buffers: the length of its text and of its line
+// end. False when it does not.
+struct SameLine {
+  std::uint32_t end;
+  std::uint32_t endLength;
+};
+
+bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
+  const unsigned char* text1 = one.text + one.at;
+  const unsigned char* text2 = two.text + two.at;
+  const std::uint32_t room = std::min(one.room - one.at, two.room - two.at);
+  const std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
+  if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
+    return false;
+  }
+  const std::uint32_t length = one.lineEndLength(one.at + end);
+  if (length != two.lineEndLength(two.at + end)) {
+    return false;
+  }
+  line = {end, length};
+  return true;
+}
+
 }  // namespace
 
 EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
@@ -79,76 +138,49 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
       std::uint64_t{b.tokenStart} + b.tokenLength >= r2.bufLen) {
     return found;
   }
-  // Offsets count from each file's current token. Each line is scanned
-  // once, sixteen bytes at a time, up to its line end or a difference.
-  const unsigned char* base[2] = {r1.bytes() + a.tokenStart,
-                                  r2.bytes() + b.tokenStart};
-  const std::uint32_t room[2] = {r1.bufLen - a.tokenStart,
-                                 r2.bufLen - b.tokenStart};
-  const ReaderPosition* from[2] = {&a, &b};
-  std::uint32_t at[2] = {0, 0};       // the pair's first words
-  std::int64_t lineEnds[2] = {0, 0};  // line ends passed before them
-  // The last pair found; its words are looked at once the run is over.
-  struct Pair {
-    std::uint32_t at[2];
-    std::uint32_t end;  // its text's length
-    std::uint32_t endLength;
-    std::int64_t lineEnds[2];
-  } last{};
-  for (;;) {
-    const unsigned char* text1 = base[0] + at[0];
-    const unsigned char* text2 = base[1] + at[1];
-    const std::uint32_t pairRoom = std::min(room[0] - at[0], room[1] - at[1]);
-    // The line counts when it ends here in both files alike, and the byte
-    // after its line end (which tells CR LF from a lone CR) is in both
-    // buffers.
-    const std::uint32_t end =
-        findLineEndOrDifference(text1, text2, 0, pairRoom);
-    if (end + 1 >= pairRoom || text1[end] != text2[end] || text1[end] == kFf) {
-      break;
-    }
-    const bool crLf = text1[end] == kCr && text1[end + 1] == kLf;
-    if (crLf != (text2[end] == kCr && text2[end + 1] == kLf)) {
-      break;
-    }
-    const std::uint32_t endLength = crLf ? 2 : 1;
+  // Each line is scanned once, sixteen bytes at a time, up to its line end
+  // or a difference. The last pair found is kept; its words are looked at
+  // once the run is over.
+  std::array<LineCursor, 2> files = {LineCursor(r1), LineCursor(r2)};
+  LineCursor& one = files[0];
+  LineCursor& two = files[1];
+  std::array<LineCursor, 2> last = files;
+  SameLine lastLine{};
+  SameLine line;
+  while (sameLine(one, two, line)) {
     ++found.count;
     found.blankAfter = false;
-    last = {{at[0], at[1]}, end, endLength, {lineEnds[0], lineEnds[1]}};
-    ++lineEnds[0];
-    ++lineEnds[1];
+    last = files;
+    lastLine = line;
     // The token after the line end in each file: a word in both goes on
     // with a pair, a blank line in both with runs of blank lines first.
-    std::uint32_t next[2];
+    std::array<std::uint32_t, 2> next;
     for (int i = 0; i < 2; ++i) {
-      next[i] = skipBlanks(base[i], at[i] + end + endLength, room[i]);
+      next[i] = files[i].passLineEnd(line.end, line.endLength);
     }
-    if (next[0] == room[0] || next[1] == room[1]) {
+    if (next[0] == one.room || next[1] == two.room) {
       break;
     }
-    const ByteClass kind = kByteClass[base[0][next[0]]];
-    if (kind != kByteClass[base[1][next[1]]]) {
+    const ByteClass kind = kByteClass[one.text[next[0]]];
+    if (kind != kByteClass[two.text[next[1]]]) {
       break;
     }
     if (kind == ByteClass::kLineEnd) {
-      BlankRun blank[2];
+      std::array<BlankRun, 2> blank;
       for (int i = 0; i < 2; ++i) {
-        blank[i] = findBlankRun(base[i], next[i], room[i]);
+        blank[i] = findBlankRun(files[i].text, next[i], files[i].room);
       }
-      if (blank[0].next == room[0] || blank[1].next == room[1]) {
+      if (blank[0].next == one.room || blank[1].next == two.room) {
         break;
       }
       found.blankAfter = true;
       for (int i = 0; i < 2; ++i) {
-        const std::uint32_t start = from[i]->tokenStart;
-        found.firstBlank[i] = {
-            start + next[i],
-            base[i][next[i]] == kCr && base[i][next[i] + 1] == kLf ? 2u : 1u,
-            addLineEnds(from[i]->lineCount, lineEnds[i] + 1), true};
-        lineEnds[i] += blank[i].lineEnds;
-        found.lastBlank[i] = {start + blank[i].last, blank[i].lastLength,
-                              addLineEnds(from[i]->lineCount, lineEnds[i]),
-                              true};
+        LineCursor& file = files[i];
+        found.firstBlank[i] = file.positionAt(
+            next[i], file.lineEndLength(next[i]), file.lineEnds + 1, true);
+        file.lineEnds += blank[i].lineEnds;
+        found.lastBlank[i] = file.positionAt(blank[i].last, blank[i].lastLength,
+                                             file.lineEnds, true);
         next[i] = blank[i].next;
       }
     } else if (kind != ByteClass::kWordByte) {
@@ -156,32 +188,33 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
     }
     // A tag has four bytes before its line end, so a line closer than that
     // to the end of the bytes is none (and cannot count anyway).
-    if (stopAtTags && next[0] + 4 <= room[0] &&
-        startsWithTag(base[0] + next[0])) {
+    if (stopAtTags && next[0] + 4 <= one.room &&
+        startsWithTag(one.text + next[0])) {
       break;
     }
-    at[0] = next[0];
-    at[1] = next[1];
+    one.at = next[0];
+    two.at = next[1];
   }
   if (found.count == 0) {
     return found;
   }
   // The last pair's first word, and its last word as skipToLastEqualWord
   // finds it (the words of a line read backwards and forwards alike).
-  const unsigned char* text = base[0] + last.at[0];
+  const unsigned char* text = last[0].text + last[0].at;
   const std::uint32_t firstLength =
-      last.at[0] == 0 ? a.tokenLength : wordLengthWithin(text, 0, last.end + 1);
-  const LastWord word = findLastWord(text, 0, last.end);
+      last[0].at == 0 ? a.tokenLength
+                      : wordLengthWithin(text, 0, lastLine.end + 1);
+  const LastWord word = findLastWord(text, 0, lastLine.end);
   const std::uint32_t lastLength =
       word.start == 0 ? firstLength : word.end - word.start;
   for (int i = 0; i < 2; ++i) {
-    const std::uint32_t start = from[i]->tokenStart + last.at[i];
-    const std::int32_t before =
-        addLineEnds(from[i]->lineCount, last.lineEnds[i]);
-    found.firstWord[i] = {start, firstLength, before, false};
-    found.lastWord[i] = {start + word.start, lastLength, before, false};
-    found.lineEnd[i] = {start + last.end, last.endLength,
-                        addLineEnds(before, 1), true};
+    const LineCursor& file = last[i];
+    found.firstWord[i] =
+        file.positionAt(file.at, firstLength, file.lineEnds, false);
+    found.lastWord[i] =
+        file.positionAt(file.at + word.start, lastLength, file.lineEnds, false);
+    found.lineEnd[i] = file.positionAt(
+        file.at + lastLine.end, lastLine.endLength, file.lineEnds + 1, true);
   }
   return found;
 }

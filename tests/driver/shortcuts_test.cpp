@@ -113,20 +113,33 @@ class PairMaker {
     one.clear();
     two.clear();
     lineEnd_ = pick({"\n", "\r\n", "\r", "\r\n", "\r\n"});
-    if (chance(0.2)) {
-      // Equal lines up to a few bytes before the end of the first read
-      // (kMaxRead bytes), so that what follows lies across the window's
-      // edge: a run of equal lines, blank lines or head lines.
-      const std::size_t size = 29999 - uniform(0, 80);
+    if (chance(0.3)) {
+      // Equal lines up to where a line end, a page end or a tag of the text
+      // after them (a run of equal lines, blank lines or head lines) is
+      // the last byte of the first read (kMaxRead bytes), or next to it:
+      // the bytes that decide a token lie right at the window's edge.
+      std::string after1;
+      std::string after2;
+      piece(after1, after2, pick({"0", "3", "6", "9"})[0] - '0');
+      std::vector<std::size_t> edges;
+      for (std::size_t i = 0; i < after1.size(); ++i) {
+        if (after1[i] == '\r' || after1[i] == '\n' || after1[i] == '\f' ||
+            after1[i] == '&') {
+          edges.push_back(i);
+        }
+      }
+      const std::size_t edge =
+          edges.empty() ? 0 : edges[uniform(0, edges.size() - 1)];
+      const std::size_t size =
+          29998 + uniform(0, 2) - std::min(edge, std::size_t{1000});
       const std::string line = "  FILLER 12.5 " + word() + lineEnd_;
       while (one.size() + line.size() < size) {
         one += line;
         two += line;
       }
       const std::string last = std::string(size - one.size() - 1, 'x') + "\n";
-      one += last;
-      two += last;
-      piece(one, two, pick({"0", "3", "6", "9"})[0] - '0');
+      one += last + after1;
+      two += last + after2;
     }
     // Most pairs are short; the others run over several windows, so that
     // the window's edge falls on every kind of text.

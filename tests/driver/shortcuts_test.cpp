@@ -120,12 +120,15 @@ class PairMaker {
       // the bytes that decide a token lie right at the window's edge.
       std::string after1;
       std::string after2;
-      piece(after1, after2, pick({"0", "3", "6", "9"})[0] - '0');
+      piece(after1, after2, pick({"0", "3", "3", "6", "9"})[0] - '0');
       std::vector<std::size_t> edges;
       for (std::size_t i = 0; i < after1.size(); ++i) {
         if (after1[i] == '\r' || after1[i] == '\n' || after1[i] == '\f' ||
             after1[i] == '&') {
           edges.push_back(i);
+        }
+        if (after1[i] == '\r') {
+          edges.push_back(i);  // inside a CR LF twice as often
         }
       }
       const std::size_t edge =
@@ -325,8 +328,13 @@ class PairMaker {
       case 6: {
         // Head lines: a title, tags and a block, as on a report's page.
         const std::string e = end();
-        one += "REPORT " + number() + e + "D&T=" + number() + " x" + e;
-        two += "REPORT " + number() + e + "D&T=" + number() + " y" + e;
+        // The title may read the same in both files, so that a run of
+        // equal lines reaches the tag.
+        const std::string title = number();
+        const bool same = chance(0.5);
+        one += "REPORT " + title + e + "D&T=" + number() + " x" + e;
+        two += "REPORT " + (same ? title : number()) + e + "D&T=" + number() +
+               " y" + e;
         if (chance(0.5)) {
           one += "P&V=1 a" + e;
           two += "P&V=1 b" + e;
@@ -375,8 +383,9 @@ class PairMaker {
         // each other.
         const std::size_t length = uniform(9, 24);
         const std::size_t at = uniform(0, length - 1);
-        const std::string base =
-            std::string("1234567890123.4567890123").substr(0, length);
+        // Leading zeros keep the values apart whichever digit differs: a
+        // digit below the fourth decimal would round away.
+        const std::string base = std::string(length - 7, '0') + "12.3456";
         for (std::string* file : {&one, &two}) {
           for (std::size_t i = uniform(3, 6); i > 0; --i) {
             std::string n = base;

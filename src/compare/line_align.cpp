@@ -42,14 +42,6 @@ void skipToLastBlankLine(RunState& run, int fileNo) {
   restoreWordMark(run);
 }
 
-// Goes back to the state before the line pair, which altLineMark holds,
-// leaving lineMark as it was.
-void backToPairStart(RunState& run) {
-  swapLineMarks(run);
-  restoreLineMark(run);
-  swapLineMarks(run);
-}
-
 // compareLineWords as a trial: false at once, with nothing changed, when
 // the lines surely differ. The caller takes back what a failed trial
 // changed, so only the answer counts.
@@ -62,7 +54,7 @@ bool lineTrial(RunState& run) {
 // true, with the line listed, when the next line of `extra` matches the
 // current line of the other file. Starts from the state before the pair.
 bool tryExtraLine(RunState& run, int extra) {
-  backToPairStart(run);
+  restoreAltLineMark(run);
   clearDiff(run);
   collectRestOfLine(run, extra);
   swapDiff(run);
@@ -190,8 +182,7 @@ void compareLinePair(RunState& run) {
   }
 
   // No alignment: the pair is a changed line after all.
-  swapLineMarks(run);
-  restoreLineMark(run);
+  restoreAltLineMark(run);
   clearDiff(run);
   compareLineWords(run);
   listDifference(run, 0);

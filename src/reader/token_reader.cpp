@@ -211,6 +211,11 @@ void restoreLineMark(RunState& run) {
   run.counters.words = run.marks.lineMark.counts;
 }
 
+void restoreAltLineMark(RunState& run) {
+  restorePositions(run, run.marks.altLineMark);
+  run.counters.words = run.marks.altLineMark.counts;
+}
+
 void swapLineMarks(RunState& run) {
   std::swap(run.marks.lineMark, run.marks.altLineMark);
 }

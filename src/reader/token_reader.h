@@ -78,6 +78,10 @@ void saveLineMark(RunState& run);
 void restoreLineMark(RunState& run);
 // Exchanges lineMark and altLineMark, positions and counters.
 void swapLineMarks(RunState& run);
+// Both files' positions and the four counters from altLineMark, which keeps
+// the state before a line pair while lineMark serves its trials; both
+// marks stay as they are.
+void restoreAltLineMark(RunState& run);
 
 // Sets the tokenStart held by wordMark, lineMark and altLineMark for file
 // `fileNo` to its current tokenStart, so that compaction may drop the text

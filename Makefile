@@ -56,7 +56,7 @@ tsan: deps
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -LE browser \
 	  -R '^(zudiz\.|Suite|suite\.)'
 
-# The libFuzzer target for FUZZ_SECONDS (default 60).
+# The libFuzzer targets for FUZZ_SECONDS in all (default 60).
 fuzz:
 	@scripts/fuzz.sh
 
@@ -111,4 +111,4 @@ bench:
 	@bench/run_bench.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench $(BUILD_WIN)
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench build-python $(BUILD_WIN)

@@ -6,7 +6,7 @@
 # helpers stand on the host alone); the fuzz targets stand above them all.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-floors=(host core cmdline reader listing compare driver zudiz suite)
+floors=(host core cmdline reader listing compare driver zudiz suite python)
 rank() {
   local i
   for i in "${!floors[@]}"; do

@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kStatusUsage = 2;
 constexpr int kStatusInterrupted = 130;
+constexpr const char* kNoPairs = "no report pairs to compare";
 
 void printError(const SuiteEnvironment& env, const std::string& message) {
   std::fprintf(env.err, "zudiz-suite: %s\n", message.c_str());
@@ -170,6 +171,12 @@ bool planFolders(const SuiteOptions& options, const SuiteEnvironment& env,
     printError(env, "neither " + baseline + " nor " + candidate + " exists");
     return false;
   }
+  if (existsA && existsB && fs::equivalent(baseline, candidate, ec)) {
+    printError(env, "BASELINE and CANDIDATE are the same " +
+                        std::string(folderA ? "folder" : "file") + ": " +
+                        baseline + " and " + candidate);
+    return false;
+  }
   if (folderA && folderB) {
     *plans = pairFolders(baseline, candidate, options.globs);
     return true;
@@ -201,6 +208,13 @@ bool planList(const SuiteOptions& options, const SuiteEnvironment& env,
 // exit status.
 int finish(const SuiteRun& run, Reports& reports, const SuiteEnvironment& env) {
   Totals totals = totalsOf(run);
+  if (std::string partial = partialText(run); !partial.empty()) {
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : ", ") + shard;
+    }
+    std::fprintf(env.out, "%s (%s)\n", partial.c_str(), held.c_str());
+  }
   std::fprintf(env.out, "%s\n", closingLine(totals, run.seconds).c_str());
   std::fflush(env.out);
   if (!reports.commit(run, env)) {
@@ -228,13 +242,14 @@ int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
   }
   SuiteRun merged;
   std::string error;
-  std::string warning;
-  if (!mergeRuns(std::move(runs), &merged, &error, &warning)) {
+  if (!mergeRuns(std::move(runs), options.allowPartial, options.numbersCap,
+                 &merged, &error)) {
     printError(env, error);
     return kStatusUsage;
   }
-  if (!warning.empty()) {
-    printError(env, "warning: " + warning);
+  if (merged.pairs.empty() && !options.allowEmpty) {
+    printError(env, kNoPairs);
+    return kStatusUsage;
   }
   for (PairResult& pair : merged.pairs) {
     keepLargestNumbers(pair.result, options.numbersCap);
@@ -274,7 +289,16 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   bool planned = options.mode == SuiteMode::kList
                      ? planList(options, env, &plans)
                      : planFolders(options, env, &plans);
-  if (!planned || !reports.open(options, env)) {
+  if (!planned) {
+    return kStatusUsage;
+  }
+  // An empty suite is refused before any report is made; an empty shard of
+  // a suite that has pairs is not, as a merge decides for the whole suite.
+  if (plans.empty() && !options.allowEmpty) {
+    printError(env, kNoPairs);
+    return kStatusUsage;
+  }
+  if (!reports.open(options, env)) {
     return kStatusUsage;
   }
   plans = selectShard(std::move(plans), options.shardIndex, options.shardCount);
@@ -284,6 +308,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   run.candidate = options.mode == SuiteMode::kList ? "" : options.paths[1];
   run.shard = std::to_string(options.shardIndex) + "/" +
               std::to_string(options.shardCount);
+  run.numbersCap = options.numbersCap;
 
   ProgressLine progress(env);
   RunnerSettings settings;

@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <type_traits>
 
 namespace suite {
 namespace {
@@ -101,9 +105,46 @@ std::string textOf(const Json& object, const char* key) {
   return object.contains(key) ? object.at(key).get<std::string>() : "";
 }
 
+// Whole numbers are read within +-2^53, the range every JSON reader keeps
+// exactly (far beyond any count of a real report), so that no count met
+// later overflows when reports add them up.
+inline constexpr std::int64_t kLargestWhole = std::int64_t{1} << 53;
+
 template <typename T>
 T numberOf(const Json& object, const char* key) {
-  return object.contains(key) ? object.at(key).get<T>() : T{};
+  if (!object.contains(key)) {
+    return T{};
+  }
+  const Json& value = object.at(key);
+  if constexpr (std::is_floating_point_v<T>) {
+    T number = value.get<T>();
+    if (!std::isfinite(number)) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return number;
+  } else {
+    bool inRange = false;
+    std::int64_t number = 0;
+    if (value.is_number_unsigned()) {
+      auto whole = value.get<std::uint64_t>();
+      inRange = whole <= static_cast<std::uint64_t>(kLargestWhole);
+      number = inRange ? static_cast<std::int64_t>(whole) : 0;
+    } else if (value.is_number_integer()) {
+      number = value.get<std::int64_t>();
+      inRange = number >= -kLargestWhole;
+    } else {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" is not a whole number");
+    }
+    inRange =
+        inRange &&
+        number >= static_cast<std::int64_t>(std::numeric_limits<T>::min()) &&
+        number <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    if (!inRange) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return static_cast<T>(number);
+  }
 }
 
 // The array at `key`, or an empty one when there is none.
@@ -291,14 +332,22 @@ std::string exportJson(const SuiteRun& run) {
             {"switches", nameText(run.switches)},
             {"baseline", nameText(run.baseline)},
             {"candidate", nameText(run.candidate)},
-            {"shard", run.shard},
-            {"date", run.date},
-            {"seconds", rounded(run.seconds, 1e3)},
-            {"totals", Json{{"pairs", t.pairs},
-                            {"same", t.same},
-                            {"different", t.different},
-                            {"missing", t.missing},
-                            {"error", t.error}}}};
+            {"shard", run.shard}};
+  if (!run.shards.empty()) {
+    head["shards"] = run.shards;
+  }
+  if (run.numbersCap) {
+    head["numbers"] = *run.numbersCap == kAllNumbers
+                          ? Json("all")
+                          : Json(static_cast<std::uint64_t>(*run.numbersCap));
+  }
+  head.update(Json{{"date", run.date},
+                   {"seconds", rounded(run.seconds, 1e3)},
+                   {"totals", Json{{"pairs", t.pairs},
+                                   {"same", t.same},
+                                   {"different", t.different},
+                                   {"missing", t.missing},
+                                   {"error", t.error}}}});
   // The head without its closing brace, then the pairs one a line.
   std::string text = head.dump();
   text.pop_back();
@@ -325,6 +374,20 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
     out.baseline = textOf(json, "baseline");
     out.candidate = textOf(json, "candidate");
     out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
+    for (const Json& shard : listOf(json, "shards")) {
+      out.shards.push_back(shard.get<std::string>());
+    }
+    if (json.contains("numbers")) {
+      const Json& numbers = json.at("numbers");
+      if (numbers.is_string() &&
+          numbers.get_ref<const std::string&>() == "all") {
+        out.numbersCap = kAllNumbers;
+      } else if (numbers.is_number_unsigned()) {
+        out.numbersCap = numbers.get<std::size_t>();
+      } else {
+        throw std::runtime_error("\"numbers\" is not a count or \"all\"");
+      }
+    }
     out.date = textOf(json, "date");
     out.seconds = numberOf<double>(json, "seconds");
     for (const Json& pair : listOf(json, "pairs")) {

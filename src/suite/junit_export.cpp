@@ -1,6 +1,7 @@
 #include "suite/junit_export.h"
 
 #include <cstdio>
+#include <set>
 
 #include "suite/console.h"
 #include "suite/json_export.h"
@@ -86,10 +87,26 @@ std::string exportJunit(const SuiteRun& run) {
     xml += " timestamp=\"" + xmlText(timestamp, true) + "\"";
   }
   xml += ">\n";
+  if (std::string partial = partialText(run); !partial.empty()) {
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : " ") + shard;
+    }
+    // Shown as "partial: 2 of 6 shards" where a CI server lists properties.
+    xml += "  <properties>\n    <property name=\"partial\" value=\"" +
+           xmlText(partial.substr(partial.find(' ') + 1), true) +
+           "\"/>\n    <property name=\"shards\" value=\"" +
+           xmlText(held, true) + "\"/>\n  </properties>\n";
+  }
+  // Each testcase has a name of its own, even when the run repeats one.
+  std::set<std::string> used;
   for (const PairResult& pair : run.pairs) {
-    xml += "  <testcase classname=\"zudiz\" name=\"" +
-           xmlText(nameUtf8(pair.name), true) + "\" time=\"" +
-           seconds(pair.seconds) + "\"";
+    std::string name = nameUtf8(pair.name);
+    for (int n = 2; !used.insert(name).second; ++n) {
+      name = nameUtf8(pair.name) + " (" + std::to_string(n) + ")";
+    }
+    xml += "  <testcase classname=\"zudiz\" name=\"" + xmlText(name, true) +
+           "\" time=\"" + seconds(pair.seconds) + "\"";
     if (pair.status == PairStatus::kSame) {
       xml += "/>\n";
       continue;

@@ -17,8 +17,9 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Exit status: 0 when every pair is the same, 1 when any pair is "
-    "different or missing, 2 on a usage error or when any pair is an error, "
-    "130 when interrupted.";
+    "different or missing, 2 on a usage error, when any pair is an error, "
+    "when there is no pair to compare (unless --allow-empty) and when "
+    "--merge lacks a shard (unless --allow-partial), 130 when interrupted.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;
@@ -85,6 +86,10 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
   app.add_option("--numbers", numbers,
                  "number records kept per pair in reports (default 100)")
       ->type_name("N|all");
+  app.add_flag("--allow-empty", o.allowEmpty,
+               "a run with no pair to compare ends with status 0, not 2");
+  app.add_flag("--allow-partial", o.allowPartial,
+               "--merge what shards are there and mark the reports partial");
   auto* verbose =
       app.add_flag("-v,--verbose", o.verbose, "also print each listing");
   app.add_flag("-q,--quiet", o.quiet, "print only the closing line")
@@ -125,6 +130,8 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
           "--merge combines results: --pairs, --glob, --switches and --shard "
           "do not apply");
     }
+  } else if (o.allowPartial) {
+    return usageError("--allow-partial applies to --merge");
   } else if (!o.pairList.empty()) {
     o.mode = SuiteMode::kList;
     if (!o.paths.empty()) {

@@ -23,6 +23,8 @@ struct SuiteOptions {
   std::string json, junit, html;   // report targets, "" for none
   int shardIndex = 1, shardCount = 1;
   bool verbose = false, quiet = false;
+  bool allowEmpty = false;       // --allow-empty: no pairs is no error
+  bool allowPartial = false;     // --allow-partial: merge what shards are there
   std::size_t numbersCap = 100;  // --numbers; kAllNumbers for "all"
 };
 

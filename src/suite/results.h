@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,12 @@ struct SuiteRun {
   std::string baseline;   // folder, file or list file
   std::string candidate;  // folder or file ("" in list mode)
   std::string shard = "1/1";
+  // A partial merge: the shards it holds ("1/6", "3/6"), in order; empty
+  // for any other run.
+  std::vector<std::string> shards;
+  // --numbers: the number records kept per pair (kAllNumbers for all); no
+  // value in a record written before the run kept it.
+  std::optional<std::size_t> numbersCap;
   std::string date;  // when the run started, ISO 8601 UTC
   double seconds = 0;
   std::vector<PairResult> pairs;  // in sorted name order
@@ -62,12 +69,13 @@ int exitStatusOf(const Totals& totals);
 bool pairBefore(const PairResult& a, const PairResult& b);
 void sortPairs(std::vector<PairResult>& pairs);
 
+inline constexpr std::size_t kAllNumbers =
+    std::numeric_limits<std::size_t>::max();
+
 // Keeps at most `cap` of the number records of `result`: those with the
 // largest relative difference, ties in file order, and leaves them in that
 // order. Sets numbersCut when any record is dropped (it stays set when the
 // library already dropped some). The histogram is left as it is.
-inline constexpr std::size_t kAllNumbers =
-    std::numeric_limits<std::size_t>::max();
 void keepLargestNumbers(zudiz::Result& result, std::size_t cap);
 
 // Reads a shard "K/N" (1 <= K <= N, no blanks); false for any other text.
@@ -78,12 +86,19 @@ void addHistogram(zudiz::Histogram& into, const zudiz::Histogram& from);
 
 // Combines the results of shards of one suite into the run that would have
 // done all of them: every pair in pair order, the facts of the first run,
-// the longest time (shards run side by side), the earliest start. The shard
-// is "1/1" when the shards K/N for every K of one N are all there, else the
-// list of those given ("1/3,3/3"). Returns false with `error` set when two
-// inputs are the same shard or give different shard counts; `warning` is
-// set when shards are missing or the runs name different folders or switches.
-bool mergeRuns(std::vector<SuiteRun> runs, SuiteRun* merged, std::string* error,
-               std::string* warning);
+// the longest time (shards run side by side), the earliest start and the
+// smaller of the records' --numbers and `numbersCap` (none when the records
+// do not say). Every shard K/N for K
+// from 1 to N must be there exactly once, all with the same version,
+// switches, baseline, candidate and --numbers; else returns false with
+// `error` set to one line that names what is missing or differs. With
+// `allowPartial`, missing shards are no error: the run then lists the
+// shards it holds in `shards` (and in `shard`, "1/6,3/6"). A partial run
+// merges again like the shards it holds.
+bool mergeRuns(std::vector<SuiteRun> runs, bool allowPartial,
+               std::size_t numbersCap, SuiteRun* merged, std::string* error);
+
+// "partial: 2 of 6 shards" for a partial merge, else "".
+std::string partialText(const SuiteRun& run);
 
 }  // namespace suite

@@ -100,6 +100,9 @@ expect_in out.txt "4 pairs: 4 same"
 expect_status 1 "$suite" base cand --glob 'new.rpt' --glob 'sub/*'
 expect_in out.txt "8 pairs: 5 same, 2 different, 1 missing, 0 errors"
 expect_status 1 "$suite" base/gone.rpt cand/gone.rpt
+# '**' stands for any run of folders, also none.
+expect_status 1 "$suite" base cand --glob 'sub/**/s[45].rpt' --glob '**/same.rpt'
+expect_in out.txt "3 pairs: 2 same, 1 different, 0 missing, 0 errors"
 expect_status 2 "$suite" base cand --switches /NOSUCHSWITCH
 expect_in err.txt "zudiz-suite: bad --switches"
 expect_status 2 "$suite" base
@@ -159,6 +162,67 @@ expect_same a.txt b.txt
 timeless whole.xml >a.txt
 timeless merged.xml >b.txt
 expect_same a.txt b.txt
+
+# Nothing compared is no pass: empty folders, a glob that matches nothing
+# and a list without pairs end with status 2 and write no report, unless
+# --allow-empty.
+mkdir -p empty1 empty2/sub
+printf '# nothing yet\n' >lists/empty.txt
+for args in "empty1 empty2" "base cand --glob *.lst" "--pairs lists/empty.txt"; do
+  # shellcheck disable=SC2086
+  expect_status 2 "$suite" $args --junit empty.xml
+  expect_in err.txt "zudiz-suite: no report pairs to compare"
+  checks=$((checks + 1))
+  [[ -e empty.xml ]] && fail "a report of nothing: $args"
+  # shellcheck disable=SC2086
+  expect_status 0 "$suite" $args --allow-empty --junit empty.xml
+  expect_in empty.xml 'tests="0"'
+  rm -f empty.xml
+done
+
+# The same folder or file on both sides, also through a link.
+ln -s base base-link
+expect_status 2 "$suite" base base-link
+expect_in err.txt "BASELINE and CANDIDATE are the same folder"
+expect_status 2 "$suite" base/same.rpt ./base/same.rpt
+expect_in err.txt "BASELINE and CANDIDATE are the same file"
+
+# A merge is whole, or it fails and writes nothing; --allow-partial marks
+# every report partial.
+for k in 1 2 3 4 5 6; do
+  "$suite" base cand --shard $k/6 --json six$k.json -q >/dev/null
+done
+echo earlier >partial.json
+expect_status 2 "$suite" --merge six3.json six4.json six6.json --json partial.json --junit partial.xml
+expect_in err.txt "zudiz-suite: shards 1/6, 2/6 and 5/6 are missing"
+expect_in partial.json earlier
+checks=$((checks + 1))
+[[ -e partial.xml ]] && fail "a report of a partial merge"
+expect_status 1 "$suite" --merge six1.json six3.json --allow-partial --json partial.json --junit partial.xml --html partial.html
+expect_in out.txt "partial: 2 of 6 shards (1/6, 3/6)"
+expect_in partial.json '"shards":["1/6","3/6"]'
+expect_in partial.xml '<property name="partial" value="2 of 6 shards"/>'
+expect_in partial.html "partial: 2 of 6 shards"
+"$suite" base cand --shard 2/6 --switches /ALL --json other2.json -q >/dev/null
+expect_status 2 "$suite" --merge six1.json other2.json --allow-partial
+expect_in err.txt 'shards 1/6 and 2/6 differ in their switches: "" and "/ALL"'
+
+# A typo in a pair list is an error that says where.
+cat >lists/typos.txt <<'TEXT'
+../base/same.rpt ../cand/same.rpt
+../base/nope.rpt ../cand/nope.rpt
+../base/gone.rpt ../cand/gone.rpt
+../base/same.rpt ../cand/same.rpt /SKIPH:2
+../base/sub/s1.rpt ../cand/sub/s1.rpt /FOO
+TEXT
+expect_status 2 "$suite" --pairs lists/typos.txt --junit typos.xml
+expect_in out.txt "error      ../base/nope.rpt: neither file exists: ../base/nope.rpt, ../cand/nope.rpt"
+expect_in out.txt "missing    candidate not found: ../cand/gone.rpt"
+expect_in out.txt 'error      ../base/sub/s1.rpt: line 5: Bad switch "/FOO"'
+expect_in typos.xml 'name="../base/same.rpt (line 1)"'
+expect_in typos.xml 'name="../base/same.rpt (line 4)"'
+expect_status 1 "$suite" base/gone.rpt cand/gone.rpt
+expect_in out.txt "missing    candidate not found: cand/gone.rpt"
 
 # The progress line: drawn on a terminal, never in a log.
 if command -v script >/dev/null; then

@@ -34,6 +34,7 @@ TEST(SuiteOptions, UsageErrors) {
       {{"a", "b", "-v", "-q"}, "quiet"},
       {{"a", "b", "--json", "r", "--junit", "r"}, "one file r"},
       {{"a", "b", "--colour"}, "colour"},
+      {{"a", "b", "--allow-partial"}, "--allow-partial applies to --merge"},
   };
   for (const Row& row : rows) {
     std::string line;

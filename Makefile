@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 WERROR := -DZUDIZ_WERROR=ON
 
 .PHONY: all deps build install test browser-deps browser-test sanitize tsan fuzz check \
-        demo bench clean windows-deps windows windows-check package-deps \
+        demo bench soak clean windows-deps windows windows-check package-deps \
         package deb-check
 
 all: build
@@ -32,6 +32,11 @@ install: build
 # Unit tests and golden cases of the native build.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE browser
+
+# The shortcuts of the engine against its plain steps on a hundred times as
+# many generated report pairs as make test runs (several minutes).
+soak: build
+	cd $(BUILD) && ZUDIZ_SOAK=100 tests/unit_tests --gtest_filter='Shortcuts.*'
 
 # The suite's HTML report in a real browser: Debian's chromium, headless,
 # driven by puppeteer-core from npm. Runs alone, as it measures load times.

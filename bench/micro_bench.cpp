@@ -60,27 +60,13 @@ std::string makeReport(std::size_t size, int variant) {
   return text;
 }
 
-// Puts file `fileNo` of `run` at the start of `name`, as the driver does
-// before a comparison.
-void openReport(RunState& run, FakeHost& host, int fileNo, const char* name) {
-  run.files[fileIndex(fileNo)].fileHandle = host.openForReading(name, name);
-  PageReader& r = reader(run, fileNo);
-  r.bufLen = 0;
-  r.atEof = false;
-  r.heldBackLen = 0;
-  r.position = ReaderPosition{};
-}
-
+// Opens both reports and readies the comparison, as the driver does.
 void startBoth(RunState& run, FakeHost& host) {
-  openReport(run, host, 1, "one.rpt");
-  openReport(run, host, 2, "two.rpt");
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  swapLineMarks(run);
-  saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
+  run.files[0].fileHandle = host.openForReading("one.rpt", "one.rpt");
+  run.files[1].fileHandle = host.openForReading("two.rpt", "two.rpt");
+  resetReader(run, 1);
+  resetReader(run, 2);
+  startComparison(run);
 }
 
 void BM_NextToken(benchmark::State& state) {

@@ -96,17 +96,17 @@ WordKey wordKey(const char* text, std::size_t length) {
 }
 
 // Reads a word, or takes what an earlier reading of the same text found.
-void loadWord(WordCache& cache, WorkWord& w, const TokenBytes& token) {
+void loadWord(WordCache* cache, WorkWord& w, const TokenBytes& token) {
   w.text = reinterpret_cast<const char*>(token.data);
   w.length = token.length;
-  if (w.length == 0 || w.length > kCachedWordLength) {
+  if (cache == nullptr || w.length == 0 || w.length > kCachedWordLength) {
     readWord(w);
     return;
   }
   const WordKey key = wordKey(w.text, w.length);
   const std::uint64_t hash = (key.head * 0x9E3779B97F4A7C15ull) ^
                              ((key.tail + w.length) * 0xC2B2AE3D27D4EB4Full);
-  WordCacheEntry& e = cache.entries[(hash >> 56) % WordCache::kEntries];
+  WordCacheEntry& e = cache->entries[(hash >> 56) % WordCache::kEntries];
   if (e.length == w.length && e.head == key.head && e.tail == key.tail &&
       e.middle == key.middle) {
     w.units = e.units;
@@ -161,8 +161,9 @@ WordJudgement judgeUnequalWords(RunState& run, const TokenBytes& token1,
   }
   WorkWord w1;
   WorkWord w2;
-  loadWord(run.wordCache, w1, token1);
-  loadWord(run.wordCache, w2, token2);
+  WordCache* cache = run.values.shortcuts ? &run.wordCache : nullptr;
+  loadWord(cache, w1, token1);
+  loadWord(cache, w2, token2);
 
   // A single lowercase letter after a number stands for nothing against a
   // zero ("5x" against "0" compares 5 with 0).

@@ -16,9 +16,7 @@ inline constexpr std::uint32_t kMaxRead = kPageBufferSize - 1;
 // The storage a window moves forward in: when bytes are dropped from its
 // front, the window's start moves up instead of the kept bytes moving down,
 // and only when the window reaches the end of its storage are the kept bytes
-// moved back to the start, once per two kPageBufferSize bytes or more (a
-// window's worth of moving per 60 KB read, against 30 KB with a storage of
-// two windows; with four, peak memory grew by a tenth for little more).
+// moved back to the start, once per two kPageBufferSize bytes read or more.
 inline constexpr std::uint32_t kWindowStorageSize = 3 * kPageBufferSize;
 
 inline constexpr unsigned char kLf = 10;

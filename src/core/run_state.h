@@ -5,6 +5,7 @@
 // where they act on one file, the file number 1 or 2.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 
@@ -48,6 +49,20 @@ inline PageReader& reader(RunState& run, int fileNo) {
 }
 inline ReaderPosition& position(RunState& run, int fileNo) {
   return run.readers[fileIndex(fileNo)].position;
+}
+
+// Whether the token reader passes over line ends: in word mode, except
+// while a page's head and foot lines are trimmed.
+inline bool readsWords(const RunState& run) {
+  return run.settings.wordMode && !run.values.trimmingPage;
+}
+
+// The head lines every page drops: skipHead, and the block measured on the
+// first page once it is measured.
+inline std::int32_t headLines(const RunState& run) {
+  const std::int64_t lines = std::int64_t{run.settings.skipHead} +
+                             std::max(run.values.extraHeadLines, 0);
+  return static_cast<std::int32_t>(std::min<std::int64_t>(lines, INT32_MAX));
 }
 
 // Every setting to its default, both file names empty, extraHeadLines -1,

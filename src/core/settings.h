@@ -31,10 +31,25 @@ struct Settings {
   std::int32_t maxPairs = kDefaultMaxPairs;
 };
 
+// The settings are read once from the switches and never changed afterwards;
+// what a run changes lives in RunValues.
 struct RunValues {
-  std::int32_t extraHeadLines = -1;  // measured once on file 1's first page
+  // Further head lines, measured once on the first page trimmed (-1 until
+  // then); every page drops skipHead of them too (headLines in
+  // run_state.h).
+  std::int32_t extraHeadLines = -1;
   std::int32_t pairsListed = 0;
   std::uint32_t labelWidth = 3;
+  // Whether the engine takes its shortcuts: runs of equal lines and
+  // repeated pages passed in one step, trials told from the buffers, words
+  // and lines read from the buffers without a refill, the word cache and
+  // the fill put off at a page end. Each gives the result of the plain steps
+  // it replaces; with this off the engine runs the plain steps, token by
+  // token, and the tests hold the two against each other. No switch sets it.
+  bool shortcuts = true;
+  // Set while a page's head and foot lines are trimmed, which reads lines
+  // in word mode too (readsWords in run_state.h).
+  bool trimmingPage = false;
   // The text of the fatal message that ended the run, for a caller that runs
   // the comparison as a library; empty otherwise.
   FixedText<kNameCapacity> fatalMessage;

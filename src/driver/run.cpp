@@ -55,32 +55,6 @@ void deriveLabel(RunState& run, int fileNo) {
   }
 }
 
-void resetReader(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
-  r.atEof = false;
-  r.bufLen = 0;
-  r.windowStart = 0;
-  r.heldBackAt = 0;
-  r.heldBackLen = 0;
-  r.position = ReaderPosition{};
-  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
-}
-
-void startComparison(RunState& run) {
-  clearCounters(run);
-  run.repeatedPage.recorded = false;
-  clearDiff(run);
-  swapDiff(run);
-  clearDiff(run);
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  swapLineMarks(run);
-  saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
-}
-
 void writeSummary(RunState& run) {
   Output& out = run.out;
   const Settings& s = run.settings;

@@ -21,13 +21,5 @@ void compareNamedFiles(RunState& run);
 // POSIX), cut to 16 characters, without anything up to its last colon.
 void deriveLabel(RunState& run, int fileNo);
 
-// Puts the reader of file `fileNo` at the start of its freshly opened file.
-void resetReader(RunState& run, int fileNo);
-
-// Readies a comparison of the two open, reset files: zero counters, an empty
-// pending difference and saved copy, every mark at the start, and the first
-// block of each file read into its page buffer.
-void startComparison(RunState& run);
-
 // Writes the closing summary from the counters.
 void writeSummary(RunState& run);

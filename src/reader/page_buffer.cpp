@@ -33,7 +33,7 @@ void forEachProtected(RunState& run, int fileNo, Visit visit) {
   const int i = fileIndex(fileNo);
   visit(run.readers[i].position.tokenStart);
   visit(run.marks.wordMark.files[i].tokenStart);
-  if (!run.settings.wordMode) {
+  if (!readsWords(run)) {
     visit(run.marks.lineMark.files[i].tokenStart);
     visit(run.marks.altLineMark.files[i].tokenStart);
   }
@@ -322,7 +322,8 @@ void fillBufferAtPageEnd(RunState& run, int fileNo) {
   const std::uint32_t next = r.position.tokenStart + 1;
   // A byte after the page end that is no SUB stays whatever the end of the
   // file drops, so this page end cannot be the file's last one.
-  if (!r.atEof && next < r.bufLen && r.bytes()[next] != kSub) {
+  if (run.values.shortcuts && !r.atEof && next < r.bufLen &&
+      r.bytes()[next] != kSub) {
     const std::uint32_t freed = smallestProtected(run, fileNo) +
                                 (kMaxRead - std::min(r.bufLen, kMaxRead));
     if (freed < kMinPageEndFill) {

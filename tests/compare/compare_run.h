@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "compare/file_loop.h"
 #include "core/run_state.h"
-#include "driver/run.h"
 #include "listing/pending_diff.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
@@ -27,7 +28,7 @@ struct CompareRun {
   // Opens both texts as files ONE and TWO, resets readers, counters, marks
   // and the pending difference, fills both buffers and calls compareFiles.
   // Returns the listing with each CR LF shown as "\n". newCalls counts the
-  // allocations made inside compareFiles.
+  // allocations made inside compareFiles; any at all fails the test.
   std::string compare(const std::string& one, const std::string& two) {
     open(one, two);
     // Room for the listing, so that handing it to the host allocates nothing.
@@ -41,6 +42,8 @@ struct CompareRun {
           run.out.flush();
         },
         &status);
+    // Comparing allocates nothing, in every test that compares.
+    EXPECT_EQ(0u, newCalls) << "operator new called while comparing";
     return shown(raw);
   }
 

@@ -180,7 +180,8 @@ TEST(FileLoop, HeadBlockIsMeasuredOnceOnFileOne) {
   // File 2's first page has a longer head block; only file 1's counts.
   cr.compare("T1\nT2\nH3\nH4\nH5\n\nAA\n", "T1\nT2\nH3\n\nAA\n");
   EXPECT_EQ(3, cr.run.values.extraHeadLines);
-  EXPECT_EQ(5, cr.run.settings.skipHead);
+  EXPECT_EQ(5, headLines(cr.run));
+  EXPECT_EQ(2, cr.run.settings.skipHead);  // the settings stay as read
   // File 2 lost T1, T2, H3, its blank line and AA to the 5 head lines.
   EXPECT_EQ(1, cr.run.counters.linesCompared);
 }
@@ -190,7 +191,7 @@ TEST(FileLoop, FirstPageWithoutBlankLineHasNoHeadBlock) {
   cr.compare("T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n",
              "T1\nT2\nH3\nAA\n\fT1\nT2\nBB\n");
   EXPECT_EQ(0, cr.run.values.extraHeadLines);
-  EXPECT_EQ(2, cr.run.settings.skipHead);
+  EXPECT_EQ(2, headLines(cr.run));
   EXPECT_EQ(3, cr.run.counters.linesCompared);
 }
 
@@ -199,7 +200,7 @@ TEST(FileLoop, NothingIsMeasuredWithSkipHeadZero) {
   cr.run.settings.skipHead = 0;
   cr.compare("T1\nT2\nH3\n\nAA\n", "T1\nT2\nH3\n\nAA\n");
   EXPECT_EQ(-1, cr.run.values.extraHeadLines);
-  EXPECT_EQ(0, cr.run.settings.skipHead);
+  EXPECT_EQ(0, headLines(cr.run));
 }
 
 // Report lines that differ from their neighbours in a number and in text.

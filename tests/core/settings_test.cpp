@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "cmdline/usage.h"
 #include "core/run_state.h"
 #include "support/fake_host.h"
-#include "support/run_and_catch.h"
 
 TEST(Settings, DefaultsAreTheDocumentedOnes) {
   FakeHost host;
@@ -34,56 +32,4 @@ TEST(Settings, CountersSaturateInsteadOfWrapping) {
   EXPECT_EQ(INT32_MAX, c);
   bump(c);
   EXPECT_EQ(INT32_MAX, c);
-}
-
-TEST(Usage, FatalErrorWritesOneLineAndEndsWithNine) {
-  FakeHost host;
-  RunState run{host};
-  int status = 0;
-  EXPECT_EQ("*** Too many files\r\n",
-            runAndCatch(
-                host, [&] { fatalError(run, "Too many files"); }, &status));
-  EXPECT_EQ(9, status);
-}
-
-TEST(Usage, UsageTextIsThreeCrLfLines) {
-  FakeHost host;
-  RunState run{host};
-  printUsage(run);
-  run.out.flush();
-  EXPECT_EQ(
-      "ZUDIZ 1.0 - Compares two VAV report files - Copyright (c) 2026 the "
-      "ZUDIZ authors\r\n"
-      "Syntax:   ZUDIZ file1 file2 [/All] [/Verbose:n]\r\n"
-      "Switches: /All = show tiny differences   /Verbose:n = max n pairs "
-      "(default=100)\r\n",
-      host.output);
-}
-
-TEST(Output, NumbersAreRightAlignedAndNeverCut) {
-  FakeHost host;
-  RunState run{host};
-  run.out.number(412, 7);
-  run.out.text("|");
-  run.out.number(12345678, 7);
-  run.out.text("|");
-  run.out.number(-5, 3);
-  run.out.text("|");
-  run.out.number(INT64_MIN);
-  run.out.endLine();
-  run.out.flush();
-  EXPECT_EQ("    412|12345678| -5|-9223372036854775808\r\n", host.output);
-}
-
-TEST(Output, LongOutputPassesThroughTheBufferIntact) {
-  FakeHost host;
-  RunState run{host};
-  std::string expected;
-  for (int i = 0; i < 5000; ++i) {
-    run.out.text("abc");
-    run.out.repeat(' ', static_cast<std::size_t>(i % 7));
-    expected += "abc" + std::string(static_cast<std::size_t>(i % 7), ' ');
-  }
-  run.out.flush();
-  EXPECT_EQ(expected, host.output);
 }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/run_state.h"
-#include "driver/run.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 #include "support/fake_host.h"

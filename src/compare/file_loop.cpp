@@ -318,6 +318,7 @@ bool passRepeatedPages(RunState& run) {
     pos.tokenLength = 1;
     pos.atLineEnd = true;
     pos.lineCount += static_cast<std::int32_t>(passed * page.lineEnds[i]);
+    run.readers[i].pageNumber += passed;
   }
   Counters added = page.added;
   const auto now = counterFields(run.counters);
@@ -483,6 +484,7 @@ void preparePage(RunState& run, int fileNo) {
   Settings& settings = run.settings;
   const bool wordMode = settings.wordMode;
   settings.wordMode = false;
+  ++reader(run, fileNo).pageNumber;
   // Nothing before the page is needed again: let compaction drop it.
   moveMarksToCurrent(run, fileNo);
 

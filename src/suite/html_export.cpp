@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -166,8 +167,7 @@ std::string percent(double relative) {
 }
 
 double relativeOf(const NumberPair& number) {
-  double larger = std::max(std::fabs(number.value1), std::fabs(number.value2));
-  return larger == 0 ? 0 : std::fabs(number.value1 - number.value2) / larger;
+  return zudiz::relativeDifference(number.value1, number.value2);
 }
 
 // The lower bound of a histogram bucket: 0, 1e-9, ..., 0.1, 1.
@@ -517,7 +517,7 @@ void appendChart(std::string& out, const SuiteRun& run,
     appendLabel(out, B::x(b), B::kBase + 16, "middle", boundLabel(b));
   }
   appendLabel(out, (B::kLeft + B::kRight) / 2, B::kBase + 38, "middle",
-              "relative difference |a \xE2\x88\x92 b| / max(|a|, |b|), "
+              "relative difference |a \xE2\x88\x92 b| / mean(|a|, |b|), "
               "log scale");
   appendLabel(out, B::kLeft - 6, B::kMarkRow, "end", "count");
   if (all == 0) {
@@ -823,16 +823,26 @@ bool hasListing(const PairResult& pair) {
          !pair.result.output.empty();
 }
 
-// The largest relative difference of a pair's numbers as a table cell; from
-// its histogram when it kept no records.
+// The largest relative difference of a pair's numbers as a table cell: the
+// library's largest pair, greyed with "excused" when its verdict let it
+// pass; from the records, or else the histogram, for results without one.
 void appendLargestCell(std::string& out, const zudiz::Result& result) {
-  if (!result.numbers.empty()) {
-    double largest = 0;
-    for (const NumberPair& number : result.numbers) {
-      largest = std::max(largest, relativeOf(number));
+  std::optional<NumberPair> largest = result.largest;
+  for (const NumberPair& number : result.numbers) {
+    if (!largest || relativeOf(number) > relativeOf(*largest)) {
+      largest = number;
     }
-    out += "<td data-v=\"" + shortest(largest) + "\">" + percent(largest) +
-           "</td>";
+  }
+  if (largest) {
+    const double relative = relativeOf(*largest);
+    if (largest->verdict == zudiz::Verdict::kListed) {
+      out += "<td data-v=\"" + shortest(relative) + "\">" + percent(relative) +
+             "</td>";
+    } else {
+      out += "<td class=\"excused\" data-v=\"" + shortest(relative) +
+             "\" title=\"" + kVerdictNames[static_cast<int>(largest->verdict)] +
+             "\">" + percent(relative) + " excused</td>";
+    }
     return;
   }
   for (int b = zudiz::kHistogramBuckets - 1; b >= 0; --b) {
@@ -892,7 +902,10 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
   } else {
     out += "<td></td><td></td><td></td><td></td><td></td><td></td>";
   }
-  out += "<td>" + formatted("%.3f", pair.seconds) + "</td></tr>\n";
+  out += "<td data-v=\"" + shortest(pair.seconds) + "\">" +
+         (pair.seconds < 1 ? formatted("%.0f", pair.seconds * 1000) + " ms"
+                           : formatted("%.2f", pair.seconds) + " s") +
+         "</td></tr>\n";
 }
 
 void appendListingRow(std::string& out, const PairResult& pair,

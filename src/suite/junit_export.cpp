@@ -30,7 +30,31 @@ std::string pairLineUtf8(const PairResult& pair) {
   return pairLine(shown);
 }
 
+// A pair's failure text: each listed pair where it stands, with its
+// context, then the program's listing as printed.
+std::string failureText(const PairResult& pair) {
+  std::string text;
+  for (const zudiz::ListedPair& listed : pair.result.pairs) {
+    text += changePlace(listed) + "\n" + changeLines(listed) + "\n";
+  }
+  return text + listingText(pair.result.output);
+}
+
 }  // namespace
+
+std::string junitClassName(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  if (slash == std::string_view::npos || slash == 0) {
+    return "zudiz";
+  }
+  std::string folder(name.substr(0, slash));
+  for (char& c : folder) {
+    if (c == '/' || c == '\\') {
+      c = '.';
+    }
+  }
+  return folder;
+}
 
 std::string xmlText(std::string_view bytes, bool attribute) {
   std::string text;
@@ -87,7 +111,8 @@ std::string exportJunit(const SuiteRun& run) {
   }
   xml += ">\n";
   for (const PairResult& pair : run.pairs) {
-    xml += "  <testcase classname=\"zudiz\" name=\"" +
+    xml += "  <testcase classname=\"" +
+           xmlText(nameUtf8(junitClassName(pair.name)), true) + "\" name=\"" +
            xmlText(nameUtf8(pair.name), true) + "\" time=\"" +
            seconds(pair.seconds) + "\"";
     if (pair.status == PairStatus::kSame) {
@@ -96,9 +121,8 @@ std::string exportJunit(const SuiteRun& run) {
     }
     const char* element =
         pair.status == PairStatus::kError ? "error" : "failure";
-    std::string body = pair.status == PairStatus::kMissing
-                           ? pair.message
-                           : listingText(pair.result.output);
+    std::string body =
+        pair.status == PairStatus::kMissing ? pair.message : failureText(pair);
     if (body.empty()) {
       body = pair.message;
     }

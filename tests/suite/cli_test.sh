@@ -133,7 +133,7 @@ expect_in out.txt "3 pairs: 1 same, 1 different, 0 missing, 1 error"
 # Reports: JSON read back by --merge and by a JSON parser where there is
 # one; JUnit checked by xmllint.
 expect_status 2 "$suite" base cand --json whole.json --junit whole.xml -q
-expect_in whole.json '"format":"zudiz-suite/1"'
+expect_in whole.json '"format":"zudiz-suite/2"'
 expect_in whole.json '"status":"different"'
 if command -v python3 >/dev/null; then
   checks=$((checks + 1))

@@ -4,7 +4,7 @@
 set -euo pipefail
 need=()
 for pkg in "$@" cmake g++ make libgtest-dev libcli11-dev nlohmann-json3-dev \
-           libpugixml-dev libxml2-utils groff-base; do
+           libpugixml-dev libxml2-utils groff-base python3-markdown; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -14,6 +14,7 @@
 #include "suite/html_export.h"
 #include "suite/json_export.h"
 #include "suite/junit_export.h"
+#include "suite/markdown_export.h"
 #include "suite/pairing.h"
 #include "suite/report_file.h"
 #include "suite/runner.h"
@@ -66,9 +67,10 @@ std::string joinSwitches(const std::string& global, const std::string& own) {
 struct Reports {
   struct One {
     std::function<std::string(const SuiteRun&)> exporter;
-    std::unique_ptr<ReportFile> file;
+    std::unique_ptr<ReportFile> file;  // none: standard output
   };
   std::vector<One> all;
+  std::FILE* standardOutput = stdout;  // for a report to "-"
 
   bool open(const SuiteOptions& options, const SuiteEnvironment& env) {
     // The page shows the records the run kept (--numbers), all of them.
@@ -77,11 +79,18 @@ struct Reports {
                     std::function<std::string(const SuiteRun&)>>
         wanted[] = {{&options.json, exportJson},
                     {&options.junit, exportJunit},
-                    {&options.html, [htmlCap](const SuiteRun& run) {
+                    {&options.html,
+                     [htmlCap](const SuiteRun& run) {
                        return exportHtml(run, htmlCap);
-                     }}};
+                     }},
+                    {&options.markdown,
+                     [](const SuiteRun& run) { return exportMarkdown(run); }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
+        continue;
+      }
+      if (*target == "-") {
+        all.push_back(One{exporter, nullptr});
         continue;
       }
       One one{exporter, std::make_unique<ReportFile>()};
@@ -99,6 +108,16 @@ struct Reports {
     bool ok = true;
     for (One& one : all) {
       std::string error;
+      if (one.file == nullptr) {
+        const std::string text = one.exporter(run);
+        if (std::fwrite(text.data(), 1, text.size(), standardOutput) !=
+                text.size() ||
+            std::fflush(standardOutput) != 0) {
+          printError(env, "cannot write to standard output");
+          ok = false;
+        }
+        continue;
+      }
       if (!one.file->commit(one.exporter(run), &error)) {
         printError(env, error);
         ok = false;
@@ -245,8 +264,19 @@ int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
 
 }  // namespace
 
-int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
+int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
   Clock::time_point start = Clock::now();
+  // A report to standard output has it to itself: the console lines go to
+  // standard error.
+  SuiteEnvironment env = givenEnv;
+  Reports reports;
+  reports.standardOutput = givenEnv.out;
+  for (const std::string* target :
+       {&options.json, &options.junit, &options.html, &options.markdown}) {
+    if (*target == "-") {
+      env.out = env.err;
+    }
+  }
   SuiteRun run;
   run.version = std::string(zudiz::kVersion);
   run.date = utcNow();
@@ -260,7 +290,6 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
       return kStatusUsage;
     }
   }
-  Reports reports;
   if (options.mode == SuiteMode::kMerge) {
     if (!reports.open(options, env)) {
       return kStatusUsage;

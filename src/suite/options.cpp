@@ -79,6 +79,9 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
   app.add_option("--junit", o.junit, "write a JUnit XML report")
       ->type_name("FILE");
   app.add_option("--html", o.html, "write an HTML report")->type_name("FILE");
+  app.add_option("--markdown", o.markdown,
+                 "write a Markdown summary (\"-\": standard output)")
+      ->type_name("FILE");
   app.add_option("--shard", shard,
                  "run only the pairs at K-1 modulo N of the sorted list")
       ->type_name("K/N");
@@ -138,9 +141,10 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args,
                           ? "give BASELINE and CANDIDATE, or --pairs LIST"
                           : "too many paths: give BASELINE and CANDIDATE");
   }
-  const std::string* reports[] = {&o.json, &o.junit, &o.html};
-  for (int i = 0; i < 3; ++i) {
-    for (int k = i + 1; k < 3; ++k) {
+  const std::string* reports[] = {&o.json, &o.junit, &o.html, &o.markdown};
+  constexpr int kReports = 4;
+  for (int i = 0; i < kReports; ++i) {
+    for (int k = i + 1; k < kReports; ++k) {
       if (!reports[i]->empty() && *reports[i] == *reports[k]) {
         return usageError("two reports to the one file " + *reports[i]);
       }

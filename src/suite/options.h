@@ -20,7 +20,9 @@ struct SuiteOptions {
   std::vector<std::string> globs;  // --glob, any of them
   std::string switches;            // --switches
   int jobs = 1;                    // -j, --jobs
-  std::string json, junit, html;   // report targets, "" for none
+  // Report targets, "" for none; "-" writes that report to standard output
+  // (at most one may) and the console lines to standard error.
+  std::string json, junit, html, markdown;
   int shardIndex = 1, shardCount = 1;
   bool verbose = false, quiet = false;
   std::size_t numbersCap = 100;  // --numbers; kAllNumbers for "all"

@@ -717,13 +717,6 @@ std::string recordEntries(const zudiz::ListedPair& listed,
   return entries;
 }
 
-std::string_view withoutFinalBlank(std::string_view text) {
-  if (!text.empty() && text.back() == ' ') {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 // Where the listed pairs stand in the output: the index of the listing's
 // heading line and the column where the listed texts start. False when the
 // output does not hold the listed pairs as the program prints them.
@@ -747,7 +740,12 @@ bool findListedPairs(const std::vector<std::string_view>& lines,
       return false;
     }
     std::string_view printed = line.substr(textColumn);
-    return printed == text || printed == withoutFinalBlank(text);
+    const auto trimmed = [](std::string_view t) {
+      const std::size_t end = t.find_last_not_of(' ');
+      return end == std::string_view::npos ? std::string_view()
+                                           : t.substr(0, end + 1);
+    };
+    return printed == text || trimmed(printed) == trimmed(text);
   };
   for (std::size_t j = 0; j < listed.size(); ++j) {
     std::size_t first = heading + 1 + 3 * j;
@@ -908,6 +906,106 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
          "</td></tr>\n";
 }
 
+// --- Changes in context
+// -------------------------------------------------------
+
+// Where the listed words stand in the whole line: the words of `listed`
+// (blank-separated) met in order among the blank-separated words of `line`.
+// Each result is a start and a length in `line`.
+std::vector<std::pair<std::size_t, std::size_t>> listedWordsIn(
+    std::string_view line, std::string_view listed) {
+  std::vector<std::pair<std::size_t, std::size_t>> found;
+  std::size_t at = 0;
+  std::size_t from = 0;
+  while (from < listed.size()) {
+    const std::size_t start = listed.find_first_not_of(' ', from);
+    if (start == std::string_view::npos) {
+      break;
+    }
+    std::size_t end = listed.find(' ', start);
+    end = end == std::string_view::npos ? listed.size() : end;
+    const std::string_view word = listed.substr(start, end - start);
+    from = end;
+    for (std::size_t k = at; k < line.size();) {
+      while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) {
+        ++k;
+      }
+      std::size_t e = k;
+      while (e < line.size() && line[e] != ' ' && line[e] != '\t') {
+        ++e;
+      }
+      if (e > k && line.substr(k, e - k) == word) {
+        found.emplace_back(k, e - k);
+        at = e;
+        break;
+      }
+      k = e;
+    }
+  }
+  return found;
+}
+
+// One side's whole line, its listed words marked.
+void appendMarkedLine(std::string& out, const char* side, std::string_view line,
+                      std::string_view listed) {
+  out += "<span class=\"side\">";
+  out += side;
+  out += "</span>";
+  std::size_t at = 0;
+  for (const auto& [start, length] : listedWordsIn(line, listed)) {
+    appendText(out, line.substr(at, start - at), Bytes::kReport);
+    out += "<mark>";
+    appendText(out, line.substr(start, length), Bytes::kReport);
+    out += "</mark>";
+    at = start + length;
+  }
+  appendText(out, line.substr(at), Bytes::kReport);
+  out += '\n';
+}
+
+void appendContext(std::string& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    out += "<span class=\"ctx\"><span class=\"side\"></span>";
+    appendText(out, line, Bytes::kReport);
+    out += "</span>\n";
+  }
+}
+
+std::string placeText(std::int64_t page, std::int64_t line) {
+  if (line == 0) {
+    return "no line";
+  }
+  return (page > 0 ? "page " + std::to_string(page) + ", " : "") + "line " +
+         std::to_string(line);
+}
+
+// Each listed pair where it stands: the context lines muted, then the
+// baseline's whole line above the candidate's, the listed words marked.
+void appendChanges(std::string& out, const zudiz::Result& result) {
+  if (result.pairs.empty()) {
+    return;
+  }
+  out += "<div class=\"changes\">";
+  for (const zudiz::ListedPair& listed : result.pairs) {
+    out += "<p class=\"place\">baseline " +
+           placeText(listed.page1, listed.line1) + " \xC2\xB7 candidate " +
+           placeText(listed.page2, listed.line2) + "</p><pre class=\"change\">";
+    const bool sameContext = listed.context1 == listed.context2;
+    if (listed.line1 != 0) {
+      appendContext(out, listed.context1);
+      appendMarkedLine(out, "baseline  ", listed.lineText1, listed.text1);
+    }
+    if (listed.line2 != 0) {
+      if (!sameContext || listed.line1 == 0) {
+        appendContext(out, listed.context2);
+      }
+      appendMarkedLine(out, "candidate ", listed.lineText2, listed.text2);
+    }
+    out += "</pre>";
+  }
+  out += "</div><p class=\"as-printed\">As printed:</p>";
+}
+
 void appendListingRow(std::string& out, const PairResult& pair,
                       std::size_t index, std::size_t maxNumbers) {
   out += "<tr class=\"listing\" id=\"l" + std::to_string(index) +
@@ -917,6 +1015,7 @@ void appendListingRow(std::string& out, const PairResult& pair,
   out += " vs. ";
   appendText(out, pair.candidate);
   out += "</p>";
+  appendChanges(out, pair.result);
   appendOutput(out, pair.result, maxNumbers);
   out += "</td></tr>\n";
 }

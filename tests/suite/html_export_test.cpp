@@ -125,6 +125,14 @@ TEST(HtmlExport, HostileTextsRunNothingWhereverTheyStand) {
        [&](SuiteRun& r) {
          r.pairs[0] = listedPair({{1, 1, 0, hostile, "x"}});
        }},
+      {"listed line and context",
+       [&](SuiteRun& r) {
+         r.pairs[0] = listedPair({{1, 1, 0, "x", "y"}});
+         zudiz::ListedPair& l = r.pairs[0].result.pairs[0];
+         l.lineText1 = hostile;
+         l.lineText2 = "y " + hostile;
+         l.context1 = {hostile};
+       }},
   };
   for (const Place& place : places) {
     SCOPED_TRACE(place.what);
@@ -137,10 +145,34 @@ TEST(HtmlExport, HostileTextsRunNothingWhereverTheyStand) {
     EXPECT_EQ(0u, count(page, "<img"));
     EXPECT_EQ(0u, count(page, "<x-evil"));
     EXPECT_EQ(0u, count(page, "</textarea"));
-    EXPECT_EQ(1u, count(page, "</pre>"));  // the listing's own
+    // The listing's own and one per listed pair shown in context.
+    EXPECT_EQ(1u + run.pairs[0].result.pairs.size(), count(page, "</pre>"));
     // Filled once: the data's {{rows}} is not filled in again.
     EXPECT_EQ(1u, count(page, "data-pair="));
   }
+}
+
+// Each listed pair where it stands: the baseline's whole line above the
+// candidate's, the listed words marked in place, the context muted.
+TEST(HtmlExport, ListedPairsShowInTheirWholeLines) {
+  PairResult pair = listedPair({{89, 89, 0, "77.066", "58.114"}});
+  zudiz::ListedPair& l = pair.result.pairs[0];
+  l.page1 = l.page2 = 3;
+  l.lineText1 = "  B1  12.5  77.066  77.066";
+  l.lineText2 = "  B1  12.5  58.114  77.066";
+  l.context1 = l.context2 = {"  NAME  A  M  M"};
+  const std::string page = pageOf({pair});
+  EXPECT_NE(std::string::npos,
+            page.find("baseline page 3, line 89 \xC2\xB7 candidate page 3, "
+                      "line 89"));
+  EXPECT_NE(std::string::npos,
+            page.find("<span class=\"ctx\"><span class=\"side\"></span>  "
+                      "NAME  A  M  M</span>\n<span class=\"side\">baseline  "
+                      "</span>  B1  12.5  <mark>77.066</mark>  77.066\n"
+                      "<span class=\"side\">candidate </span>  B1  12.5  "
+                      "<mark>58.114</mark>  77.066\n</pre>"))
+      << page;
+  EXPECT_EQ(1u, count(page, "As printed:"));
 }
 
 TEST(HtmlExport, ReportBytesShowAsLatin1AndControlSymbols) {

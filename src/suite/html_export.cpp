@@ -979,14 +979,24 @@ std::string placeText(std::int64_t page, std::int64_t line) {
          std::to_string(line);
 }
 
-// Each listed pair where it stands: the context lines muted, then the
-// baseline's whole line above the candidate's, the listed words marked.
-void appendChanges(std::string& out, const zudiz::Result& result) {
-  if (result.pairs.empty()) {
+// Listed pairs shown in context on one page, shared among the pairs with a
+// listing, and at most per pair: the listing as printed shows them all, so
+// a suite that differs everywhere keeps its page small.
+constexpr std::size_t kChangesPerPage = 6000;
+constexpr std::size_t kChangesPerPair = 20;
+
+// The first `most` listed pairs where they stand: the context lines muted,
+// then the baseline's whole line above the candidate's, the listed words
+// marked.
+void appendChanges(std::string& out, const zudiz::Result& result,
+                   std::size_t most) {
+  if (result.pairs.empty() || most == 0) {
     return;
   }
   out += "<div class=\"changes\">";
-  for (const zudiz::ListedPair& listed : result.pairs) {
+  const std::size_t shown = std::min(most, result.pairs.size());
+  for (std::size_t i = 0; i < shown; ++i) {
+    const zudiz::ListedPair& listed = result.pairs[i];
     out += "<p class=\"place\">baseline " +
            placeText(listed.page1, listed.line1) + " \xC2\xB7 candidate " +
            placeText(listed.page2, listed.line2) + "</p><pre class=\"change\">";
@@ -1003,11 +1013,17 @@ void appendChanges(std::string& out, const zudiz::Result& result) {
     }
     out += "</pre>";
   }
+  if (shown < result.pairs.size()) {
+    out += "<p class=\"place\">\xE2\x80\xA6 and " +
+           std::to_string(result.pairs.size() - shown) +
+           " more in the listing below</p>";
+  }
   out += "</div><p class=\"as-printed\">As printed:</p>";
 }
 
 void appendListingRow(std::string& out, const PairResult& pair,
-                      std::size_t index, std::size_t maxNumbers) {
+                      std::size_t index, std::size_t maxNumbers,
+                      std::size_t changes) {
   out += "<tr class=\"listing\" id=\"l" + std::to_string(index) +
          "\"><td colspan=\"" + std::to_string(kTableColumns) +
          "\"><p class=\"files\">";
@@ -1015,7 +1031,7 @@ void appendListingRow(std::string& out, const PairResult& pair,
   out += " vs. ";
   appendText(out, pair.candidate);
   out += "</p>";
-  appendChanges(out, pair.result);
+  appendChanges(out, pair.result, changes);
   appendOutput(out, pair.result, maxNumbers);
   out += "</td></tr>\n";
 }
@@ -1030,11 +1046,20 @@ void appendRows(std::string& out, const SuiteRun& run, std::size_t maxNumbers) {
                      return statusRank(run.pairs[a].status) <
                             statusRank(run.pairs[b].status);
                    });
+  std::size_t listings = 0;
+  for (const PairResult& pair : run.pairs) {
+    listings += hasListing(pair) ? 1 : 0;
+  }
+  const std::size_t changes =
+      listings == 0
+          ? 0
+          : std::min(kChangesPerPair,
+                     std::max<std::size_t>(1, kChangesPerPage / listings));
   for (std::size_t i : order) {
     const PairResult& pair = run.pairs[i];
     appendRow(out, pair, i);
     if (hasListing(pair)) {
-      appendListingRow(out, pair, i, maxNumbers);
+      appendListingRow(out, pair, i, maxNumbers, changes);
     }
   }
 }

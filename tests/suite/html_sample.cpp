@@ -110,6 +110,14 @@ ListedPair listed(std::int64_t line1, std::int64_t line2, int extra,
   pair.extra = extra;
   pair.text1 = std::move(text1);
   pair.text2 = std::move(text2);
+  // Where it stands, as the library gives it: a whole table line around the
+  // listed words and the two lines above it.
+  pair.page1 = pair.page2 = 1 + line1 / 60;
+  pair.lineText1 = "  ROW" + std::to_string(line1) + "    " + pair.text1;
+  pair.lineText2 = "  ROW" + std::to_string(line2) + "    " + pair.text2;
+  pair.context1 = {"  ROW" + std::to_string(line1 - 2) + "    1.000  2.000",
+                   "  ROW" + std::to_string(line1 - 1) + "    1.000  2.000"};
+  pair.context2 = pair.context1;
   return pair;
 }
 

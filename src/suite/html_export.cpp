@@ -981,8 +981,8 @@ std::string placeText(std::int64_t page, std::int64_t line) {
 
 // Listed pairs shown in context on one page, shared among the pairs with a
 // listing, and at most per pair: the listing as printed shows them all, so
-// a suite that differs everywhere keeps its page small.
-constexpr std::size_t kChangesPerPage = 6000;
+// a suite that differs everywhere keeps its page small and quick to load.
+constexpr std::size_t kChangesPerPage = 3000;
 constexpr std::size_t kChangesPerPair = 20;
 
 // The first `most` listed pairs where they stand: the context lines muted,
@@ -993,7 +993,7 @@ void appendChanges(std::string& out, const zudiz::Result& result,
   if (result.pairs.empty() || most == 0) {
     return;
   }
-  out += "<div class=\"changes\">";
+  out += "<p class=\"as-printed\">In context:</p><div class=\"changes\">";
   const std::size_t shown = std::min(most, result.pairs.size());
   for (std::size_t i = 0; i < shown; ++i) {
     const zudiz::ListedPair& listed = result.pairs[i];
@@ -1018,7 +1018,7 @@ void appendChanges(std::string& out, const zudiz::Result& result,
            std::to_string(result.pairs.size() - shown) +
            " more in the listing below</p>";
   }
-  out += "</div><p class=\"as-printed\">As printed:</p>";
+  out += "</div>";
 }
 
 void appendListingRow(std::string& out, const PairResult& pair,
@@ -1031,8 +1031,8 @@ void appendListingRow(std::string& out, const PairResult& pair,
   out += " vs. ";
   appendText(out, pair.candidate);
   out += "</p>";
-  appendChanges(out, pair.result, changes);
   appendOutput(out, pair.result, maxNumbers);
+  appendChanges(out, pair.result, changes);
   out += "</td></tr>\n";
 }
 

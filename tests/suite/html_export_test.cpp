@@ -172,7 +172,7 @@ TEST(HtmlExport, ListedPairsShowInTheirWholeLines) {
                       "<span class=\"side\">candidate </span>  B1  12.5  "
                       "<mark>58.114</mark>  77.066\n</pre>"))
       << page;
-  EXPECT_EQ(1u, count(page, "As printed:"));
+  EXPECT_EQ(1u, count(page, "In context:"));
 }
 
 TEST(HtmlExport, ReportBytesShowAsLatin1AndControlSymbols) {

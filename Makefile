@@ -2,11 +2,14 @@
 BUILD ?= build
 BUILD_WIN ?= build-win
 JOBS ?= $(shell nproc)
+# `make install`: where, and an optional staging root for packagers.
+PREFIX ?= /usr/local
+DESTDIR ?=
 CMAKE_FLAGS ?=
 # Our own targets treat warnings as errors; a plain cmake build does not.
 WERROR := -DZUDIZ_WERROR=ON
 
-.PHONY: all deps build test browser-deps browser-test sanitize tsan fuzz check \
+.PHONY: all deps build install test browser-deps browser-test sanitize tsan fuzz check \
         demo bench clean windows-deps windows windows-check package-deps \
         package deb-check
 
@@ -20,6 +23,11 @@ $(BUILD)/CMakeCache.txt:
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Both programs, their manuals, the library, its header, CMake package and
+# zudiz.pc under PREFIX (default /usr/local), inside DESTDIR when set.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Unit tests and golden cases of the native build.
 test: build
@@ -51,7 +59,7 @@ tsan: deps
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -LE browser \
 	  -R '^(zudiz\.|Suite|suite\.)'
 
-# The libFuzzer target for FUZZ_SECONDS (default 60).
+# The libFuzzer targets for FUZZ_SECONDS in all (default 60).
 fuzz:
 	@scripts/fuzz.sh
 
@@ -64,7 +72,7 @@ demo: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target zudiz
 	@scripts/demo.sh $(BUILD)/zudiz -
 	cmake --build $(BUILD) -j $(JOBS) --target zudiz-suite
-	@scripts/demo.sh - $(BUILD)/src/suite/zudiz-suite \
+	@scripts/demo.sh - $(BUILD)/zudiz-suite \
 	  $(BUILD)/demo/suite-report.html
 
 # Windows build: a static zudiz.exe cross-compiled with mingw-w64, tested
@@ -106,4 +114,4 @@ bench:
 	@bench/run_bench.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench $(BUILD_WIN)
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench build-python $(BUILD_WIN)

@@ -21,6 +21,9 @@
 #   suite      zudiz-suite on the small pairs' list, -j JOBS (one process);
 #              and a table of its own: eight pairs of the largest size, two
 #              folders, with -j 1 and -j JOBS, and peak RSS
+#   python     a table of its own: zudiz.compare_files from Python over the
+#              small pairs, a ThreadPoolExecutor of 1 and of JOBS threads
+#              (bench/py_threads.py); skipped when the module is not built
 #
 # Settings (environment):
 #   BENCH_DIR       scratch folder (default /tmp/zudiz-bench)
@@ -32,8 +35,8 @@
 #   BENCH_RUNS      timed runs per command (default 5)
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
-#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz"; add
-#                   suite for the zudiz-suite rows and table
+#   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz
+#                   python"; add suite for the zudiz-suite rows and table
 #
 # The table keeps the rows of tools, variants and sizes that a run did not
 # time from the run that timed them (so a run of BENCH_SIZES=1G adds its
@@ -55,7 +58,7 @@ variants=${BENCH_VARIANTS:-same tiny lines all half extra}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
-tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz}
+tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz python}
 worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines}
 worst_size=${BENCH_WORST_SIZE:-10M}
 worst_tools=${BENCH_WORST_TOOLS:-diff bare zudiz}
@@ -100,14 +103,22 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
   fi
   if ! cmake --build "$build" -j "$jobs" --target zudiz-suite >>"$log" 2>&1; then
     say "zudiz-suite does not build (see $log); no suite rows"
-    rm -f "$build/src/suite/zudiz-suite"
+    rm -f "$build/zudiz-suite"
+  fi
+  if [[ " $tools " == *" python "* ]] &&
+     ! cmake --build "$build" -j "$jobs" --target zudiz_python >>"$log" 2>&1; then
+    say "the Python module does not build (see $log); no Python rows"
+    rm -rf "$build/python"
   fi
 fi
 gen=$build/bench/gen_reports
 bare=$build/bench/bare_words
 zudiz=$build/zudiz
-suite=$build/src/suite/zudiz-suite
+suite=$build/zudiz-suite
 [ -x "$suite" ] || suite=""
+# The interpreter the module was built for.
+python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
+compgen -G "$build/python/zudiz/_zudiz.*" >/dev/null || python=""
 
 # --- Data ---------------------------------------------------------------------
 data=$dir/data
@@ -272,6 +283,7 @@ if [ "$small" -gt 0 ]; then
       bare) cmd="xargs -a $list -n 2 $bare" ;;
       zudiz) [ -n "$zudiz" ] || continue; cmd="xargs -a $list -n 2 $zudiz" ;;
       suite) [ -n "$suite" ] || continue; cmd="$suite -j $jobs -q --pairs $list" ;;
+      *) continue ;;
     esac
     say "$tool on $small small pairs"
     out=$json/$tool-small.json
@@ -311,6 +323,17 @@ if [ -n "$suite" ] && [ -n "$sizes" ] && [[ " $tools " == *" suite "* ]]; then
     printf '%s\t%s\t%s\t%s\t%s\n' "$j" "$size" "$(times_of "$out")" \
       "$bytes" "$(peak_rss "$cmd")" >>"$suite_results"
   done
+fi
+
+# --- Python threads -----------------------------------------------------------
+# zudiz.compare_files over the small pairs from a ThreadPoolExecutor of 1 and
+# of JOBS threads: the GIL is released while comparing.
+python_results=$dir/python.tsv
+if [ -n "$python" ] && [ "$small" -gt 0 ] && [[ " $tools " == *" python "* ]]; then
+  say "python: ThreadPoolExecutor on $small small pairs, 1 and $jobs threads"
+  PYTHONPATH=$build/python "$python" "$here/py_threads.py" \
+    "$data/small-$small/pairs.txt" "$runs" $(printf '%s\n' 1 "$jobs" | sort -un) \
+    >"$python_results"
 fi
 
 # --- Table --------------------------------------------------------------------
@@ -387,5 +410,22 @@ fi
         }
       }' "$suite_results"
   fi
+  if [ -s "$python_results" ]; then
+    echo
+    echo "Python: zudiz.compare_files on the small pairs from a ThreadPoolExecutor,"
+    echo "median of the batch; x 1 thread is the speed-up over one thread"
+    awk -F'\t' '
+      { t[$1] = $2; row[NR] = $0 }
+      END {
+        printf "%-8s %6s %9s %8s %12s %10s\n", "threads", "pairs", "median",
+               "cpu", "ms per pair", "x 1 thread"
+        for (i = 1; i <= NR; i++) {
+          split(row[i], f, "\t")
+          printf "%-8s %6d %9.4f %8.4f %12.3f %10s\n", f[1], f[4], f[2], f[3],
+                 f[2] / f[4] * 1000,
+                 t[1] ? sprintf("%.2f", t[1] / f[2]) : "-"
+        }
+      }' "$python_results"
+  fi
 } | tee "$dir/table.txt"
-say "results in $dir (table.txt, results.tsv, small.tsv, json/)"
+say "results in $dir (table.txt, results.tsv, small.tsv, python.tsv, json/)"

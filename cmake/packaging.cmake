@@ -1,6 +1,8 @@
 # Release packages, made with cpack in a build folder:
 #   native build:  cpack -G DEB  -> zudiz_<version>_<arch>.deb (the programs)
 #                                   zudiz-dev_<version>_<arch>.deb (the library)
+#                                   python3-zudiz_<version>_<arch>.deb (the
+#                                   Python module and pytest plugin)
 #   Windows build: cpack -G ZIP  -> zudiz-<version>-windows-x86_64.zip
 # `make package` makes both in out/; CI checks the Debian one with lintian.
 
@@ -57,6 +59,11 @@ else()
   # Every Debian package carries its own copyright file and changelog.
   install(FILES ${zudiz_pkg_dir}/copyright ${zudiz_pkg_dir}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zudiz-dev COMPONENT dev)
+  if(TARGET zudiz_python)
+    install(FILES ${zudiz_pkg_dir}/copyright ${zudiz_pkg_dir}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/python3-zudiz
+            COMPONENT python_deb EXCLUDE_FROM_ALL)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME zudiz)
@@ -100,6 +107,23 @@ writes JSON, JUnit and HTML reports.")
 A comparison of two VAV report files as a function call that returns the
 listing, the counts, the listed pairs and the number pairs.")
   set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+  # A third, python3-zudiz, when the module is built: the package `zudiz`
+  # for the python3 it was built for (the module's ABI), with the pytest
+  # plugin. Its component installs the package into Debian's folder for
+  # Python modules (src/python/CMakeLists.txt).
+  if(TARGET zudiz_python)
+    list(APPEND CPACK_COMPONENTS_ALL python_deb)
+    set(CPACK_DEBIAN_PYTHON_DEB_PACKAGE_NAME python3-zudiz)
+    set(CPACK_DEBIAN_PYTHON_DEB_PACKAGE_SECTION python)
+    set(CPACK_DEBIAN_PYTHON_DEB_PACKAGE_DEPENDS "${ZUDIZ_PYTHON_DEB_DEPENDS}")
+    set(CPACK_DEBIAN_PYTHON_DEB_PACKAGE_ENHANCES python3-pytest)
+    set(CPACK_COMPONENT_PYTHON_DEB_DESCRIPTION "ZUDIZ from Python, with a pytest plugin
+The Python package zudiz: a comparison of two VAV report files as a
+function call (compare_files, compare_texts) that returns the status, the
+program's exact output, the counts, the listed pairs and the number pairs.
+Its pytest plugin checks produced reports against stored baselines and
+accepts new ones with --zudiz-accept.")
+  endif()
 endif()
 
 include(CPack)

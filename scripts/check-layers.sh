@@ -3,7 +3,7 @@
 # Folders, lowest first; each may include only itself and folders before it.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-floors=(host core cmdline reader listing compare driver zudiz suite)
+floors=(host core cmdline reader listing compare driver zudiz suite python)
 rank() {
   local i
   for i in "${!floors[@]}"; do

@@ -8,7 +8,7 @@
 # pair's comparison before it builds the suite runner.
 set -uo pipefail
 program=${1:-build/zudiz}
-suite=${2:-build/src/suite/zudiz-suite}
+suite=${2:-build/zudiz-suite}
 [[ $program == - ]] || program=$(realpath "$program")
 [[ $suite == - ]] || suite=$(realpath "$suite")
 report=$(realpath -m "${3:-build/demo/suite-report.html}")

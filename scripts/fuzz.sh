@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with clang (libFuzzer, address and undefined-behaviour
-# sanitizers), seeds a corpus from the golden cases, replays every kept
-# regression input, then fuzzes for FUZZ_SECONDS (default 60) with one
-# process. Fails on any finding; a crashing input is left in the build folder
-# as crash-*. Extra libFuzzer flags may be given in FUZZ_FLAGS (for a long
-# run: FUZZ_SECONDS=7200 FUZZ_FLAGS=-print_pcs=0 scripts/fuzz.sh).
+# Builds the fuzz targets with clang (libFuzzer, address and
+# undefined-behaviour sanitizers): fuzz_compare (the comparison) and
+# fuzz_suite (the suite's readers of pair lists and JSON results). Seeds a
+# corpus for each, replays every kept regression input, then fuzzes for
+# FUZZ_SECONDS in all (default 60: two thirds for fuzz_compare, the rest for
+# fuzz_suite) with one process. Fails on any finding; a crashing input is
+# left in the build folder as crash-*. Extra libFuzzer flags may be given in
+# FUZZ_FLAGS (for a long run: FUZZ_SECONDS=7200 FUZZ_FLAGS=-print_pcs=0
+# scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
@@ -13,7 +16,9 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DZUDIZ_FUZZ=ON -DZUDIZ_TESTS=OFF \
   -DZUDIZ_WERROR=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_compare
+cmake --build "$build" -j "$(nproc)" --target fuzz_compare fuzz_suite
+suite_seconds=$((seconds / 3))
+seconds=$((seconds - suite_seconds))
 
 # Seeds: each golden case as "words LF one ==== two", the words being the
 # case's command-line words without the two report names (a switch glued to
@@ -75,8 +80,22 @@ awk 'BEGIN {
   printf "\n====\nshort\n";
 }' >"$corpus/seed-long-line"
 
+# The suite's readers: the first byte picks the reader (0: JSON results,
+# 1: a pair list). Seeds are a pair list and JSON results of each shape the
+# suite writes (a shard, a partial merge).
+suite_corpus="$build/suite_corpus"
+mkdir -p "$suite_corpus"
+for list in tests/fuzz/suite_seeds/*.list; do
+  { printf '\001'; cat "$list"; } >"$suite_corpus/seed-$(basename "$list")"
+done
+for json in tests/fuzz/suite_seeds/*.json; do
+  { printf '\000'; cat "$json"; } >"$suite_corpus/seed-$(basename "$json")"
+done
+
 # Every input that ever found a fault must still pass.
 "$build/fuzz_compare" -runs=0 -artifact_prefix="$build/" tests/fuzz/regressions
+"$build/fuzz_suite" -runs=0 -artifact_prefix="$build/" \
+  tests/fuzz/suite_regressions
 
 cd "$build"
 # shellcheck disable=SC2086
@@ -84,3 +103,7 @@ cd "$build"
   -artifact_prefix=./ \
   -dict=../tests/fuzz/zudiz.dict -print_final_stats=1 ${FUZZ_FLAGS:-} \
   corpus 2>&1 | tail -n 25
+# shellcheck disable=SC2086
+./fuzz_suite -max_total_time="$suite_seconds" -timeout=10 -max_len=20000 \
+  -artifact_prefix=./ -dict=../tests/fuzz/suite.dict -print_final_stats=1 \
+  ${FUZZ_FLAGS:-} suite_corpus 2>&1 | tail -n 25

@@ -146,6 +146,7 @@ bool ArgumentReader::next(Word& word) {
     if (pos_ >= splitWords_->size()) {
       return false;
     }
+    whole_ = (*splitWords_)[pos_].c_str();
     word.append((*splitWords_)[pos_++]);
     return true;
   }

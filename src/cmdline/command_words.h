@@ -36,11 +36,16 @@ class ArgumentReader {
   // The next word, cut to 256 characters; false, with the word empty, when
   // no word is left.
   bool next(Word& word);
+  // The word next() handed out last, whole and zero-terminated, valid for
+  // the host's lifetime, where the platform handed over split words (POSIX);
+  // null where the reader splits a command line.
+  const char* wholeWord() const { return whole_; }
 
  private:
   std::string_view line_;
   std::size_t pos_ = 0;
   const std::vector<std::string>* splitWords_ = nullptr;  // null: split line_
+  const char* whole_ = nullptr;
 };
 
 // The next word of `reader` converted to the OEM code page, as the program

@@ -300,31 +300,45 @@ bool isPathWithSlashes(RunState& run, const Word& word) {
   return run.host.isExistingFile(name);
 }
 
-void storeFileName(RunState& run, const Word& name, const Word& typed) {
+// `whole`: the name whole when it is longer than a Word holds, else null.
+void storeFileName(RunState& run, const Word& name, const Word& typed,
+                   const char* whole) {
   for (FileSlot& slot : run.files) {
     if (slot.fileName.empty()) {
       slot.fileName.assign(name.view());
       slot.typedName.assign(typed.view());
+      slot.wholeName = whole;
       return;
     }
   }
   fatalError(run, "Too many files");
 }
 
+// `whole` when it is longer than a Word holds, else null.
+const char* longerThanAWord(const char* whole) {
+  return whole != nullptr && std::strlen(whole) > Word::kCapacity ? whole
+                                                                  : nullptr;
+}
+
 }  // namespace
 
-void processArgument(RunState& run, Word& word) {
-  bool wholePath = isPathWithSlashes(run, word);
+void processArgument(RunState& run, Word& word, const char* whole) {
+  // A name too long for the word is a file only as a whole.
+  const char* longName = longerThanAWord(whole);
+  bool wholePath = longName != nullptr
+                       ? std::strchr(longName, '/') != nullptr &&
+                             run.host.isExistingFile(longName)
+                       : isPathWithSlashes(run, word);
   SwitchReader reader(run, word);
   if (!wholePath) {
     reader.applySwitches();
   }
   if (!word.empty()) {
-    storeFileName(run, word, reader.typed());
+    storeFileName(run, word, reader.typed(), wholePath ? longName : nullptr);
   }
 }
 
-void processFileName(RunState& run, std::string_view name) {
+void processFileName(RunState& run, std::string_view name, const char* whole) {
   Word typed;
   typed.assign(name);
   if (typed.empty()) {
@@ -334,5 +348,5 @@ void processFileName(RunState& run, std::string_view name) {
   for (std::uint32_t i = 0; i < stored.length; ++i) {
     stored.data[i] = upperCase(stored.data[i]);
   }
-  storeFileName(run, stored, typed);
+  storeFileName(run, stored, typed, longerThanAWord(whole));
 }

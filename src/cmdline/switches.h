@@ -18,10 +18,18 @@ struct RunState;
 // open" and the word instead when the folder before its last slash exists
 // (Host::isExistingFolder; POSIX only). Returns only when the word was
 // handled without error.
-void processArgument(RunState& run, Word& word);
+//
+// `whole`, when not null, is the word as the platform handed it over,
+// zero-terminated and kept for the whole run (ArgumentReader::wholeWord).
+// A word longer than `word` holds that names an existing file is that
+// file: it is opened by its whole name and shown cut.
+void processArgument(RunState& run, Word& word, const char* whole = nullptr);
 
-// Stores `name` (cut to 256 characters) as file name 1 or else 2, as
+// Stores `name` (shown cut to 256 characters) as file name 1 or else 2, as
 // processArgument stores what remains of a word, but whole: a slash in it
 // starts no switch. An empty name stores nothing. Ends the run with "Too many
-// files" when both names are taken.
-void processFileName(RunState& run, std::string_view name);
+// files" when both names are taken. `whole`, when not null, is `name`
+// zero-terminated and kept for the whole run: a longer name is then opened
+// whole.
+void processFileName(RunState& run, std::string_view name,
+                     const char* whole = nullptr);

@@ -6,6 +6,7 @@ void setDefaults(RunState& run) {
   for (FileSlot& slot : run.files) {
     slot.fileName.clear();
     slot.typedName.clear();
+    slot.wholeName = nullptr;
   }
   run.settings = Settings{};
   run.values = RunValues{};

@@ -43,6 +43,11 @@ struct RunValues {
 struct FileSlot {
   FixedText<kNameCapacity> fileName;   // as typed, upper-cased
   FixedText<kNameCapacity> typedName;  // as typed, letter case kept
+  // The name as typed, whole, where it is longer than typedName holds:
+  // zero-terminated and kept by whoever handed it over (the host's words,
+  // the library's caller) for the whole run; null otherwise. The file is
+  // opened by this name; fileName, cut, is what the program shows.
+  const char* wholeName = nullptr;
   FixedText<kLabelCapacity> fileLabel;
   FileHandle fileHandle = kNoFile;
 };

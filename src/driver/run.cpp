@@ -17,7 +17,8 @@ void openReportFile(RunState& run, int fileNo) {
   char stored[kNameCapacity + 1];
   slot.typedName.copyTerminated(typed);
   slot.fileName.copyTerminated(stored);
-  slot.fileHandle = run.host.openForReading(typed, stored);
+  slot.fileHandle = run.host.openForReading(
+      slot.wholeName != nullptr ? slot.wholeName : typed, stored);
   if (slot.fileHandle == kNoFile) {
     FixedText<kNameCapacity> message;
     message.append("Could not open ");
@@ -153,7 +154,7 @@ void runProgram(RunState& run) {
     if (count == 1) {
       answerHelpOption(run, word.view());
     }
-    processArgument(run, word);
+    processArgument(run, word, words.wholeWord());
   }
   compareNamedFiles(run);
   endRun(run);

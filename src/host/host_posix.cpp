@@ -2,7 +2,7 @@
 // elements of argv, one word each. File names are opened as typed, and when
 // that fails, with backslashes read as separators and each component matched
 // without regard to letter case. There are no drive letters or network
-// connections.
+// connections. Names of any length open (long_names_posix.h).
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/long_names_posix.h"
 #include "host/memory.h"
 
 namespace {
@@ -172,10 +173,7 @@ class PosixHost : public Host {
   }
 
   static FileHandle openFile(const char* name) {
-    int fd;
-    do {
-      fd = open(name, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openAnyLength(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
       return kNoFile;
     }
@@ -192,17 +190,19 @@ class PosixHost : public Host {
   // letter case.
   static bool namesExisting(const char* name, bool folder) {
     struct stat st;
-    if (stat(name, &st) == 0 && S_ISDIR(st.st_mode) == folder) {
+    if (statAnyLength(name, &st, true) == 0 && S_ISDIR(st.st_mode) == folder) {
       return true;
     }
     std::string resolved;
     return resolveIgnoringCase(name, resolved) &&
-           stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode) == folder;
+           statAnyLength(resolved.c_str(), &st, true) == 0 &&
+           S_ISDIR(st.st_mode) == folder;
   }
 
   // Finds the file named by `name` with backslashes as separators and each
   // component matched without regard to letter case (the first match in
-  // directory order wins).
+  // directory order wins). An empty component (a doubled or trailing
+  // separator) matches nothing, so "a.rpt/" is no name of the file a.rpt.
   static bool resolveIgnoringCase(const char* name, std::string& resolved) {
     std::string path = name;
     for (char& c : path) {
@@ -220,18 +220,22 @@ class PosixHost : public Host {
       std::string part = path.substr(pos, end - pos);
       pos = end + 1;
       if (part.empty()) {
-        continue;
+        return false;
       }
       std::string dir = done.empty() ? "." : done;
       std::string found;
-      if (DIR* d = opendir(dir.c_str())) {
+      const int fd =
+          openAnyLength(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (DIR* d = fd >= 0 ? fdopendir(fd) : nullptr) {
         while (dirent* e = readdir(d)) {
           if (strcasecmp(e->d_name, part.c_str()) == 0) {
             found = e->d_name;
             break;
           }
         }
-        closedir(d);
+        closedir(d);  // closes fd too
+      } else if (fd >= 0) {
+        close(fd);
       }
       if (found.empty()) {
         return false;

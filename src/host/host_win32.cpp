@@ -1,7 +1,9 @@
 // The host on Windows: the command line as the process received it, file
 // names in the OEM code page, and the Win32 file, console and drive calls.
 // Report files are opened by their upper-cased name, the name the program
-// shows; the file system does not care about letter case.
+// shows; the file system does not care about letter case. A name whose full
+// path is too long for the ANSI calls is opened whole, as typed, in the
+// \\?\ form (long_names_win32.h).
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <cstdint>
 
 #include "host/host.h"
+#include "host/long_names_win32.h"
 #include "host/memory.h"
 
 namespace {
@@ -53,10 +56,20 @@ class Win32Host : public Host {
 
   bool isExistingFile(const char*) override { return false; }
 
-  FileHandle openForReading(const char*, const char* stored) override {
+  FileHandle openForReading(const char* typed, const char* stored) override {
     HANDLE h =
         CreateFileA(stored, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      // Too long for the ANSI call, or longer than the name the program
+      // keeps: the whole name as typed, in the \\?\ form.
+      const std::wstring wide = wideFileName(typed);
+      if (wide.rfind(L"\\\\?\\", 0) == 0) {
+        h = CreateFileW(wide.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+      }
+    }
     if (h == INVALID_HANDLE_VALUE) {
       return kNoFile;
     }

@@ -1,22 +1,26 @@
 #include "suite/app.h"
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <utility>
 #include <vector>
 
+#include "host/system.h"
+#include "suite/accept.h"
 #include "suite/console.h"
 #include "suite/html_export.h"
+#include "suite/markdown_export.h"
 #include "suite/json_export.h"
 #include "suite/junit_export.h"
-#include "suite/markdown_export.h"
 #include "suite/pairing.h"
 #include "suite/report_file.h"
+#include "suite/rules.h"
 #include "suite/runner.h"
 
 namespace suite {
@@ -27,6 +31,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kStatusUsage = 2;
 constexpr int kStatusInterrupted = 130;
+constexpr const char* kNoPairs = "no report pairs to compare";
+// Standard output was closed by its reader (128 + SIGPIPE, as shells show a
+// process that a closed pipe ended).
+constexpr int kStatusOutputClosed = 141;
 
 void printError(const SuiteEnvironment& env, const std::string& message) {
   std::fprintf(env.err, "zudiz-suite: %s\n", message.c_str());
@@ -45,16 +53,40 @@ std::string utcNow() {
   return text;
 }
 
-bool readWholeFile(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return false;
+// The console lines go to one stream. A write that fails is remembered and
+// ends the run: nothing more is printed and no new pair starts.
+class Console {
+ public:
+  explicit Console(std::FILE* stream) : stream_(stream) {}
+
+  void print(std::string_view text) {
+    if (error_ != 0) {
+      return;
+    }
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size() ||
+        std::fflush(stream_) != 0) {
+      error_ = errno != 0 ? errno : EIO;
+    }
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  *text = std::move(buffer).str();
-  return !in.bad();
-}
+  void printLine(const std::string& line) { print(line + "\n"); }
+
+  bool failed() const { return error_ != 0; }
+
+  // The status of a run whose console failed: a closed pipe ends it quietly;
+  // any other failure (a full disk) is named on standard error.
+  int failureStatus(const SuiteEnvironment& env) const {
+    if (error_ == EPIPE) {
+      return kStatusOutputClosed;
+    }
+    printError(env, std::string("cannot write: ") + std::strerror(error_));
+    return kStatusUsage;
+  }
+
+ private:
+  std::FILE* stream_;
+  int error_ = 0;
+};
 
 std::string joinSwitches(const std::string& global, const std::string& own) {
   if (global.empty() || own.empty()) {
@@ -67,10 +99,9 @@ std::string joinSwitches(const std::string& global, const std::string& own) {
 struct Reports {
   struct One {
     std::function<std::string(const SuiteRun&)> exporter;
-    std::unique_ptr<ReportFile> file;  // none: standard output
+    std::unique_ptr<ReportFile> file;
   };
   std::vector<One> all;
-  std::FILE* standardOutput = stdout;  // for a report to "-"
 
   bool open(const SuiteOptions& options, const SuiteEnvironment& env) {
     // The page shows the records the run kept (--numbers), all of them.
@@ -83,19 +114,16 @@ struct Reports {
                      [htmlCap](const SuiteRun& run) {
                        return exportHtml(run, htmlCap);
                      }},
-                    {&options.markdown,
-                     [](const SuiteRun& run) { return exportMarkdown(run); }}};
+                    {&options.markdown, [](const SuiteRun& run) {
+                       return exportMarkdown(run);
+                     }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
         continue;
       }
-      if (*target == "-") {
-        all.push_back(One{exporter, nullptr});
-        continue;
-      }
       One one{exporter, std::make_unique<ReportFile>()};
       std::string error;
-      if (!one.file->open(*target, &error)) {
+      if (!one.file->open(*target, &error, env.out)) {
         printError(env, error);
         return false;
       }
@@ -104,28 +132,36 @@ struct Reports {
     return true;
   }
 
-  bool commit(const SuiteRun& run, const SuiteEnvironment& env) {
-    bool ok = true;
+  // Writes every report; returns 0, or the exit status of a failure.
+  int commit(const SuiteRun& run, const SuiteEnvironment& env) {
+    int status = 0;
     for (One& one : all) {
       std::string error;
-      if (one.file == nullptr) {
-        const std::string text = one.exporter(run);
-        if (std::fwrite(text.data(), 1, text.size(), standardOutput) !=
-                text.size() ||
-            std::fflush(standardOutput) != 0) {
-          printError(env, "cannot write to standard output");
-          ok = false;
-        }
+      if (one.file->commit(one.exporter(run), &error)) {
         continue;
       }
-      if (!one.file->commit(one.exporter(run), &error)) {
+      if (one.file->outputClosed()) {
+        status = kStatusOutputClosed;  // its reader is gone: quietly
+      } else {
         printError(env, error);
-        ok = false;
+        status = kStatusUsage;
       }
     }
-    return ok;
+    return status;
   }
 };
+
+// True when a report goes to standard output; the console lines then go to
+// standard error.
+bool reportsToStandardOutput(const SuiteOptions& options) {
+  for (const std::string* target :
+       {&options.json, &options.junit, &options.html, &options.markdown}) {
+    if (*target == kStandardOutput) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // Draws the progress line on standard error and takes it away again
 // before anything else is printed.
@@ -162,16 +198,31 @@ class ProgressLine {
 };
 
 void printPair(const PairResult& pair, const SuiteOptions& options,
-               const SuiteEnvironment& env) {
+               Console& console) {
   if (options.quiet || pair.status == PairStatus::kSame) {
     return;
   }
-  std::fprintf(env.out, "%s\n", pairLine(pair).c_str());
+  std::string text = pairLine(pair) + "\n";
   if (options.verbose && pair.status == PairStatus::kDifferent) {
-    std::string listing = listingText(pair.result.output);
-    std::fwrite(listing.data(), 1, listing.size(), env.out);
+    text += listingText(pair.result.output);
   }
-  std::fflush(env.out);
+  console.print(text);
+}
+
+// The suite's own message for a pair whose file could not be opened: the
+// path and the system's reason, which the program's message leaves out.
+void explainOpenFailure(const PairResult& row, zudiz::Result* result) {
+  if (result->status != zudiz::Status::kError ||
+      result->message.rfind("Could not open ", 0) != 0) {
+    return;
+  }
+  for (const std::string* path : {&row.baseline, &row.candidate}) {
+    std::string reason = whyNotReadable(*path);
+    if (!reason.empty()) {
+      result->message = "cannot open " + *path + ": " + reason;
+      return;
+    }
+  }
 }
 
 // Plans the pairs of folder mode (two folders, or two files). Returns false
@@ -180,13 +231,22 @@ bool planFolders(const SuiteOptions& options, const SuiteEnvironment& env,
                  std::vector<PairPlan>* plans) {
   const std::string& baseline = options.paths[0];
   const std::string& candidate = options.paths[1];
-  std::error_code ec;
-  bool existsA = fs::exists(baseline, ec);
-  bool existsB = fs::exists(candidate, ec);
-  bool folderA = fs::is_directory(baseline, ec);
-  bool folderB = fs::is_directory(candidate, ec);
+  std::int64_t size = 0;
+  FileKind kindA = fileKindOf(baseline, &size);
+  FileKind kindB = fileKindOf(candidate, &size);
+  bool existsA = kindA != FileKind::kMissing;
+  bool existsB = kindB != FileKind::kMissing;
+  bool folderA = kindA == FileKind::kFolder;
+  bool folderB = kindB == FileKind::kFolder;
   if (!existsA && !existsB) {
     printError(env, "neither " + baseline + " nor " + candidate + " exists");
+    return false;
+  }
+  std::error_code ec;
+  if (existsA && existsB && fs::equivalent(baseline, candidate, ec)) {
+    printError(env, "BASELINE and CANDIDATE are the same " +
+                        std::string(folderA ? "folder" : "file") + ": " +
+                        baseline + " and " + candidate);
     return false;
   }
   if (folderA && folderB) {
@@ -207,36 +267,109 @@ bool planFolders(const SuiteOptions& options, const SuiteEnvironment& env,
 bool planList(const SuiteOptions& options, const SuiteEnvironment& env,
               std::vector<PairPlan>* plans) {
   std::string text;
-  if (fs::is_directory(options.pairList) ||
-      !readWholeFile(options.pairList, &text)) {
-    printError(env, "cannot read the pair list " + options.pairList);
+  std::string reason;
+  if (!readWholeFile(options.pairList, &text, &reason)) {
+    printError(env,
+               "cannot read the pair list " + options.pairList + ": " + reason);
     return false;
   }
   *plans = pairList(text, fs::path(options.pairList).parent_path().string());
   return true;
 }
 
+// Reads the rules of --rules and --switches-for, in that order, and checks
+// each one's switches after the global ones. Returns false after printing a
+// usage error.
+bool readRules(const SuiteOptions& options, const SuiteEnvironment& env,
+               std::vector<SwitchRule>* rules) {
+  std::string error;
+  if (!options.rulesFile.empty()) {
+    std::string text;
+    std::string reason;
+    if (!readWholeFile(options.rulesFile, &text, &reason)) {
+      printError(env, "cannot read the rules file " + options.rulesFile + ": " +
+                          reason);
+      return false;
+    }
+    if (!parseRulesFile(text, options.rulesFile, rules, &error)) {
+      printError(env, error);
+      return false;
+    }
+  }
+  for (const std::string& text : options.switchesFor) {
+    SwitchRule rule;
+    if (!parseRuleOption(text, &rule, &error)) {
+      printError(env, error);
+      return false;
+    }
+    rules->push_back(std::move(rule));
+  }
+  for (const SwitchRule& rule : *rules) {
+    zudiz::Result check = zudiz::compareTexts(
+        "", "", joinSwitches(options.switches, rule.switches));
+    if (check.status == zudiz::Status::kError) {
+      printError(
+          env, "bad switches in the rule " + rule.where + ": " + check.message);
+      return false;
+    }
+  }
+  return true;
+}
+
+int acceptResult(const SuiteOptions& options, const SuiteEnvironment& env) {
+  std::string text;
+  std::string error;
+  SuiteRun run;
+  if (!readWholeFile(options.acceptResult, &text, &error)) {
+    printError(env, "cannot read " + options.acceptResult + ": " + error);
+    return kStatusUsage;
+  }
+  if (!importJson(text, &run, &error)) {
+    printError(env, options.acceptResult + ": " + error);
+    return kStatusUsage;
+  }
+  AcceptSettings settings;
+  settings.only = options.only;
+  settings.dryRun = options.dryRun;
+  settings.removeGone = options.removeGone;
+  AcceptEnvironment acceptEnv;
+  acceptEnv.out = env.out;
+  acceptEnv.err = env.err;
+  acceptEnv.stopRequested = env.stopRequested;
+  return acceptRun(run, settings, acceptEnv);
+}
+
 // Ends a run: prints the closing line, writes the reports and gives the
 // exit status.
-int finish(const SuiteRun& run, Reports& reports, const SuiteEnvironment& env) {
+int finish(const SuiteRun& run, Reports& reports, Console& console,
+           const SuiteEnvironment& env) {
   Totals totals = totalsOf(run);
-  std::fprintf(env.out, "%s\n", closingLine(totals, run.seconds).c_str());
-  std::fflush(env.out);
-  if (!reports.commit(run, env)) {
-    return kStatusUsage;
+  if (std::string partial = partialText(run); !partial.empty()) {
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : ", ") + shard;
+    }
+    console.printLine(partial + " (" + held + ")");
+  }
+  console.printLine(closingLine(totals, run.seconds));
+  if (console.failed()) {
+    return console.failureStatus(env);  // the reports are not written
+  }
+  if (int status = reports.commit(run, env); status != 0) {
+    return status;
   }
   return exitStatusOf(totals);
 }
 
 int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
-                 Reports& reports) {
+                 Reports& reports, Console& console) {
   std::vector<SuiteRun> runs;
   for (const std::string& path : options.paths) {
     std::string text;
     std::string error;
     SuiteRun run;
-    if (!readWholeFile(path, &text)) {
-      printError(env, "cannot read " + path);
+    if (!readWholeFile(path, &text, &error)) {
+      printError(env, "cannot read " + path + ": " + error);
       return kStatusUsage;
     }
     if (!importJson(text, &run, &error)) {
@@ -247,39 +380,35 @@ int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
   }
   SuiteRun merged;
   std::string error;
-  std::string warning;
-  if (!mergeRuns(std::move(runs), &merged, &error, &warning)) {
+  if (!mergeRuns(std::move(runs), options.allowPartial, options.numbersCap,
+                 &merged, &error)) {
     printError(env, error);
     return kStatusUsage;
   }
-  if (!warning.empty()) {
-    printError(env, "warning: " + warning);
+  merged.allowAdded = merged.allowAdded || options.allowAdded;
+  if (merged.pairs.empty() && !options.allowEmpty) {
+    printError(env, kNoPairs);
+    return kStatusUsage;
   }
   for (PairResult& pair : merged.pairs) {
     keepLargestNumbers(pair.result, options.numbersCap);
-    printPair(pair, options, env);
+    printPair(pair, options, console);
   }
-  return finish(merged, reports, env);
+  return finish(merged, reports, console, env);
 }
 
 }  // namespace
 
-int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
+int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   Clock::time_point start = Clock::now();
-  // A report to standard output has it to itself: the console lines go to
-  // standard error.
-  SuiteEnvironment env = givenEnv;
-  Reports reports;
-  reports.standardOutput = givenEnv.out;
-  for (const std::string* target :
-       {&options.json, &options.junit, &options.html, &options.markdown}) {
-    if (*target == "-") {
-      env.out = env.err;
-    }
+  if (options.mode == SuiteMode::kAccept) {
+    return acceptResult(options, env);
   }
+  Console console(reportsToStandardOutput(options) ? env.err : env.out);
   SuiteRun run;
   run.version = std::string(zudiz::kVersion);
   run.date = utcNow();
+  run.allowAdded = options.allowAdded;
 
   if (options.mode != SuiteMode::kMerge) {
     // The switches are checked once, on two empty texts, before any pair.
@@ -290,21 +419,40 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
       return kStatusUsage;
     }
   }
+  Reports reports;
   if (options.mode == SuiteMode::kMerge) {
     if (!reports.open(options, env)) {
       return kStatusUsage;
     }
-    return mergeResults(options, env, reports);
+    return mergeResults(options, env, reports, console);
   }
 
+  std::vector<SwitchRule> rules;
+  if (!readRules(options, env, &rules)) {
+    return kStatusUsage;
+  }
   // The pairs are planned before the reports are created, so that a report
   // inside a compared folder is not taken for a file of the suite.
   std::vector<PairPlan> plans;
   bool planned = options.mode == SuiteMode::kList
                      ? planList(options, env, &plans)
                      : planFolders(options, env, &plans);
-  if (!planned || !reports.open(options, env)) {
+  if (!planned) {
     return kStatusUsage;
+  }
+  // An empty suite is refused before any report is made; an empty shard of
+  // a suite that has pairs is not, as a merge decides for the whole suite.
+  if (plans.empty() && !options.allowEmpty) {
+    printError(env, kNoPairs);
+    return kStatusUsage;
+  }
+  if (!reports.open(options, env)) {
+    return kStatusUsage;
+  }
+  // A pair's rules come before its list line's own switches.
+  for (PairPlan& plan : plans) {
+    plan.row.switches =
+        joinSwitches(ruleSwitches(rules, plan.row.name), plan.row.switches);
   }
   plans = selectShard(std::move(plans), options.shardIndex, options.shardCount);
   run.switches = options.switches;
@@ -313,6 +461,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
   run.candidate = options.mode == SuiteMode::kList ? "" : options.paths[1];
   run.shard = std::to_string(options.shardIndex) + "/" +
               std::to_string(options.shardCount);
+  run.numbersCap = options.numbersCap;
 
   ProgressLine progress(env);
   RunnerSettings settings;
@@ -320,21 +469,36 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
   settings.numbersCap = options.numbersCap;
   RunnerHooks hooks;
   hooks.compare = [&](const PairResult& row) {
-    return env.compare(row.baseline, row.candidate,
-                       joinSwitches(options.switches, row.switches));
+    zudiz::Result result =
+        env.compare(row.baseline, row.candidate,
+                    joinSwitches(options.switches, row.switches));
+    explainOpenFailure(row, &result);
+    return result;
   };
   hooks.finished = [&](const PairResult& row) {
     if (!options.quiet && row.status != PairStatus::kSame) {
       progress.clear();
     }
-    printPair(row, options, env);
+    printPair(row, options, console);
   };
   if (env.progress && !options.quiet) {
     hooks.progress = [&](const Progress& p) { progress.show(p); };
   }
-  hooks.stopRequested = env.stopRequested;
+  // A console that cannot be written stops the run as Ctrl-C does. Read by
+  // the workers, so it is kept in an atomic flag.
+  std::atomic<bool> consoleFailed{false};
+  hooks.stopRequested = [&] {
+    return consoleFailed.load() || (env.stopRequested && env.stopRequested());
+  };
+  hooks.finished = [&, printed = hooks.finished](const PairResult& row) {
+    printed(row);
+    consoleFailed.store(console.failed());
+  };
   RunnerOutcome outcome = runPairs(std::move(plans), settings, hooks);
   progress.clear();
+  if (console.failed()) {
+    return console.failureStatus(env);
+  }
 
   run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   run.pairs = std::move(outcome.rows);
@@ -343,7 +507,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& givenEnv) {
                         " pairs; no report written");
     return kStatusInterrupted;
   }
-  return finish(run, reports, env);
+  return finish(run, reports, console, env);
 }
 
 }  // namespace suite

@@ -119,6 +119,9 @@ std::string closingLine(const Totals& totals, double seconds) {
          std::to_string(totals.same) + " same, " +
          std::to_string(totals.different) + " different, " +
          std::to_string(totals.missing) + " missing, " +
+         (totals.allowed > 0 ? "(" + std::to_string(totals.allowed) +
+                                   " only in candidate, allowed) "
+                             : std::string()) +
          counted(totals.error, "error", "errors") + " in " +
          printed("%.2f", seconds) + " s";
 }

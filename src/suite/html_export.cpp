@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -17,6 +18,15 @@
 
 namespace suite {
 namespace {
+
+// Adds a count to a sum that stays at the largest value instead of
+// overflowing, whatever counts merged results bring.
+void addCapped(std::int64_t& sum, std::int64_t count) {
+  if (__builtin_add_overflow(sum, count, &sum)) {
+    sum = count < 0 ? std::numeric_limits<std::int64_t>::min()
+                    : std::numeric_limits<std::int64_t>::max();
+  }
+}
 
 using zudiz::Histogram;
 using zudiz::NumberPair;
@@ -296,7 +306,20 @@ void appendTitle(std::string& out, const SuiteRun& run) {
 }
 
 void appendHeader(std::string& out, const SuiteRun& run) {
-  out += "<h1>zudiz-suite report</h1>\n<dl class=\"facts\">\n";
+  out += "<h1>zudiz-suite report</h1>\n";
+  if (std::string partial = partialText(run); !partial.empty()) {
+    // A merge of only some shards says so before anything else.
+    out += "<p class=\"partial\"><b>";
+    appendText(out, partial);
+    out += "</b> (";
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : ", ") + shard;
+    }
+    appendText(out, held);
+    out += "): the pairs of the other shards are not in this report.</p>\n";
+  }
+  out += "<dl class=\"facts\">\n";
   if (run.candidate.empty()) {
     appendFact(out, "Pair list", run.baseline);
   } else {
@@ -413,7 +436,7 @@ void appendBar(std::string& out, int bucket,
                double height) {
   std::int64_t total = 0;
   for (std::int64_t count : counts) {
-    total += count;
+    addCapped(total, count);
   }
   out += "<g class=\"bar\" data-bucket=\"" + std::to_string(bucket) +
          "\" data-count=\"" + std::to_string(total) + "\"><title>";
@@ -459,8 +482,8 @@ void appendChart(std::string& out, const SuiteRun& run,
     for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
       for (int v = 0; v < zudiz::kVerdicts; ++v) {
         std::int64_t n = std::max<std::int64_t>(0, h.counts[b][v]);
-        sum.counts[b][v] += n;
-        byVerdict[v] += n;
+        addCapped(sum.counts[b][v], n);
+        addCapped(byVerdict[v], n);
       }
     }
     if (pair.result.numbersCut || pair.result.numbers.size() > maxNumbers) {
@@ -473,10 +496,10 @@ void appendChart(std::string& out, const SuiteRun& run,
   std::int64_t all = 0;
   for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
     for (std::int64_t count : sum.counts[b]) {
-      totals[b] += count;
+      addCapped(totals[b], count);
     }
     largest = std::max(largest, totals[b]);
-    all += totals[b];
+    addCapped(all, totals[b]);
   }
 
   using B = ChartBox;
@@ -846,7 +869,7 @@ void appendLargestCell(std::string& out, const zudiz::Result& result) {
   for (int b = zudiz::kHistogramBuckets - 1; b >= 0; --b) {
     std::int64_t count = 0;
     for (std::int64_t n : result.histogram.counts[b]) {
-      count += n;
+      addCapped(count, n);
     }
     if (count > 0) {
       out += "<td data-v=\"" + shortest(lowerBound(b)) + "\">";

@@ -2,8 +2,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 namespace suite {
@@ -59,6 +63,16 @@ Json linesJson(const std::vector<std::string>& lines) {
   return json;
 }
 
+// One side's file: its path, and its size and time when it existed.
+Json factsJson(const FileFacts& facts) {
+  Json json{{"path", nameText(facts.path)}};
+  if (facts.exists) {
+    json["size"] = facts.size;
+    json["mtime_ns"] = facts.mtimeNs;
+  }
+  return json;
+}
+
 Json largestJson(const std::optional<zudiz::NumberPair>& largest) {
   if (!largest) {
     return nullptr;
@@ -98,21 +112,26 @@ Json pairJson(const PairResult& pair) {
              {"line2", n.line2},
              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
   }
-  return Json{{"name", nameText(pair.name)},
-              {"baseline", nameText(pair.baseline)},
-              {"candidate", nameText(pair.candidate)},
-              {"switches", nameText(pair.switches)},
-              {"status", statusName(pair.status)},
-              {"message", bytesToUtf8(pair.message)},
-              {"seconds", rounded(pair.seconds, 1e6)},
-              {"bytes", pair.bytes},
-              {"counts", countsJson(r.counts)},
-              {"listed", std::move(listed)},
-              {"numbers", std::move(numbers)},
-              {"numbers_cut", r.numbersCut},
-              {"largest", largestJson(r.largest)},
-              {"histogram", histogramJson(r.histogram)},
-              {"output", bytesToUtf8(r.output)}};
+  Json json{{"name", nameText(pair.name)},
+            {"baseline", nameText(pair.baseline)},
+            {"candidate", nameText(pair.candidate)},
+            {"switches", nameText(pair.switches)},
+            {"status", statusName(pair.status)},
+            {"message", bytesToUtf8(pair.message)},
+            {"seconds", rounded(pair.seconds, 1e6)},
+            {"bytes", pair.bytes},
+            {"counts", countsJson(r.counts)},
+            {"listed", std::move(listed)},
+            {"numbers", std::move(numbers)},
+            {"numbers_cut", r.numbersCut},
+            {"largest", largestJson(r.largest)},
+            {"histogram", histogramJson(r.histogram)},
+            {"output", bytesToUtf8(r.output)}};
+  if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
+    json["baseline_file"] = factsJson(pair.baselineFile);
+    json["candidate_file"] = factsJson(pair.candidateFile);
+  }
+  return json;
 }
 
 // Reading: every accessor throws nlohmann's exceptions on a value of the
@@ -132,9 +151,46 @@ std::string textOf(const Json& object, const char* key) {
   return object.contains(key) ? object.at(key).get<std::string>() : "";
 }
 
+// Whole numbers are read within +-2^53, the range every JSON reader keeps
+// exactly (far beyond any count of a real report), so that no count met
+// later overflows when reports add them up.
+inline constexpr std::int64_t kLargestWhole = std::int64_t{1} << 53;
+
 template <typename T>
 T numberOf(const Json& object, const char* key) {
-  return object.contains(key) ? object.at(key).get<T>() : T{};
+  if (!object.contains(key)) {
+    return T{};
+  }
+  const Json& value = object.at(key);
+  if constexpr (std::is_floating_point_v<T>) {
+    T number = value.get<T>();
+    if (!std::isfinite(number)) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return number;
+  } else {
+    bool inRange = false;
+    std::int64_t number = 0;
+    if (value.is_number_unsigned()) {
+      auto whole = value.get<std::uint64_t>();
+      inRange = whole <= static_cast<std::uint64_t>(kLargestWhole);
+      number = inRange ? static_cast<std::int64_t>(whole) : 0;
+    } else if (value.is_number_integer()) {
+      number = value.get<std::int64_t>();
+      inRange = number >= -kLargestWhole;
+    } else {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" is not a whole number");
+    }
+    inRange =
+        inRange &&
+        number >= static_cast<std::int64_t>(std::numeric_limits<T>::min()) &&
+        number <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    if (!inRange) {
+      throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    }
+    return static_cast<T>(number);
+  }
 }
 
 std::vector<std::string> linesOf(const Json& object, const char* key);
@@ -207,6 +263,36 @@ std::optional<zudiz::NumberPair> largestOf(
   return largest;
 }
 
+FileFacts factsFrom(const Json& json, const char* key) {
+  FileFacts facts;
+  if (!json.contains(key)) {
+    return facts;
+  }
+  const Json& side = json.at(key);
+  if (!side.is_object()) {
+    throw std::runtime_error(std::string("\"") + key + "\" is not an object");
+  }
+  facts.path = textOf(side, "path");
+  facts.exists = side.contains("size");
+  facts.size = numberOf<std::int64_t>(side, "size");
+  // Nanoseconds since 1970 pass 2^53, the bound of counts: any 64-bit
+  // whole number is taken as it is.
+  if (side.contains("mtime_ns")) {
+    const Json& time = side.at("mtime_ns");
+    if (!time.is_number_integer()) {
+      throw std::runtime_error("\"mtime_ns\" is not a whole number");
+    }
+    if (time.is_number_unsigned() &&
+        time.get<std::uint64_t>() >
+            static_cast<std::uint64_t>(
+                std::numeric_limits<std::int64_t>::max())) {
+      throw std::runtime_error("\"mtime_ns\" is out of range");
+    }
+    facts.mtimeNs = time.get<std::int64_t>();
+  }
+  return facts;
+}
+
 PairResult pairFrom(const Json& json, int format) {
   PairResult pair;
   pair.name = textOf(json, "name");
@@ -220,6 +306,8 @@ PairResult pairFrom(const Json& json, int format) {
   pair.message = bytesOf(json, "message");
   pair.seconds = numberOf<double>(json, "seconds");
   pair.bytes = numberOf<std::int64_t>(json, "bytes");
+  pair.baselineFile = factsFrom(json, "baseline_file");
+  pair.candidateFile = factsFrom(json, "candidate_file");
 
   zudiz::Result& r = pair.result;
   r.status = pair.status == PairStatus::kSame        ? zudiz::Status::kSame
@@ -384,14 +472,25 @@ std::string exportJson(const SuiteRun& run) {
             {"switches", nameText(run.switches)},
             {"baseline", nameText(run.baseline)},
             {"candidate", nameText(run.candidate)},
-            {"shard", run.shard},
-            {"date", run.date},
-            {"seconds", rounded(run.seconds, 1e3)},
-            {"totals", Json{{"pairs", t.pairs},
-                            {"same", t.same},
-                            {"different", t.different},
-                            {"missing", t.missing},
-                            {"error", t.error}}}};
+            {"shard", run.shard}};
+  if (!run.shards.empty()) {
+    head["shards"] = run.shards;
+  }
+  if (run.numbersCap) {
+    head["numbers"] = *run.numbersCap == kAllNumbers
+                          ? Json("all")
+                          : Json(static_cast<std::uint64_t>(*run.numbersCap));
+  }
+  head.update(Json{{"date", run.date},
+                   {"seconds", rounded(run.seconds, 1e3)},
+                   {"totals", Json{{"pairs", t.pairs},
+                                   {"same", t.same},
+                                   {"different", t.different},
+                                   {"missing", t.missing},
+                                   {"error", t.error}}}});
+  if (run.allowAdded) {
+    head["allow_added"] = true;
+  }
   // The head without its closing brace, then the pairs one a line.
   std::string text = head.dump();
   text.pop_back();
@@ -422,7 +521,22 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
     out.baseline = textOf(json, "baseline");
     out.candidate = textOf(json, "candidate");
     out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
+    for (const Json& shard : listOf(json, "shards")) {
+      out.shards.push_back(shard.get<std::string>());
+    }
+    if (json.contains("numbers")) {
+      const Json& numbers = json.at("numbers");
+      if (numbers.is_string() &&
+          numbers.get_ref<const std::string&>() == "all") {
+        out.numbersCap = kAllNumbers;
+      } else if (numbers.is_number_unsigned()) {
+        out.numbersCap = numbers.get<std::size_t>();
+      } else {
+        throw std::runtime_error("\"numbers\" is not a count or \"all\"");
+      }
+    }
     out.date = textOf(json, "date");
+    out.allowAdded = json.value("allow_added", false);
     out.seconds = numberOf<double>(json, "seconds");
     for (const Json& pair : listOf(json, "pairs")) {
       out.pairs.push_back(pairFrom(pair, format));

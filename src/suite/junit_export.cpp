@@ -1,6 +1,7 @@
 #include "suite/junit_export.h"
 
 #include <cstdio>
+#include <set>
 
 #include "suite/console.h"
 #include "suite/json_export.h"
@@ -103,20 +104,44 @@ std::string exportJunit(const SuiteRun& run) {
   }
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   xml += "<testsuite name=\"zudiz-suite\" tests=\"" + std::to_string(t.pairs) +
-         "\" failures=\"" + std::to_string(t.different + t.missing) +
-         "\" errors=\"" + std::to_string(t.error) + "\" skipped=\"0\" time=\"" +
-         seconds(run.seconds) + "\"";
+         "\" failures=\"" +
+         std::to_string(t.different + t.missing - t.allowed) + "\" errors=\"" +
+         std::to_string(t.error) + "\" skipped=\"" + std::to_string(t.allowed) +
+         "\" time=\"" + seconds(run.seconds) + "\"";
   if (!timestamp.empty()) {
     xml += " timestamp=\"" + xmlText(timestamp, true) + "\"";
   }
   xml += ">\n";
+  if (std::string partial = partialText(run); !partial.empty()) {
+    std::string held;
+    for (const std::string& shard : run.shards) {
+      held += (held.empty() ? "" : " ") + shard;
+    }
+    // Shown as "partial: 2 of 6 shards" where a CI server lists properties.
+    xml += "  <properties>\n    <property name=\"partial\" value=\"" +
+           xmlText(partial.substr(partial.find(' ') + 1), true) +
+           "\"/>\n    <property name=\"shards\" value=\"" +
+           xmlText(held, true) + "\"/>\n  </properties>\n";
+  }
+  // Each testcase has a name of its own, even when the run repeats one.
+  std::set<std::string> used;
   for (const PairResult& pair : run.pairs) {
+    std::string name = nameUtf8(pair.name);
+    for (int n = 2; !used.insert(name).second; ++n) {
+      name = nameUtf8(pair.name) + " (" + std::to_string(n) + ")";
+    }
     xml += "  <testcase classname=\"" +
            xmlText(nameUtf8(junitClassName(pair.name)), true) + "\" name=\"" +
-           xmlText(nameUtf8(pair.name), true) + "\" time=\"" +
-           seconds(pair.seconds) + "\"";
+           xmlText(name, true) + "\" time=\"" + seconds(pair.seconds) + "\"";
     if (pair.status == PairStatus::kSame) {
       xml += "/>\n";
+      continue;
+    }
+    if (run.allowAdded && onlyInCandidate(pair)) {
+      // A new report that --allow-added lets through: listed, not failed.
+      xml += ">\n    <skipped message=\"" +
+             xmlText(pairLineUtf8(pair) + " (allowed)", true) +
+             "\"/>\n  </testcase>\n";
       continue;
     }
     const char* element =

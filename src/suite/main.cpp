@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "host/system.h"
 #include "suite/app.h"
 #include "suite/options.h"
-#include "suite/terminal.h"
 #include "zudiz/zudiz.h"
 
 int main(int argc, char** argv) {
@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
   if (!parsed.run) {
     return parsed.status;
   }
-  suite::installInterruptHandler();
+  installStopHandlers();
   suite::SuiteEnvironment env;
-  env.progress = suite::stderrIsTerminal();
+  env.progress = stderrIsTerminal();
   // The library keeps the number records the reports show (--numbers).
   zudiz::CompareOptions compareOptions;
   compareOptions.maxNumbers = parsed.options.numbersCap;
@@ -29,6 +29,6 @@ int main(int argc, char** argv) {
                                  const std::string& switches) {
     return zudiz::compareFiles(baseline, candidate, switches, compareOptions);
   };
-  env.stopRequested = suite::interruptRequested;
+  env.stopRequested = stopRequested;
   return suite::runSuite(parsed.options, env);
 }

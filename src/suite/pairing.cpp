@@ -1,11 +1,15 @@
 #include "suite/pairing.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <system_error>
 #include <utility>
+
+#include "host/system.h"
+#include "zudiz/zudiz.h"
 
 namespace suite {
 namespace {
@@ -19,7 +23,26 @@ struct Entry {
   EntryKind kind = EntryKind::kFile;
   std::int64_t size = 0;
   std::string detail;  // kUnreadable: why
+  std::int64_t mtimeNs = 0;
 };
+
+std::int64_t nanosecondsOf(fs::file_time_type time) {
+  auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch)
+      .count();
+}
+
+// The facts of one side of a pair from what the walk or a look found.
+FileFacts factsFrom(std::string path, const std::optional<Entry>& entry) {
+  FileFacts facts;
+  facts.path = std::move(path);
+  if (entry && entry->kind == EntryKind::kFile) {
+    facts.exists = true;
+    facts.size = entry->size;
+    facts.mtimeNs = entry->mtimeNs;
+  }
+  return facts;
+}
 
 using Tree = std::map<std::string, Entry>;
 
@@ -81,6 +104,8 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
       std::error_code sizeError;
       std::uintmax_t size = entry.file_size(sizeError);
       found.size = sizeError ? 0 : static_cast<std::int64_t>(size);
+      fs::file_time_type time = entry.last_write_time(sizeError);
+      found.mtimeNs = sizeError ? 0 : nanosecondsOf(time);
     } else {
       found.kind = EntryKind::kOther;
     }
@@ -133,31 +158,43 @@ PairPlan missingPlan(std::string name, std::string message) {
 }
 
 // What stands at `path`, following links, as a walk would report it; no
-// value when nothing is there.
+// value when nothing is there. Names of any length are looked at.
 std::optional<Entry> lookAt(const std::string& path) {
-  std::error_code ec;
-  fs::file_status link = fs::symlink_status(path, ec);
-  if (!fs::exists(link)) {
-    return std::nullopt;
-  }
-  fs::file_status target = fs::status(path, ec);
   Entry entry;
-  if (!fs::exists(target)) {
-    entry.kind = EntryKind::kBrokenLink;
-  } else if (fs::is_directory(target)) {
-    entry.kind = EntryKind::kFolder;
-  } else if (fs::is_regular_file(target)) {
-    std::uintmax_t size = fs::file_size(path, ec);
-    entry.size = ec ? 0 : static_cast<std::int64_t>(size);
-  } else {
-    entry.kind = EntryKind::kOther;
+  switch (fileKindOf(path, &entry.size)) {
+    case FileKind::kMissing:
+      return std::nullopt;
+    case FileKind::kBrokenLink:
+      entry.kind = EntryKind::kBrokenLink;
+      break;
+    case FileKind::kFolder:
+      entry.kind = EntryKind::kFolder;
+      break;
+    case FileKind::kOther:
+      entry.kind = EntryKind::kOther;
+      break;
+    case FileKind::kFile: {
+      std::error_code ec;
+      fs::file_time_type time = fs::last_write_time(path, ec);
+      entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
+      break;
+    }
   }
   return entry;
 }
 
-// The plan of one named pair of paths, from what stands at each.
+// True when `a` and `b` are the one file or folder (the same device and
+// file number, links followed).
+bool sameEntry(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+// The plan of one named pair of paths, from what stands at each. `given`
+// holds the two paths as the user typed them, for the messages.
 PairPlan planPair(std::string name, std::string baseline, std::string candidate,
-                  std::string switches) {
+                  std::string switches,
+                  const std::pair<std::string, std::string>& given) {
   std::optional<Entry> one = lookAt(baseline);
   std::optional<Entry> two = lookAt(candidate);
   PairPlan plan;
@@ -168,16 +205,22 @@ PairPlan planPair(std::string name, std::string baseline, std::string candidate,
   if (!problem.empty()) {
     plan = errorPlan(name, problem);
   } else if (!one && !two) {
-    plan = missingPlan(name, "in neither: " + name);
+    plan = errorPlan(
+        name, "neither file exists: " + given.first + ", " + given.second);
   } else if (!two) {
-    plan = missingPlan(name, "only in baseline: " + name);
+    plan = missingPlan(name, "candidate not found: " + given.second);
   } else if (!one) {
-    plan = missingPlan(name, "only in candidate: " + name);
+    plan = missingPlan(name, "baseline not found: " + given.first);
+  } else if (sameEntry(baseline, candidate)) {
+    plan = errorPlan(name, "baseline and candidate are the same file: " +
+                               given.first + ", " + given.second);
   } else {
     plan.toCompare = true;
     plan.row.name = name;
     plan.row.bytes = one->size + two->size;
   }
+  plan.row.baselineFile = factsFrom(baseline, one);
+  plan.row.candidateFile = factsFrom(candidate, two);
   if (one) {
     plan.row.baseline = std::move(baseline);
   }
@@ -188,9 +231,9 @@ PairPlan planPair(std::string name, std::string baseline, std::string candidate,
   return plan;
 }
 
-}  // namespace
-
-bool matchWildcard(std::string_view pattern, std::string_view name) {
+// Matches `name` against a pattern that holds no "**" folder run: `*`, `?`
+// and sets never match a '/'.
+bool matchWithinFolders(std::string_view pattern, std::string_view name) {
   // Backtracking over the last '*' only: a later '*' can always take over
   // what an earlier one would have matched, as no wildcard crosses a '/'.
   std::size_t p = 0;
@@ -235,6 +278,66 @@ bool matchWildcard(std::string_view pattern, std::string_view name) {
     ++p;
   }
   return p == pattern.size();
+}
+
+// The position of the first "**" that stands as a whole folder name of
+// `pattern` (between slashes, or at either end next to one, or alone), or
+// npos. Escaped characters and sets are stepped over.
+std::size_t findFolderRun(std::string_view pattern) {
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (pattern[i] == '[') {
+      bool unused = false;
+      std::size_t length = matchSet(pattern.substr(i), 'a', &unused);
+      if (length != 0) {
+        i += length - 1;
+      }
+      continue;
+    }
+    bool starts = i == 0 || pattern[i - 1] == '/';
+    bool ends = i + 2 == pattern.size() ||
+                (i + 2 < pattern.size() && pattern[i + 2] == '/');
+    if (pattern.substr(i, 2) == "**" && starts && ends) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+bool matchWildcard(std::string_view pattern, std::string_view name) {
+  std::size_t run = findFolderRun(pattern);
+  if (run == std::string_view::npos) {
+    return matchWithinFolders(pattern, name);
+  }
+  // The part before the run matches a leading run of whole folders of the
+  // name; the part after it matches what follows any later folder start.
+  std::string_view head = pattern.substr(0, run);
+  bool trailing = run + 2 == pattern.size();
+  std::string_view tail = trailing ? "" : pattern.substr(run + 3);
+  for (std::size_t start = 0; start <= name.size(); ++start) {
+    if (start != 0 && name[start - 1] != '/') {
+      continue;
+    }
+    if (!matchWithinFolders(head, name.substr(0, start))) {
+      continue;
+    }
+    if (trailing) {
+      return true;
+    }
+    for (std::size_t from = start; from <= name.size(); ++from) {
+      if ((from == start || name[from - 1] == '/') &&
+          matchWildcard(tail, name.substr(from))) {
+        return true;
+      }
+    }
+    return false;  // only one start fits the head's folders
+  }
+  return false;
 }
 
 bool passesGlobs(const std::vector<std::string>& globs, std::string_view path) {
@@ -305,6 +408,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
       plan.row.name = name;
       plan.row.bytes = a->size + b->size;
     }
+    if (!unreadable) {
+      plan.row.baselineFile = factsFrom(joinPath(baseline, name), a);
+      plan.row.candidateFile = factsFrom(joinPath(candidate, name), b);
+    }
     if (a && !unreadable) {
       plan.row.baseline = joinPath(baseline, name);
     }
@@ -316,8 +423,13 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
   return plans;
 }
 
+FileFacts factsOf(const std::string& path) {
+  return factsFrom(path, lookAt(path));
+}
+
 PairPlan pairFiles(const std::string& baseline, const std::string& candidate) {
-  return planPair(fs::path(baseline).generic_string(), baseline, candidate, "");
+  return planPair(fs::path(baseline).generic_string(), baseline, candidate, "",
+                  {baseline, candidate});
 }
 
 bool splitListLine(std::string_view line, std::vector<std::string>* words) {
@@ -346,9 +458,8 @@ bool splitListLine(std::string_view line, std::vector<std::string>* words) {
   return !quoted;
 }
 
-std::vector<PairPlan> pairList(std::string_view text,
-                               const std::string& folder) {
-  std::vector<PairPlan> plans;
+std::vector<ListLine> readPairList(std::string_view text) {
+  std::vector<ListLine> lines;
   std::vector<std::string> words;
   int lineNo = 0;
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -364,27 +475,69 @@ std::vector<PairPlan> pairList(std::string_view text,
     if (first == std::string_view::npos || line[first] == '#') {
       continue;
     }
+    ListLine entry;
+    entry.line = lineNo;
     std::string where = "line " + std::to_string(lineNo);
     if (!splitListLine(line, &words)) {
-      plans.push_back(errorPlan(where, "a quote is not closed"));
+      entry.error = "a quote is not closed";
+    } else if (words.size() < 2) {
+      entry.error = "a pair needs two file names";
+    } else if (words[0].empty() || words[1].empty()) {
+      entry.error = "a file name is empty";
+    } else {
+      entry.baseline = words[0];
+      entry.candidate = words[1];
+      for (std::size_t i = 2; i < words.size(); ++i) {
+        entry.switches += (i > 2 ? " " : "") + words[i];
+      }
+    }
+    if (entry.error.empty() && !entry.switches.empty()) {
+      // The switches are tried on two empty texts, as the program would
+      // read them, so that a typo names its line before any pair runs.
+      zudiz::Result check = zudiz::compareTexts("", "", entry.switches);
+      if (check.status == zudiz::Status::kError) {
+        entry.error = where + ": " + check.message;
+      }
+    }
+    lines.push_back(std::move(entry));
+  }
+  return lines;
+}
+
+std::vector<PairPlan> pairList(std::string_view text,
+                               const std::string& folder) {
+  std::vector<ListLine> lines = readPairList(text);
+  std::map<std::string, int> uses;
+  for (const ListLine& line : lines) {
+    ++uses[line.baseline];
+  }
+  auto place = [&](const std::string& path) {
+    fs::path p(path);
+    return p.is_absolute() || folder.empty()
+               ? path
+               : (fs::path(folder) / p).make_preferred().string();
+  };
+  std::vector<PairPlan> plans;
+  for (const ListLine& line : lines) {
+    std::string where = "line " + std::to_string(line.line);
+    if (line.baseline.empty()) {
+      plans.push_back(errorPlan(where, line.error));
       continue;
     }
-    if (words.size() < 2) {
-      plans.push_back(errorPlan(where, "a pair needs two file names"));
+    // A name the list repeats (the same baseline with other switches or
+    // another candidate) gets its line number, so every name is one pair's.
+    std::string name = line.baseline;
+    if (uses[name] > 1) {
+      name += " (" + where + ")";
+    }
+    if (!line.error.empty()) {
+      PairPlan plan = errorPlan(name, line.error);
+      plan.row.switches = line.switches;
+      plans.push_back(std::move(plan));
       continue;
     }
-    std::string switches;
-    for (std::size_t i = 2; i < words.size(); ++i) {
-      switches += (i > 2 ? " " : "") + words[i];
-    }
-    auto place = [&](const std::string& path) {
-      fs::path p(path);
-      return p.is_absolute() || folder.empty()
-                 ? path
-                 : (fs::path(folder) / p).make_preferred().string();
-    };
-    plans.push_back(planPair(words[0], place(words[0]), place(words[1]),
-                             std::move(switches)));
+    plans.push_back(planPair(name, place(line.baseline), place(line.candidate),
+                             line.switches, {line.baseline, line.candidate}));
   }
   sortPlans(plans);
   return plans;

@@ -24,7 +24,9 @@ struct PairPlan {
 // True when `name` matches the shell wildcard `pattern`: `*` any run of
 // characters, `?` one character, `[abc]`, `[a-z]` and `[!a-z]` one of a set,
 // `\` takes the next character as it is. Neither `*` nor `?` nor a set
-// matches a `/`.
+// matches a `/`; a `**` that is a whole folder name of the pattern matches
+// any run of folders, also none: `level2/**/*.rpt` matches `level2/a.rpt`
+// and `level2/x/y/a.rpt`, and `sub/**` every file under `sub`.
 bool matchWildcard(std::string_view pattern, std::string_view name);
 
 // True when the file at relative path `path` ('/' between folders) passes
@@ -41,6 +43,10 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
                                   const std::string& candidate,
                                   const std::vector<std::string>& globs);
 
+// What stands at `path` now, following links: size and modification time
+// when it is a regular file, `exists` false otherwise.
+FileFacts factsOf(const std::string& path);
+
 // The one pair of two files; a file that does not exist makes it missing.
 PairPlan pairFiles(const std::string& baseline, const std::string& candidate);
 
@@ -49,12 +55,32 @@ PairPlan pairFiles(const std::string& baseline, const std::string& candidate);
 // quote is left open.
 bool splitListLine(std::string_view line, std::vector<std::string>* words);
 
-// The pairs of a list file's text, in pair order. Each line is
-// `BASELINE CANDIDATE [switches...]`, paths relative to `folder` unless
-// absolute; blank lines and lines that start with '#' are skipped, and so
-// is a UTF-8 byte order mark at the start. A line
-// with fewer than two words or an open quote is an error row named after
-// its line number.
+// One line of a pair list that is not blank or a comment, as read.
+struct ListLine {
+  int line = 0;  // its number in the list, from 1
+  // The two paths as the list gives them; both "" when the line holds no
+  // pair (then `error` says why).
+  std::string baseline, candidate;
+  std::string switches;  // the line's own switches, one blank between words
+  std::string error;     // why the line cannot be compared, or ""
+};
+
+// Reads a pair list's text: each line `BASELINE CANDIDATE [switches...]`;
+// blank lines and lines that start with '#' are skipped, and so is a UTF-8
+// byte order mark at the start. A line with fewer than two words, an empty
+// name or an open quote holds no pair; a line whose switches the program
+// refuses keeps its pair with an error such as `line 7: Bad switch "/FOO"`.
+// Touches no file; any text gives lines or errors, never a failure.
+std::vector<ListLine> readPairList(std::string_view text);
+
+// The pairs of a list file's text (see readPairList), in pair order, paths
+// relative to `folder` unless absolute. A line that holds no pair is an
+// error row named after its line number ("line 7"); a name the list gives
+// on more than one line gets its line number too ("beams.rpt (line 7)"), so
+// that every pair has a name of its own. A pair whose two files do not
+// exist is an error ("neither file exists"); one whose file on one side
+// does not exist is missing, the message naming that file as the list gives
+// it; the one file on both sides is an error.
 std::vector<PairPlan> pairList(std::string_view text,
                                const std::string& folder);
 

@@ -21,6 +21,9 @@ Totals totalsOf(const SuiteRun& run) {
         break;
       case PairStatus::kMissing:
         ++totals.missing;
+        if (run.allowAdded && onlyInCandidate(pair)) {
+          ++totals.allowed;
+        }
         break;
       case PairStatus::kError:
         ++totals.error;
@@ -28,6 +31,26 @@ Totals totalsOf(const SuiteRun& run) {
     }
   }
   return totals;
+}
+
+bool onlyInCandidate(const PairResult& pair) {
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return !pair.baselineFile.exists && pair.candidateFile.exists;
+  }
+  return pair.baseline.empty() && !pair.candidate.empty();
+}
+
+bool onlyInBaseline(const PairResult& pair) {
+  if (pair.status != PairStatus::kMissing) {
+    return false;
+  }
+  if (!pair.baselineFile.path.empty()) {
+    return pair.baselineFile.exists && !pair.candidateFile.exists;
+  }
+  return !pair.baseline.empty() && pair.candidate.empty();
 }
 
 const char* statusName(PairStatus status) {
@@ -59,7 +82,7 @@ int exitStatusOf(const Totals& totals) {
   if (totals.error > 0) {
     return 2;
   }
-  return totals.different + totals.missing > 0 ? 1 : 0;
+  return totals.different + totals.missing - totals.allowed > 0 ? 1 : 0;
 }
 
 bool pairBefore(const PairResult& a, const PairResult& b) {
@@ -129,46 +152,117 @@ void addHistogram(zudiz::Histogram& into, const zudiz::Histogram& from) {
   }
 }
 
-bool mergeRuns(std::vector<SuiteRun> runs, SuiteRun* merged, std::string* error,
-               std::string* warning) {
+namespace {
+
+std::string shardName(int k, int n) {
+  return std::to_string(k) + "/" + std::to_string(n);
+}
+
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    text += i == 0 ? "" : i + 1 == items.size() ? " and " : ", ";
+    text += items[i];
+  }
+  return text;
+}
+
+std::string numbersText(const std::optional<std::size_t>& cap) {
+  return !cap                  ? "(not recorded)"
+         : *cap == kAllNumbers ? "all"
+                               : std::to_string(*cap);
+}
+
+// The fact of `b` that differs from `a`, as "switches: \"\" and \"/ALL\"",
+// or "".
+std::string differingFact(const SuiteRun& a, const SuiteRun& b) {
+  const std::pair<const char*, std::pair<std::string, std::string>> facts[] = {
+      {"version", {a.version, b.version}},
+      {"switches", {a.switches, b.switches}},
+      {"baseline", {a.baseline, b.baseline}},
+      {"candidate", {a.candidate, b.candidate}},
+      {"--numbers", {numbersText(a.numbersCap), numbersText(b.numbersCap)}}};
+  for (const auto& [what, values] : facts) {
+    if (values.first != values.second) {
+      return std::string(what) + ": \"" + values.first + "\" and \"" +
+             values.second + "\"";
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+bool mergeRuns(std::vector<SuiteRun> runs, bool allowPartial,
+               std::size_t numbersCap, SuiteRun* merged, std::string* error) {
   error->clear();
-  warning->clear();
   if (runs.empty()) {
     *error = "nothing to merge";
     return false;
   }
   int shardCount = 0;
+  std::string firstShard;
   std::set<int> shards;
   for (const SuiteRun& run : runs) {
-    int k = 0;
-    int n = 0;
-    if (!parseShard(run.shard, &k, &n)) {
-      *error = "bad shard \"" + run.shard + "\"";
-      return false;
+    // A partial merge stands for the shards it holds.
+    std::vector<std::string> held = run.shards;
+    if (held.empty()) {
+      held.push_back(run.shard);
     }
-    if (shardCount != 0 && n != shardCount) {
-      *error = "shards of different counts: " + runs.front().shard + " and " +
-               run.shard;
-      return false;
+    for (const std::string& shard : held) {
+      int k = 0;
+      int n = 0;
+      if (!parseShard(shard, &k, &n)) {
+        *error = "bad shard \"" + shard + "\"";
+        return false;
+      }
+      if (shardCount != 0 && n != shardCount) {
+        *error = "shards of different counts: " + firstShard + " and " + shard;
+        return false;
+      }
+      shardCount = n;
+      if (firstShard.empty()) {
+        firstShard = shard;
+      }
+      if (!shards.insert(k).second) {
+        *error = "shard " + shard + " given twice";
+        return false;
+      }
     }
-    shardCount = n;
-    if (!shards.insert(k).second) {
-      *error = "shard " + run.shard + " given twice";
+  }
+  const SuiteRun& first = runs.front();
+  for (const SuiteRun& run : runs) {
+    std::string fact = differingFact(first, run);
+    if (!fact.empty()) {
+      *error = "shards " + first.shard + " and " + run.shard +
+               " differ in their " + fact;
       return false;
     }
   }
+  std::vector<std::string> present;
+  std::vector<std::string> absent;
+  for (int k = 1; k <= shardCount; ++k) {
+    (shards.count(k) ? present : absent).push_back(shardName(k, shardCount));
+  }
+  if (!absent.empty() && !allowPartial) {
+    *error = (absent.size() == 1 ? "shard " : "shards ") + listed(absent) +
+             (absent.size() == 1 ? " is" : " are") +
+             " missing (--allow-partial merges the others)";
+    return false;
+  }
 
   SuiteRun out;
-  const SuiteRun& first = runs.front();
   out.version = first.version;
   out.switches = first.switches;
   out.baseline = first.baseline;
   out.candidate = first.candidate;
   out.date = first.date;
-  bool sameFacts = true;
+  out.allowAdded = first.allowAdded;
+  if (first.numbersCap) {
+    out.numbersCap = std::min(*first.numbersCap, numbersCap);
+  }
   for (SuiteRun& run : runs) {
-    sameFacts = sameFacts && run.switches == out.switches &&
-                run.baseline == out.baseline && run.candidate == out.candidate;
     if (!run.date.empty() && (out.date.empty() || run.date < out.date)) {
       out.date = run.date;
     }
@@ -178,25 +272,28 @@ bool mergeRuns(std::vector<SuiteRun> runs, SuiteRun* merged, std::string* error,
     }
   }
   sortPairs(out.pairs);
-
-  if (static_cast<int>(shards.size()) == shardCount) {
+  if (absent.empty()) {
     out.shard = "1/1";
   } else {
+    out.shards = present;
     out.shard.clear();
-    std::string absent;
-    for (int k = 1; k <= shardCount; ++k) {
-      std::string name = std::to_string(k) + "/" + std::to_string(shardCount);
-      std::string& list = shards.count(k) ? out.shard : absent;
-      list += (list.empty() ? "" : ",") + name;
+    for (const std::string& name : present) {
+      out.shard += (out.shard.empty() ? "" : ",") + name;
     }
-    *warning = "shards " + absent + " are not among the results";
-  }
-  if (!sameFacts) {
-    *warning += std::string(warning->empty() ? "" : "; ") +
-                "the results are of different folders or switches";
   }
   *merged = std::move(out);
   return true;
+}
+
+std::string partialText(const SuiteRun& run) {
+  if (run.shards.empty()) {
+    return "";
+  }
+  int k = 0;
+  int n = 0;
+  parseShard(run.shards.front(), &k, &n);
+  return "partial: " + std::to_string(run.shards.size()) + " of " +
+         std::to_string(n) + " shards";
 }
 
 }  // namespace suite

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,16 @@
 namespace suite {
 
 enum class PairStatus { kSame, kDifferent, kMissing, kError };
+
+// One side's file as the run found it, so that --accept can tell whether it
+// changed since. `path` is where the file is or would be (also when it is
+// missing); size and time are known only when it existed as a regular file.
+struct FileFacts {
+  std::string path;
+  bool exists = false;
+  std::int64_t size = 0;
+  std::int64_t mtimeNs = 0;  // last modification, ns since 1970 UTC
+};
 
 struct PairResult {
   // The relative path (folder mode) or the list line's first path.
@@ -29,10 +40,16 @@ struct PairResult {
   double seconds = 0;
   zudiz::Result result;    // the comparison (counts, listing, numbers, output)
   std::int64_t bytes = 0;  // bytes of both files read
+  // What stood at each side when the pairs were planned; empty paths in
+  // results of older versions.
+  FileFacts baselineFile, candidateFile;
 };
 
 struct Totals {
   std::int64_t pairs = 0, same = 0, different = 0, missing = 0, error = 0;
+  // Missing pairs that --allow-added lets pass (only in candidate); they
+  // are counted in `missing` too.
+  std::int64_t allowed = 0;
 };
 
 struct SuiteRun {
@@ -41,6 +58,13 @@ struct SuiteRun {
   std::string baseline;   // folder, file or list file
   std::string candidate;  // folder or file ("" in list mode)
   std::string shard = "1/1";
+  bool allowAdded = false;  // --allow-added: only-in-candidate pairs pass
+  // A partial merge: the shards it holds ("1/6", "3/6"), in order; empty
+  // for any other run.
+  std::vector<std::string> shards;
+  // --numbers: the number records kept per pair (kAllNumbers for all); no
+  // value in a record written before the run kept it.
+  std::optional<std::size_t> numbersCap;
   std::string date;  // when the run started, ISO 8601 UTC
   double seconds = 0;
   std::vector<PairResult> pairs;  // in sorted name order
@@ -48,19 +72,26 @@ struct SuiteRun {
 
 Totals totalsOf(const SuiteRun& run);
 
+// True for a missing pair whose file is only in the candidate, or only in
+// the baseline.
+bool onlyInCandidate(const PairResult& pair);
+bool onlyInBaseline(const PairResult& pair);
+
 // "same", "different", "missing", "error".
 const char* statusName(PairStatus status);
 // The status of a name statusName gives; false for any other text.
 bool parseStatus(std::string_view name, PairStatus* status);
 
 // The suite's exit status for these totals: 2 when any pair is an error,
-// else 1 when any is different or missing, else 0.
+// else 1 when any is different or missing (not counting those `allowed`),
+// else 0.
 int exitStatusOf(const Totals& totals);
 
 // The order of pairs in every report: by name, then baseline, candidate and
 // switches, comparing bytes. Shards are cut from this order.
 bool pairBefore(const PairResult& a, const PairResult& b);
 void sortPairs(std::vector<PairResult>& pairs);
+
 
 // Keeps at most `cap` of the number records of `result`: those with the
 // largest relative difference, ties in file order, and leaves them in that
@@ -77,12 +108,19 @@ void addHistogram(zudiz::Histogram& into, const zudiz::Histogram& from);
 
 // Combines the results of shards of one suite into the run that would have
 // done all of them: every pair in pair order, the facts of the first run,
-// the longest time (shards run side by side), the earliest start. The shard
-// is "1/1" when the shards K/N for every K of one N are all there, else the
-// list of those given ("1/3,3/3"). Returns false with `error` set when two
-// inputs are the same shard or give different shard counts; `warning` is
-// set when shards are missing or the runs name different folders or switches.
-bool mergeRuns(std::vector<SuiteRun> runs, SuiteRun* merged, std::string* error,
-               std::string* warning);
+// the longest time (shards run side by side), the earliest start and the
+// smaller of the records' --numbers and `numbersCap` (none when the records
+// do not say). Every shard K/N for K
+// from 1 to N must be there exactly once, all with the same version,
+// switches, baseline, candidate and --numbers; else returns false with
+// `error` set to one line that names what is missing or differs. With
+// `allowPartial`, missing shards are no error: the run then lists the
+// shards it holds in `shards` (and in `shard`, "1/6,3/6"). A partial run
+// merges again like the shards it holds.
+bool mergeRuns(std::vector<SuiteRun> runs, bool allowPartial,
+               std::size_t numbersCap, SuiteRun* merged, std::string* error);
+
+// "partial: 2 of 6 shards" for a partial merge, else "".
+std::string partialText(const SuiteRun& run);
 
 }  // namespace suite

@@ -48,8 +48,12 @@ void runComparison(RunState& run, std::string_view name1,
                    std::string_view name2, std::string_view switches,
                    Stage& stage) {
   setDefaults(run);
-  processFileName(run, name1);
-  processFileName(run, name2);
+  // Copies that end in a zero byte and last for the run: a name longer than
+  // the program shows is opened whole.
+  const std::string whole1(name1);
+  const std::string whole2(name2);
+  processFileName(run, name1, whole1.c_str());
+  processFileName(run, name2, whole2.c_str());
   // The switch words are read as the program reads the words after the file
   // names: the reader passes over a program name first.
   std::string line = "ZUDIZ ";

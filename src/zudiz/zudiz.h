@@ -142,16 +142,16 @@ struct CompareOptions {
 // `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read
 // exactly as the program reads them after the file names.
 //
-// The file names are taken whole (a slash in them starts no switch) and, like
-// every name of the program, cut to 256 characters; the output shows them
-// upper-cased. On Windows they stay in the caller's (ANSI) code page: the
-// program alone converts its command line to OEM. Status kError (message "Usage
-// text requested by a switch" or "No report file named: usage text printed")
-// also comes for /? and /HELP and for two empty names, with the usage text in
-// `output`. On kError, `counts`, `pairs` and `numbers` hold what the run had
-// met when it ended. Out of memory is kError "Not enough memory" (the program
-// prints nothing then); std::bad_alloc escapes only when even that result
-// cannot be made.
+// The file names are taken whole (a slash in them starts no switch) and
+// opened whole, whatever their length; the output shows them upper-cased and,
+// like every name of the program, cut to 256 characters. On Windows they stay
+// in the caller's (ANSI) code page: the program alone converts its command line
+// to OEM. Status kError (message "Usage text requested by a switch" or "No
+// report file named: usage text printed") also comes for /? and /HELP and for
+// two empty names, with the usage text in `output`. On kError, `counts`,
+// `pairs` and `numbers` hold what the run had met when it ended. Out of memory
+// is kError "Not enough memory" (the program prints nothing then);
+// std::bad_alloc escapes only when even that result cannot be made.
 Result compareFiles(std::string_view file1, std::string_view file2,
                     std::string_view switches = {},
                     const CompareOptions& options = {});

@@ -119,7 +119,12 @@ TEST(PosixHost, ExistingNamesAreLookedUpAsOpeningDoes) {
       {"/new/CASE7.RPT", true, false},
       {"\\NEW\\Case7.Rpt", true, false},
       {"/NEW", false, true},
-      {"/new/", false, true},
+      {"/New/", false, true},
+      {"/new/", false, false},  // an empty part matches nothing
+      {"/new/case7.rpt/", false, false},
+      {"/New/case7.rpt/", false, false},
+      {"/new//case7.rpt", false, false},
+      {"\\NEW\\Case7.Rpt\\", false, false},
       {"", false, true},
       {"/new/nosuch.rpt", false, false},
       {"/new/case7.rpt/x", false, false},

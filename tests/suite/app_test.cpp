@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -237,8 +238,188 @@ TEST_F(SuiteAppTest, MergeRefusesBrokenResults) {
   EXPECT_EQ(1, run({base(), cand(), "--json", one, "--shard", "1/2"}));
   EXPECT_EQ(2, run({"--merge", one, one}));
   EXPECT_NE(std::string::npos, err_.find("given twice"));
-  EXPECT_EQ(1, run({"--merge", one}));
-  EXPECT_NE(std::string::npos, err_.find("warning: shards 2/2"));
+  EXPECT_EQ(2, run({"--merge", one}));
+  EXPECT_NE(std::string::npos, err_.find("shard 2/2 is missing"));
+}
+
+TEST_F(SuiteAppTest, NothingComparedIsNoPass) {
+  fs::create_directories(dir_ / "empty1");
+  fs::create_directories(dir_ / "empty2/sub");
+  std::string list = dir_.write("list.txt", "# nothing yet\n\n");
+  std::string json = dir_.write("r.json", "earlier");
+  struct Row {
+    const char* what;
+    std::vector<std::string> args;
+  };
+  const Row rows[] = {
+      {"empty folders", {dir_ / "empty1", dir_ / "empty2"}},
+      {"a glob that matches nothing", {base(), cand(), "--glob", "*.lst"}},
+      {"a list without pairs", {"--pairs", list}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::vector<std::string> args = row.args;
+    args.insert(args.end(), {"--json", json});
+    EXPECT_EQ(2, run(args));
+    EXPECT_EQ("zudiz-suite: no report pairs to compare\n", err_);
+    EXPECT_EQ("", out_);
+    EXPECT_EQ("earlier", suite_test::readFile(json));  // no report written
+    args.push_back("--allow-empty");
+    EXPECT_EQ(0, run(args));
+    EXPECT_EQ("", err_);
+    EXPECT_EQ(0u, out_.find("0 pairs: ")) << out_;
+    EXPECT_NE(std::string::npos,
+              suite_test::readFile(json).find("\"pairs\":0"));
+    dir_.write("r.json", "earlier");
+  }
+  // A shard left without pairs by a suite that has some is no error: the
+  // merge judges the whole suite.
+  EXPECT_EQ(0, run({base() + "/gone.rpt", dir_.write("gone2.rpt", "x"),
+                    "--shard", "2/2"}));
+}
+
+TEST_F(SuiteAppTest, BaselineAndCandidateMustDiffer) {
+  fs::create_directory_symlink(base(), dir_ / "link");
+  std::string file = base() + "/sub0/r0.rpt";
+  fs::create_symlink(file, dir_ / "file-link");
+  struct Row {
+    std::string baseline, candidate;
+    const char* mentions;
+  };
+  const Row rows[] = {
+      {base(), base(), "the same folder"},
+      {base(), base() + "/../base/", "the same folder"},
+      {base(), dir_ / "link", "the same folder"},
+      {file, file, "the same file"},
+      {dir_ / "file-link", file, "the same file"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.candidate);
+    EXPECT_EQ(2, run({row.baseline, row.candidate}));
+    EXPECT_EQ(0u, err_.find("zudiz-suite: BASELINE and CANDIDATE are "))
+        << err_;
+    EXPECT_NE(std::string::npos, err_.find(row.mentions)) << err_;
+    EXPECT_EQ(0, compared_.load());
+  }
+}
+
+TEST_F(SuiteAppTest, AMergeIsWholeOrMarkedPartial) {
+  std::vector<std::string> shards;
+  for (int k = 1; k <= 6; ++k) {
+    std::string shard = dir_ / ("shard-" + std::to_string(k) + ".json");
+    run({base(), cand(), "--shard", std::to_string(k) + "/6", "--json", shard});
+    shards.push_back(shard);
+  }
+  std::string json = dir_.write("m.json", "earlier");
+  std::string xml = dir_ / "m.xml";
+  std::string html = dir_ / "m.html";
+  std::vector<std::string> reports = {"--json", json,     "--junit",
+                                      xml,      "--html", html};
+  std::vector<std::string> args = {"--merge", shards[2], shards[3], shards[5]};
+  args.insert(args.end(), reports.begin(), reports.end());
+  EXPECT_EQ(2, run(args));
+  EXPECT_EQ(
+      "zudiz-suite: shards 1/6, 2/6 and 5/6 are missing (--allow-partial "
+      "merges the others)\n",
+      err_);
+  EXPECT_EQ("", out_);
+  EXPECT_EQ("earlier", suite_test::readFile(json));
+  EXPECT_FALSE(fs::exists(xml));
+  EXPECT_FALSE(fs::exists(html));
+
+  args = {"--merge", shards[2], shards[0], "--allow-partial"};
+  args.insert(args.end(), reports.begin(), reports.end());
+  EXPECT_LE(run(args), 1);
+  EXPECT_EQ("", err_);
+  EXPECT_NE(std::string::npos, out_.find("partial: 2 of 6 shards (1/6, 3/6)\n"))
+      << out_;
+  nlohmann::json record = nlohmann::json::parse(suite_test::readFile(json));
+  EXPECT_EQ(nlohmann::json::array({"1/6", "3/6"}), record["shards"]);
+  std::string junit = suite_test::readFile(xml);
+  EXPECT_NE(std::string::npos,
+            junit.find("<properties>\n    <property name=\"partial\" "
+                       "value=\"2 of 6 shards\"/>"))
+      << junit;
+  EXPECT_NE(std::string::npos, suite_test::readFile(html).find(
+                                   "<b>partial: 2 of 6 shards</b> (1/6, 3/6)"));
+
+  // Shards of another run of the suite do not mix in.
+  std::string other = dir_ / "other.json";
+  run({base(), cand(), "--shard", "2/6", "--json", other, "--switches",
+       "/ALL"});
+  args = {"--merge", shards[0], other, "--allow-partial", "--json", json};
+  EXPECT_EQ(2, run(args));
+  EXPECT_EQ(
+      "zudiz-suite: shards 1/6 and 2/6 differ in their switches: \"\" and "
+      "\"/ALL\"\n",
+      err_);
+}
+
+TEST_F(SuiteAppTest, RulesAddSwitchesByPath) {
+  std::string rules = dir_.write("rules.txt",
+                                 "# pattern switches\n"
+                                 "sub1/* /SKIPF:2\n"
+                                 "r1*.rpt /ALL\n");
+  std::string json = dir_ / "r.json";
+  EXPECT_EQ(1, run({base(), cand(), "--switches", "/IGNORE:1", "--rules", rules,
+                    "--switches-for", "sub1/*=/SKIPH:3", "--json", json}));
+  std::map<std::string, std::string> own;
+  std::map<std::string, std::string> compared;
+  nlohmann::json record = nlohmann::json::parse(suite_test::readFile(json));
+  for (const auto& pair : record["pairs"]) {
+    std::string name = pair["name"];
+    own[name] = pair["switches"];
+    compared[name] = pair["output"];
+  }
+  EXPECT_EQ("", own["sub0/r0.rpt"]);
+  EXPECT_EQ("/ALL", own["sub0/r12.rpt"]);
+  EXPECT_EQ("/SKIPF:2 /SKIPH:3", own["sub1/r4.rpt"]);
+  EXPECT_EQ("/SKIPF:2 /ALL /SKIPH:3", own["sub1/r10.rpt"]);
+  // The comparison got the global switches, then the pair's.
+  EXPECT_NE(std::string::npos,
+            compared["sub1/r10.rpt"].find(" /IGNORE:1 /SKIPF:2 /ALL /SKIPH:3"))
+      << compared["sub1/r10.rpt"];
+}
+
+TEST_F(SuiteAppTest, ABadSwitchInARuleNamesTheRule) {
+  std::string rules = dir_.write("rules.txt", "*.rpt /ALL\nsub1/* /NOSUCH\n");
+  EXPECT_EQ(2, run({base(), cand(), "--rules", rules}));
+  EXPECT_EQ(0, compared_.load());
+  EXPECT_NE(std::string::npos,
+            err_.find("bad switches in the rule " + rules + " line 2: "))
+      << err_;
+  EXPECT_EQ(2, run({base(), cand(), "--switches-for", "a/*=/ALL",
+                    "--switches-for", "b/*=/NOSUCH"}));
+  EXPECT_NE(std::string::npos,
+            err_.find("bad switches in the rule --switches-for 'b/*=/NOSUCH'"))
+      << err_;
+}
+
+TEST_F(SuiteAppTest, AllowAddedLetsNewReportsThrough) {
+  fs::remove(base() + "/gone.rpt");
+  for (int i = 0; i < 14; ++i) {
+    fs::copy_file(base() + "/sub" + std::to_string(i % 3) + "/r" +
+                      std::to_string(i) + ".rpt",
+                  cand() + "/sub" + std::to_string(i % 3) + "/r" +
+                      std::to_string(i) + ".rpt",
+                  fs::copy_options::overwrite_existing);
+  }
+  std::string xml = dir_ / "r.xml";
+  EXPECT_EQ(1, run({base(), cand()}));
+  EXPECT_EQ(0, run({base(), cand(), "--allow-added", "--junit", xml}));
+  EXPECT_NE(std::string::npos,
+            out_.find("missing    only in candidate: new.rpt"));
+  EXPECT_NE(std::string::npos,
+            out_.find("1 missing, (1 only in candidate, allowed) 0 errors"))
+      << out_;
+  std::string junit = suite_test::readFile(xml);
+  EXPECT_NE(std::string::npos,
+            junit.find("failures=\"0\" errors=\"0\" skipped=\"1\""))
+      << junit;
+  EXPECT_NE(std::string::npos, junit.find("<skipped message=")) << junit;
+  // A report gone from the candidate still fails the run.
+  dir_.write("base/gone.rpt", "x");
+  EXPECT_EQ(1, run({base(), cand(), "--allow-added"}));
 }
 
 }  // namespace

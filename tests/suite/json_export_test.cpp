@@ -85,6 +85,8 @@ void expectSameRun(const suite::SuiteRun& a, const suite::SuiteRun& b) {
   EXPECT_EQ(a.baseline, b.baseline);
   EXPECT_EQ(a.candidate, b.candidate);
   EXPECT_EQ(a.shard, b.shard);
+  EXPECT_EQ(a.shards, b.shards);
+  EXPECT_EQ(a.numbersCap, b.numbersCap);
   EXPECT_EQ(a.date, b.date);
   EXPECT_EQ(a.seconds, b.seconds);
   ASSERT_EQ(a.pairs.size(), b.pairs.size());
@@ -138,6 +140,27 @@ TEST(SuiteJson, ReadsBackEveryFieldAndEveryByte) {
   expectSameRun(run, back);
   // Written again, it is the same text.
   EXPECT_EQ(text, suite::exportJson(back));
+}
+
+TEST(SuiteJson, KeepsTheNumbersCapAndTheShardsOfAPartialMerge) {
+  suite::SuiteRun run = sampleRun();
+  for (std::optional<std::size_t> cap :
+       {std::optional<std::size_t>(), std::optional<std::size_t>(0),
+        std::optional<std::size_t>(100),
+        std::optional<std::size_t>(suite::kAllNumbers)}) {
+    run.numbersCap = cap;
+    run.shards = {"1/6", "3/6"};
+    run.shard = "1/6,3/6";
+    nlohmann::json json = nlohmann::json::parse(suite::exportJson(run));
+    EXPECT_EQ(nlohmann::json::array({"1/6", "3/6"}), json["shards"]);
+    EXPECT_EQ(cap.has_value(), json.contains("numbers"));
+    suite::SuiteRun back;
+    std::string error;
+    ASSERT_TRUE(suite::importJson(suite::exportJson(run), &back, &error));
+    EXPECT_EQ(cap, back.numbersCap);
+    EXPECT_EQ(run.shards, back.shards);
+  }
+  EXPECT_EQ("all", nlohmann::json::parse(suite::exportJson(run))["numbers"]);
 }
 
 TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
@@ -282,6 +305,23 @@ TEST(SuiteJson, RefusesWhatItDidNotWrite) {
       {"text for a number",
        R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "bytes": "12"}]})"},
       {"object for pairs", R"({"format": "zudiz-suite/1", "pairs": {}})"},
+      {"a fraction for a count",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "bytes": 1.5}]})"},
+      {"a count beyond 2^53",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "bytes": 9007199254740993}]})"},
+      {"a count below -2^53",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "counts": {"surplus_lines": -9223372036854775808}}]})"},
+      {"a line number beyond any whole number",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "numbers": [{"line1": 1e300, "verdict": "tiny"}]}]})"},
+      {"extra beyond an int",
+       R"({"format": "zudiz-suite/1", "pairs": [{"status": "same", "listed": [{"extra": 4294967296}]}]})"},
+      {"numbers below 0", R"({"format": "zudiz-suite/1", "numbers": -1})"},
+      {"numbers as a word",
+       R"({"format": "zudiz-suite/1", "numbers": "some"})"},
+      {"numbers as a fraction",
+       R"({"format": "zudiz-suite/1", "numbers": 1.5})"},
+      {"shards not a list", R"({"format": "zudiz-suite/1", "shards": "1/2"})"},
+      {"shards of numbers", R"({"format": "zudiz-suite/1", "shards": [1]})"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

@@ -159,4 +159,16 @@ TEST(SuiteJunit, EmptySuiteIsOneEmptyTestsuite) {
   EXPECT_NE(std::string::npos, xml.find("</testsuite>\n"));
 }
 
+TEST(SuiteJunit, TestcaseNamesAreUnique) {
+  suite::SuiteRun run;
+  for (const char* name : {"a", "a", "a (2)", "b", "a"}) {
+    run.pairs.push_back(suite_test::pairNamed(name, PairStatus::kSame));
+  }
+  std::string xml = suite::exportJunit(run);
+  for (const char* name : {"a", "a (2)", "a (2) (2)", "b", "a (3)"}) {
+    std::string attribute = std::string("name=\"") + name + "\" ";
+    EXPECT_NE(std::string::npos, xml.find(attribute)) << name << "\n" << xml;
+  }
+}
+
 }  // namespace

@@ -63,6 +63,45 @@ TEST(SuitePairing, Wildcards) {
   }
 }
 
+TEST(SuitePairing, FolderRunsInWildcards) {
+  struct Row {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"level2/**/*.rpt", "level2/a.rpt", true},  // no folder at all
+      {"level2/**/*.rpt", "level2/x/a.rpt", true},
+      {"level2/**/*.rpt", "level2/x/y/z/a.rpt", true},
+      {"level2/**/*.rpt", "level2/x/a.txt", false},
+      {"level2/**/*.rpt", "level1/x/a.rpt", false},
+      {"level2/**/*.rpt", "top/level2/a.rpt", false},
+      {"level2/**/*.rpt", "level2x/a.rpt", false},
+      {"**/*.rpt", "a.rpt", true},
+      {"**/*.rpt", "x/y/a.rpt", true},
+      {"**/a.rpt", "x/ba.rpt", false},
+      {"**", "x/y/a.rpt", true},
+      {"sub/**", "sub/a.rpt", true},
+      {"sub/**", "sub/x/y/a.rpt", true},
+      {"sub/**", "other/a.rpt", false},
+      {"a/**/b/**/c.rpt", "a/b/c.rpt", true},
+      {"a/**/b/**/c.rpt", "a/x/b/y/z/c.rpt", true},
+      {"a/**/b/**/c.rpt", "a/x/y/z/c.rpt", false},
+      {"*/**/r?.rpt", "s/r1.rpt", true},
+      {"*/**/r?.rpt", "r1.rpt", false},
+      {"a**/b", "abc/b", true},  // not a whole folder name: as '*'
+      {"a**/b", "a/x/b", false},
+      {"\\**/b", "*/b", true},  // escaped: a plain star, then '*'
+      {"\\**/b", "x/y/b", false},
+      {"[**]/b", "*/b", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.pattern) + " ~ " + row.name);
+    EXPECT_EQ(row.matches, suite::matchWildcard(row.pattern, row.name));
+  }
+  EXPECT_TRUE(suite::passesGlobs({"level2/**/*.rpt"}, "level2/deep/a.rpt"));
+}
+
 TEST(SuitePairing, GlobsMatchTheNameOrTheWholePath) {
   EXPECT_TRUE(suite::passesGlobs({}, "any/thing"));
   EXPECT_TRUE(suite::passesGlobs({"*.rpt"}, "sub/deep/a.rpt"));
@@ -131,7 +170,7 @@ TEST(SuitePairing, ListLinesPairRelativeToTheListFolder) {
   std::map<std::string, std::string> expected = {
       {"base/a.rpt", "compare"},
       {"base/my run.rpt", "compare"},
-      {"base/only.rpt", "missing only in baseline: base/only.rpt"},
+      {"base/only.rpt", "missing candidate not found: new/only.rpt"},
       {"line 7", "error a pair needs two file names"},
       {"line 8", "error a quote is not closed"},
   };
@@ -155,10 +194,75 @@ TEST(SuitePairing, ListLinesMayRepeatAFileAfterAByteOrderMark) {
       dir.path().string());
   ASSERT_EQ(3u, plans.size());
   EXPECT_TRUE(plans[0].toCompare);
-  EXPECT_EQ("a", plans[0].row.name);
-  EXPECT_EQ("", plans[0].row.switches);
+  // A repeated name gets its line number, so every pair has its own name.
+  EXPECT_EQ("a (line 1)", plans[0].row.name);
+  EXPECT_EQ("/LINE", plans[0].row.switches);
+  EXPECT_EQ("a (line 2)", plans[1].row.name);
   EXPECT_EQ("/ALL", plans[1].row.switches);
-  EXPECT_EQ("/LINE", plans[2].row.switches);
+  EXPECT_EQ("a (line 3)", plans[2].row.name);
+  EXPECT_EQ("", plans[2].row.switches);
+}
+
+TEST(SuitePairing, ListTyposAreErrorsThatNameTheirLineOrFile) {
+  TempDir dir;
+  dir.write("base/a.rpt", "1");
+  dir.write("cand/a.rpt", "2");
+  dir.write("base/b.rpt", "1");
+  dir.write("cand/c.rpt", "2");
+  std::string list =
+      "base/a.rpt cand/a.rpt\n"
+      "base/nope.rpt cand/nope.rpt\n"
+      "base/b.rpt cand/b.rpt\n"
+      "base/c.rpt cand/c.rpt\n"
+      "# comment\n"
+      "base/a.rpt cand/a.rpt /SKIPH:2\n"
+      "base/b.rpt cand/a.rpt /FOO\n"
+      "base/a.rpt base/a.rpt\n"
+      "base/a.rpt cand/a.rpt c.rpt\n"
+      "\"\" cand/a.rpt\n";
+  std::map<std::string, std::string> expected = {
+      {"base/a.rpt (line 1)", "compare"},
+      {"base/nope.rpt",
+       "error neither file exists: base/nope.rpt, cand/nope.rpt"},
+      {"base/b.rpt (line 3)", "missing candidate not found: cand/b.rpt"},
+      {"base/c.rpt", "missing baseline not found: base/c.rpt"},
+      {"base/a.rpt (line 6)", "compare"},
+      {"base/b.rpt (line 7)", "error line 7: Bad switch \"/FOO\""},
+      {"base/a.rpt (line 8)",
+       "error baseline and candidate are the same file: base/a.rpt, "
+       "base/a.rpt"},
+      {"base/a.rpt (line 9)", "error line 9: Too many files"},
+      {"line 10", "error a file name is empty"},
+  };
+  std::vector<PairPlan> plans = suite::pairList(list, dir.path().string());
+  EXPECT_EQ(expected, describe(plans));
+  EXPECT_EQ(expected.size(), plans.size());  // no name given twice
+}
+
+TEST(SuitePairing, ReadsAnyListTextIntoLines) {
+  struct Row {
+    std::string text;
+    const char* lines;  // "N:baseline|candidate|switches|error;" per line
+  };
+  const Row rows[] = {
+      {"", ""},
+      {"\n\n# only comments\n  \t\r\n", ""},
+      {"a b", "1:a|b||;"},
+      {"a b /ALL\r\nc\n", "1:a|b|/ALL|;2:|||a pair needs two file names;"},
+      {"a \"b\n\"c d\"",
+       "1:|||a quote is not closed;2:|||a pair needs two "
+       "file names;"},
+      {"\n\na b /FOO", "3:a|b|/FOO|line 3: Bad switch \"/FOO\";"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    std::string got;
+    for (const suite::ListLine& line : suite::readPairList(row.text)) {
+      got += std::to_string(line.line) + ":" + line.baseline + "|" +
+             line.candidate + "|" + line.switches + "|" + line.error + ";";
+    }
+    EXPECT_EQ(std::string(row.lines), got);
+  }
 }
 
 TEST(SuitePairing, FoldersPairByRelativePath) {

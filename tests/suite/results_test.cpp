@@ -131,10 +131,12 @@ TEST(SuiteResults, MergeSortsPairsAndCompletesTheShards) {
   runs[1].date = "2024-05-01T10:00:01Z";
   suite::SuiteRun merged;
   std::string error;
-  std::string warning;
-  ASSERT_TRUE(suite::mergeRuns(runs, &merged, &error, &warning)) << error;
-  EXPECT_EQ("", warning);
+  ASSERT_TRUE(
+      suite::mergeRuns(runs, false, suite::kAllNumbers, &merged, &error))
+      << error;
   EXPECT_EQ("1/1", merged.shard);
+  EXPECT_TRUE(merged.shards.empty());
+  EXPECT_EQ("", suite::partialText(merged));
   EXPECT_EQ(7, merged.seconds);
   EXPECT_EQ("2024-05-01T10:00:01Z", merged.date);
   std::string names;
@@ -144,48 +146,115 @@ TEST(SuiteResults, MergeSortsPairsAndCompletesTheShards) {
   EXPECT_EQ("abcde", names);
 }
 
-TEST(SuiteResults, MergeRefusesRepeatedOrMixedShards) {
+TEST(SuiteResults, MergeIsWholeOrPartialOnPurpose) {
   struct Row {
     std::vector<const char*> shards;
-    bool ok;
-    const char* shard;  // of the merged run
-    bool warns;
+    bool allowPartial;
+    const char* result;  // the merged run's shard, or the error
   };
   const Row rows[] = {
-      {{"1/2", "1/2"}, false, "", false},
-      {{"1/2", "1/3"}, false, "", false},
-      {{"1/1", "1/1"}, false, "", false},
-      {{"x"}, false, "", false},
-      {{"1/3", "3/3"}, true, "1/3,3/3", true},
-      {{"2/2", "1/2"}, true, "1/1", false},
+      {{"1/2", "1/2"}, false, "shard 1/2 given twice"},
+      {{"1/2", "1/2"}, true, "shard 1/2 given twice"},
+      {{"1/2", "1/3"}, true, "shards of different counts: 1/2 and 1/3"},
+      {{"1/1", "1/1"}, false, "shard 1/1 given twice"},
+      {{"x"}, true, "bad shard \"x\""},
+      {{"2/2", "1/2"}, false, "1/1"},
+      {{"1/1"}, false, "1/1"},
+      {{"3/6", "4/6", "6/6"},
+       false,
+       "shards 1/6, 2/6 and 5/6 are missing (--allow-partial merges the "
+       "others)"},
+      {{"1/3", "3/3"}, false, "shard 2/3 is missing"},
+      {{"3/3", "1/3"}, true, "1/3,3/3"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.shards.size());
+    std::string shards;
+    for (const char* shard : row.shards) {
+      shards += std::string(shard) + " ";
+    }
+    SCOPED_TRACE(shards + (row.allowPartial ? "partial" : "whole"));
     std::vector<suite::SuiteRun> runs;
     for (const char* shard : row.shards) {
       runs.push_back(shardRun(shard, {"a"}));
     }
     suite::SuiteRun merged;
     std::string error;
-    std::string warning;
-    EXPECT_EQ(row.ok, suite::mergeRuns(runs, &merged, &error, &warning));
-    EXPECT_EQ(row.ok, error.empty());
-    if (row.ok) {
-      EXPECT_EQ(row.shard, merged.shard);
-      EXPECT_EQ(row.warns, !warning.empty());
+    bool ok = suite::mergeRuns(runs, row.allowPartial, 100, &merged, &error);
+    EXPECT_EQ(ok, error.empty());
+    if (ok) {
+      EXPECT_EQ(row.result, merged.shard);
+    } else {
+      EXPECT_EQ(0u, error.find(row.result)) << error;
     }
   }
 }
 
-TEST(SuiteResults, MergeWarnsOnRunsOfOtherFolders) {
-  std::vector<suite::SuiteRun> runs = {shardRun("1/2", {"a"}),
-                                       shardRun("2/2", {"b"})};
-  runs[1].candidate = "elsewhere";
+TEST(SuiteResults, PartialMergeListsItsShardsAndMergesAgain) {
+  std::vector<suite::SuiteRun> runs = {shardRun("3/6", {"c"}),
+                                       shardRun("1/6", {"a"})};
+  suite::SuiteRun partial;
+  std::string error;
+  ASSERT_TRUE(suite::mergeRuns(runs, true, 100, &partial, &error));
+  EXPECT_EQ((std::vector<std::string>{"1/6", "3/6"}), partial.shards);
+  EXPECT_EQ("partial: 2 of 6 shards", suite::partialText(partial));
+
+  // With the rest, the partial run makes the whole one.
+  runs = {partial, shardRun("2/6", {"b"}), shardRun("4/6", {"d"}),
+          shardRun("5/6", {"e"}), shardRun("6/6", {"f"})};
+  suite::SuiteRun whole;
+  ASSERT_TRUE(suite::mergeRuns(runs, false, 100, &whole, &error)) << error;
+  EXPECT_EQ("1/1", whole.shard);
+  EXPECT_EQ(6u, whole.pairs.size());
+  runs = {partial, shardRun("3/6", {"c"})};
+  EXPECT_FALSE(suite::mergeRuns(runs, true, 100, &whole, &error));
+  EXPECT_EQ("shard 3/6 given twice", error);
+}
+
+TEST(SuiteResults, MergeRefusesRunsOfOtherFoldersOrSwitches) {
+  using Change = void (*)(suite::SuiteRun&);
+  struct Row {
+    Change change;
+    const char* error;
+  };
+  const Row rows[] = {
+      {[](suite::SuiteRun& r) { r.candidate = "elsewhere"; },
+       "shards 1/2 and 2/2 differ in their candidate: \"cand\" and "
+       "\"elsewhere\""},
+      {[](suite::SuiteRun& r) { r.baseline = "other"; },
+       "differ in their baseline"},
+      {[](suite::SuiteRun& r) { r.switches = "/ALL"; },
+       "differ in their switches: \"\" and \"/ALL\""},
+      {[](suite::SuiteRun& r) { r.version = "0.9"; },
+       "differ in their version"},
+      {[](suite::SuiteRun& r) { r.numbersCap = suite::kAllNumbers; },
+       "differ in their --numbers: \"100\" and \"all\""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.error);
+    std::vector<suite::SuiteRun> runs = {shardRun("1/2", {"a"}),
+                                         shardRun("2/2", {"b"})};
+    for (suite::SuiteRun& run : runs) {
+      run.numbersCap = 100;
+    }
+    row.change(runs[1]);
+    suite::SuiteRun merged;
+    std::string error;
+    for (bool allowPartial : {false, true}) {
+      EXPECT_FALSE(suite::mergeRuns(runs, allowPartial, 100, &merged, &error));
+      EXPECT_NE(std::string::npos, error.find(row.error)) << error;
+    }
+  }
+}
+
+TEST(SuiteResults, MergeKeepsTheSmallerNumbersCap) {
+  std::vector<suite::SuiteRun> runs = {shardRun("1/1", {"a"})};
+  runs[0].numbersCap = 5;
   suite::SuiteRun merged;
   std::string error;
-  std::string warning;
-  ASSERT_TRUE(suite::mergeRuns(runs, &merged, &error, &warning));
-  EXPECT_NE(std::string::npos, warning.find("different folders"));
+  ASSERT_TRUE(suite::mergeRuns(runs, false, 100, &merged, &error));
+  EXPECT_EQ(5u, merged.numbersCap);
+  ASSERT_TRUE(suite::mergeRuns(runs, false, 3, &merged, &error));
+  EXPECT_EQ(3u, merged.numbersCap);
 }
 
 }  // namespace

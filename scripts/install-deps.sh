@@ -8,7 +8,7 @@ need=()
 for pkg in "$@" cmake g++ make libgtest-dev libcli11-dev nlohmann-json3-dev \
            libpugixml-dev libxml2-utils groff-base pybind11-dev \
            python3-pybind11 python3-dev python3-pytest python3-setuptools \
-           python3-wheel python3-build python3-venv parallel; do
+           python3-wheel python3-build python3-venv parallel python3-markdown; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -243,6 +243,7 @@ void preparePage(RunState& run, int fileNo) {
   const Settings& settings = run.settings;
   // Head and foot are lines, in word mode too.
   run.values.trimmingPage = true;
+  ++reader(run, fileNo).pageNumber;
   // Nothing before the page is needed again: let compaction drop it.
   moveMarksToCurrent(run, fileNo);
 

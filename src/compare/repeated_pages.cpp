@@ -222,6 +222,7 @@ bool passRepeatedPages(RunState& run) {
     pos.tokenLength = 1;
     pos.atLineEnd = true;
     pos.lineCount += static_cast<std::int32_t>(passed * page.lineEnds[i]);
+    run.readers[i].pageNumber += passed;
   }
   Counters added = page.added;
   const auto now = counterFields(run.counters);

@@ -44,7 +44,10 @@ struct PageReader {
       0;                     // at most kWindowStorageSize - kPageBufferSize
   std::uint32_t bufLen = 0;  // valid bytes from offset 0
   bool atEof = false;        // the file is read to its end and closed
-  ReaderPosition position;   // the current token
+  // The page the file stands on, from 1 (counted as each page is prepared
+  // for comparing); 0 before the first.
+  std::int64_t pageNumber = 0;
+  ReaderPosition position;  // the current token
   // Bytes a fill handed back (the last, possibly partial, line, or the line
   // of a plot marker met too late in the buffer). They stay in the window's
   // storage at offset heldBackAt, at or after bufLen, and are served, exactly

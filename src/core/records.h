@@ -12,6 +12,7 @@
 // the ones below the count at that moment are final.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -25,15 +26,33 @@ enum class NumberVerdict {
   kWithinTolerance  // not counted: within the /IGNORE tolerance
 };
 
+// The most lines of context a collector may ask for before a listed line.
+inline constexpr int kMaxContextLines = 10;
+
+// Where one side of a listed pair stands in its report, read from the page
+// buffer as the listing prints the pair: views into the window, valid only
+// during the listedPair call.
+struct ListedLine {
+  std::int64_t page = 0;  // the page (from 1) the file stands on; 0: no line
+  // The whole line as the comparison read it, without its line end; empty
+  // when the window no longer (or not yet) holds it.
+  std::string_view text;
+  // Up to the collector's contextLines lines before it on its page that the
+  // window still holds, oldest first.
+  std::array<std::string_view, kMaxContextLines> before{};
+  int beforeCount = 0;
+};
+
 class RunRecords {
  public:
   virtual ~RunRecords() = default;
 
   // A pair the listing printed: the line numbers shown (0 where none is
-  // shown), the file marked " + " (1 or 2, else 0), and the texts as printed
-  // after the prefix.
+  // shown), the file marked " + " (1 or 2, else 0), the texts as printed
+  // after the prefix, and each side's line with its context.
   virtual void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                          std::string_view text1, std::string_view text2) = 0;
+                          std::string_view text1, std::string_view text2,
+                          const std::array<ListedLine, 2>& lines) = 0;
 
   // Unequal numbers met: record number `index` (from 0). Every record from
   // `index` on that came before this one has been taken back.
@@ -43,6 +62,9 @@ class RunRecords {
 
   // Records below `count` are final; the rest were taken back.
   virtual void settle(std::int64_t count) = 0;
+
+  // Lines of context wanted before each listed line, 0 to kMaxContextLines.
+  int contextLines = 0;
 };
 
 // Called where the verdict on two unequal words read as numbers is decided:

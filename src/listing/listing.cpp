@@ -6,6 +6,7 @@
 #include "core/records.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
+#include "reader/line_text.h"
 
 namespace {
 
@@ -54,6 +55,33 @@ void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
   out.endLine();
 }
 
+// Where the listed line of file `fileNo` stands: its page, its text and the
+// lines before it that the window holds, for the run's collector.
+ListedLine listedLine(RunState& run, int fileNo) {
+  ListedLine line;
+  const std::uint32_t number = run.pending.diffLine(fileIndex(fileNo));
+  if (number == 0) {
+    return line;
+  }
+  const PageReader& r = reader(run, fileNo);
+  line.page = r.pageNumber;
+  LineSpan span;
+  if (!findLine(r, number, &span)) {
+    return line;
+  }
+  const auto text = [&](const LineSpan& s) {
+    return std::string_view(reinterpret_cast<const char*>(r.bytes()) + s.start,
+                            s.length);
+  };
+  line.text = text(span);
+  LineSpan before[kMaxContextLines];
+  line.beforeCount = linesBefore(r, span, run.records->contextLines, before);
+  for (int k = 0; k < line.beforeCount; ++k) {
+    line.before[static_cast<std::size_t>(k)] = text(before[k]);
+  }
+  return line;
+}
+
 // One pair: the lines of file 1 and file 2, then an empty line.
 void printPair(RunState& run, int extra, std::string_view text1,
                std::string_view text2) {
@@ -62,7 +90,8 @@ void printPair(RunState& run, int extra, std::string_view text1,
   run.out.endLine();
   if (run.records != nullptr) {
     run.records->listedPair(run.pending.diffLine(0), run.pending.diffLine(1),
-                            extra, text1, text2);
+                            extra, text1, text2,
+                            {listedLine(run, 1), listedLine(run, 2)});
   }
 }
 

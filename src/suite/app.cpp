@@ -15,6 +15,7 @@
 #include "suite/accept.h"
 #include "suite/console.h"
 #include "suite/html_export.h"
+#include "suite/markdown_export.h"
 #include "suite/json_export.h"
 #include "suite/junit_export.h"
 #include "suite/pairing.h"
@@ -109,8 +110,12 @@ struct Reports {
                     std::function<std::string(const SuiteRun&)>>
         wanted[] = {{&options.json, exportJson},
                     {&options.junit, exportJunit},
-                    {&options.html, [htmlCap](const SuiteRun& run) {
+                    {&options.html,
+                     [htmlCap](const SuiteRun& run) {
                        return exportHtml(run, htmlCap);
+                     }},
+                    {&options.markdown, [](const SuiteRun& run) {
+                       return exportMarkdown(run);
                      }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
@@ -150,7 +155,7 @@ struct Reports {
 // standard error.
 bool reportsToStandardOutput(const SuiteOptions& options) {
   for (const std::string* target :
-       {&options.json, &options.junit, &options.html}) {
+       {&options.json, &options.junit, &options.html, &options.markdown}) {
     if (*target == kStandardOutput) {
       return true;
     }

@@ -61,6 +61,59 @@ std::string pairLine(const PairResult& pair) {
   return line;
 }
 
+std::string percentText(double relative) {
+  return printed("%.3g", relative * 100) + " %";
+}
+
+std::string changePlace(const zudiz::ListedPair& listed) {
+  const auto side = [](const char* name, std::int64_t page, std::int64_t line) {
+    std::string text = name;
+    if (line == 0) {
+      return text + ": no line";
+    }
+    if (page > 0) {
+      text += " page " + std::to_string(page) + ",";
+    }
+    return text + " line " + std::to_string(line);
+  };
+  return side("baseline", listed.page1, listed.line1) + "; " +
+         side("candidate", listed.page2, listed.line2);
+}
+
+std::string changeLines(const zudiz::ListedPair& listed) {
+  std::string text;
+  const auto context = [&](const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+      text += "  " + line + "\n";
+    }
+  };
+  // A line that only one file has: its context, the line, and the line
+  // both files go on with.
+  if (listed.extra == 1 || listed.extra == 2) {
+    const bool first = listed.extra == 1;
+    context(first ? listed.context1 : listed.context2);
+    text += (first ? "- " : "+ ") +
+            (first ? listed.lineText1 : listed.lineText2) + "\n";
+    const std::string& next = first ? listed.lineText2 : listed.lineText1;
+    if ((first ? listed.line2 : listed.line1) != 0 && !next.empty()) {
+      text += "  " + next + "\n";
+    }
+    return text;
+  }
+  const bool sameContext = listed.context1 == listed.context2;
+  if (listed.line1 != 0) {
+    context(listed.context1);
+    text += "- " + listed.lineText1 + "\n";
+  }
+  if (listed.line2 != 0) {
+    if (!sameContext || listed.line1 == 0) {
+      context(listed.context2);
+    }
+    text += "+ " + listed.lineText2 + "\n";
+  }
+  return text;
+}
+
 std::string closingLine(const Totals& totals, double seconds) {
   return counted(totals.pairs, "pair", "pairs") + ": " +
          std::to_string(totals.same) + " same, " +

@@ -25,6 +25,23 @@ std::string closingLine(const Totals& totals, double seconds);
 // ending in one.
 std::string listingText(std::string_view output);
 
+// A relative difference as a percentage with three significant digits:
+// "37.5 %", "0.0494 %", "0 %".
+std::string percentText(double relative);
+
+// Where a listed pair stands, in the words of the suite:
+//   baseline page 2, line 10; candidate page 2, line 10
+// A side without a line says so ("candidate: no line").
+std::string changePlace(const zudiz::ListedPair& listed);
+
+// A listed pair as plain text lines of report bytes, each ending in "\n":
+// the context lines (indented two blanks; once when both sides have the
+// same), then the baseline line after "- " and the candidate line after
+// "+ ", as a unified diff shows them. A side without a line has none. A
+// line that only one file has (`extra`) shows after its own context, with
+// the line both files go on with after it.
+std::string changeLines(const zudiz::ListedPair& listed);
+
 // A byte count as people read it: "812 B", "1.4 kB", "23.0 MB", "1.20 GB".
 std::string formatBytes(double bytes);
 

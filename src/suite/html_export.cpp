@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -176,8 +177,7 @@ std::string percent(double relative) {
 }
 
 double relativeOf(const NumberPair& number) {
-  double larger = std::max(std::fabs(number.value1), std::fabs(number.value2));
-  return larger == 0 ? 0 : std::fabs(number.value1 - number.value2) / larger;
+  return zudiz::relativeDifference(number.value1, number.value2);
 }
 
 // The lower bound of a histogram bucket: 0, 1e-9, ..., 0.1, 1.
@@ -540,7 +540,7 @@ void appendChart(std::string& out, const SuiteRun& run,
     appendLabel(out, B::x(b), B::kBase + 16, "middle", boundLabel(b));
   }
   appendLabel(out, (B::kLeft + B::kRight) / 2, B::kBase + 38, "middle",
-              "relative difference |a \xE2\x88\x92 b| / max(|a|, |b|), "
+              "relative difference |a \xE2\x88\x92 b| / mean(|a|, |b|), "
               "log scale");
   appendLabel(out, B::kLeft - 6, B::kMarkRow, "end", "count");
   if (all == 0) {
@@ -740,13 +740,6 @@ std::string recordEntries(const zudiz::ListedPair& listed,
   return entries;
 }
 
-std::string_view withoutFinalBlank(std::string_view text) {
-  if (!text.empty() && text.back() == ' ') {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 // Where the listed pairs stand in the output: the index of the listing's
 // heading line and the column where the listed texts start. False when the
 // output does not hold the listed pairs as the program prints them.
@@ -770,7 +763,12 @@ bool findListedPairs(const std::vector<std::string_view>& lines,
       return false;
     }
     std::string_view printed = line.substr(textColumn);
-    return printed == text || printed == withoutFinalBlank(text);
+    const auto trimmed = [](std::string_view t) {
+      const std::size_t end = t.find_last_not_of(' ');
+      return end == std::string_view::npos ? std::string_view()
+                                           : t.substr(0, end + 1);
+    };
+    return printed == text || trimmed(printed) == trimmed(text);
   };
   for (std::size_t j = 0; j < listed.size(); ++j) {
     std::size_t first = heading + 1 + 3 * j;
@@ -846,16 +844,26 @@ bool hasListing(const PairResult& pair) {
          !pair.result.output.empty();
 }
 
-// The largest relative difference of a pair's numbers as a table cell; from
-// its histogram when it kept no records.
+// The largest relative difference of a pair's numbers as a table cell: the
+// library's largest pair, greyed with "excused" when its verdict let it
+// pass; from the records, or else the histogram, for results without one.
 void appendLargestCell(std::string& out, const zudiz::Result& result) {
-  if (!result.numbers.empty()) {
-    double largest = 0;
-    for (const NumberPair& number : result.numbers) {
-      largest = std::max(largest, relativeOf(number));
+  std::optional<NumberPair> largest = result.largest;
+  for (const NumberPair& number : result.numbers) {
+    if (!largest || relativeOf(number) > relativeOf(*largest)) {
+      largest = number;
     }
-    out += "<td data-v=\"" + shortest(largest) + "\">" + percent(largest) +
-           "</td>";
+  }
+  if (largest) {
+    const double relative = relativeOf(*largest);
+    if (largest->verdict == zudiz::Verdict::kListed) {
+      out += "<td data-v=\"" + shortest(relative) + "\">" + percent(relative) +
+             "</td>";
+    } else {
+      out += "<td class=\"excused\" data-v=\"" + shortest(relative) +
+             "\" title=\"" + kVerdictNames[static_cast<int>(largest->verdict)] +
+             "\">" + percent(relative) + " excused</td>";
+    }
     return;
   }
   for (int b = zudiz::kHistogramBuckets - 1; b >= 0; --b) {
@@ -915,11 +923,130 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
   } else {
     out += "<td></td><td></td><td></td><td></td><td></td><td></td>";
   }
-  out += "<td>" + formatted("%.3f", pair.seconds) + "</td></tr>\n";
+  out += "<td data-v=\"" + shortest(pair.seconds) + "\">" +
+         (pair.seconds < 1 ? formatted("%.0f", pair.seconds * 1000) + " ms"
+                           : formatted("%.2f", pair.seconds) + " s") +
+         "</td></tr>\n";
+}
+
+// --- Changes in context
+// -------------------------------------------------------
+
+// Where the listed words stand in the whole line: the words of `listed`
+// (blank-separated) met in order among the blank-separated words of `line`.
+// Each result is a start and a length in `line`.
+std::vector<std::pair<std::size_t, std::size_t>> listedWordsIn(
+    std::string_view line, std::string_view listed) {
+  std::vector<std::pair<std::size_t, std::size_t>> found;
+  std::size_t at = 0;
+  std::size_t from = 0;
+  while (from < listed.size()) {
+    const std::size_t start = listed.find_first_not_of(' ', from);
+    if (start == std::string_view::npos) {
+      break;
+    }
+    std::size_t end = listed.find(' ', start);
+    end = end == std::string_view::npos ? listed.size() : end;
+    const std::string_view word = listed.substr(start, end - start);
+    from = end;
+    for (std::size_t k = at; k < line.size();) {
+      while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) {
+        ++k;
+      }
+      std::size_t e = k;
+      while (e < line.size() && line[e] != ' ' && line[e] != '\t') {
+        ++e;
+      }
+      if (e > k && line.substr(k, e - k) == word) {
+        found.emplace_back(k, e - k);
+        at = e;
+        break;
+      }
+      k = e;
+    }
+  }
+  return found;
+}
+
+// One side's whole line, its listed words marked.
+void appendMarkedLine(std::string& out, const char* side, std::string_view line,
+                      std::string_view listed) {
+  out += "<span class=\"side\">";
+  out += side;
+  out += "</span>";
+  std::size_t at = 0;
+  for (const auto& [start, length] : listedWordsIn(line, listed)) {
+    appendText(out, line.substr(at, start - at), Bytes::kReport);
+    out += "<mark>";
+    appendText(out, line.substr(start, length), Bytes::kReport);
+    out += "</mark>";
+    at = start + length;
+  }
+  appendText(out, line.substr(at), Bytes::kReport);
+  out += '\n';
+}
+
+void appendContext(std::string& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    out += "<span class=\"ctx\"><span class=\"side\"></span>";
+    appendText(out, line, Bytes::kReport);
+    out += "</span>\n";
+  }
+}
+
+std::string placeText(std::int64_t page, std::int64_t line) {
+  if (line == 0) {
+    return "no line";
+  }
+  return (page > 0 ? "page " + std::to_string(page) + ", " : "") + "line " +
+         std::to_string(line);
+}
+
+// Listed pairs shown in context on one page, shared among the pairs with a
+// listing, and at most per pair: the listing as printed shows them all, so
+// a suite that differs everywhere keeps its page small and quick to load.
+constexpr std::size_t kChangesPerPage = 3000;
+constexpr std::size_t kChangesPerPair = 20;
+
+// The first `most` listed pairs where they stand: the context lines muted,
+// then the baseline's whole line above the candidate's, the listed words
+// marked.
+void appendChanges(std::string& out, const zudiz::Result& result,
+                   std::size_t most) {
+  if (result.pairs.empty() || most == 0) {
+    return;
+  }
+  out += "<p class=\"as-printed\">In context:</p><div class=\"changes\">";
+  const std::size_t shown = std::min(most, result.pairs.size());
+  for (std::size_t i = 0; i < shown; ++i) {
+    const zudiz::ListedPair& listed = result.pairs[i];
+    out += "<p class=\"place\">baseline " +
+           placeText(listed.page1, listed.line1) + " \xC2\xB7 candidate " +
+           placeText(listed.page2, listed.line2) + "</p><pre class=\"change\">";
+    const bool sameContext = listed.context1 == listed.context2;
+    if (listed.line1 != 0) {
+      appendContext(out, listed.context1);
+      appendMarkedLine(out, "baseline  ", listed.lineText1, listed.text1);
+    }
+    if (listed.line2 != 0) {
+      if (!sameContext || listed.line1 == 0) {
+        appendContext(out, listed.context2);
+      }
+      appendMarkedLine(out, "candidate ", listed.lineText2, listed.text2);
+    }
+    out += "</pre>";
+  }
+  if (shown < result.pairs.size()) {
+    out += "<p class=\"place\">\xE2\x80\xA6 and " +
+           std::to_string(result.pairs.size() - shown) +
+           " more in the listing below</p>";
+  }
+  out += "</div>";
 }
 
 void appendListingRow(std::string& out, const PairResult& pair,
-                      std::size_t index, std::size_t maxNumbers) {
+                      std::size_t index, std::size_t maxNumbers,
+                      std::size_t changes) {
   out += "<tr class=\"listing\" id=\"l" + std::to_string(index) +
          "\"><td colspan=\"" + std::to_string(kTableColumns) +
          "\"><p class=\"files\">";
@@ -928,6 +1055,7 @@ void appendListingRow(std::string& out, const PairResult& pair,
   appendText(out, pair.candidate);
   out += "</p>";
   appendOutput(out, pair.result, maxNumbers);
+  appendChanges(out, pair.result, changes);
   out += "</td></tr>\n";
 }
 
@@ -941,11 +1069,20 @@ void appendRows(std::string& out, const SuiteRun& run, std::size_t maxNumbers) {
                      return statusRank(run.pairs[a].status) <
                             statusRank(run.pairs[b].status);
                    });
+  std::size_t listings = 0;
+  for (const PairResult& pair : run.pairs) {
+    listings += hasListing(pair) ? 1 : 0;
+  }
+  const std::size_t changes =
+      listings == 0
+          ? 0
+          : std::min(kChangesPerPair,
+                     std::max<std::size_t>(1, kChangesPerPage / listings));
   for (std::size_t i : order) {
     const PairResult& pair = run.pairs[i];
     appendRow(out, pair, i);
     if (hasListing(pair)) {
-      appendListingRow(out, pair, i, maxNumbers);
+      appendListingRow(out, pair, i, maxNumbers, changes);
     }
   }
 }

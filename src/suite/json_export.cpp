@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <type_traits>
+#include <vector>
 
 namespace suite {
 namespace {
@@ -53,6 +55,14 @@ Json histogramJson(const zudiz::Histogram& histogram) {
   return json;
 }
 
+Json linesJson(const std::vector<std::string>& lines) {
+  Json json = Json::array();
+  for (const std::string& line : lines) {
+    json.push_back(bytesToUtf8(line));
+  }
+  return json;
+}
+
 // One side's file: its path, and its size and time when it existed.
 Json factsJson(const FileFacts& facts) {
   Json json{{"path", nameText(facts.path)}};
@@ -63,15 +73,35 @@ Json factsJson(const FileFacts& facts) {
   return json;
 }
 
+Json largestJson(const std::optional<zudiz::NumberPair>& largest) {
+  if (!largest) {
+    return nullptr;
+  }
+  const zudiz::NumberPair& n = *largest;
+  return Json{{"value1", n.value1},
+              {"value2", n.value2},
+              {"line1", n.line1},
+              {"line2", n.line2},
+              {"relative", zudiz::relativeDifference(n.value1, n.value2)},
+              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}};
+}
+
 Json pairJson(const PairResult& pair) {
   const zudiz::Result& r = pair.result;
   Json listed = Json::array();
   for (const zudiz::ListedPair& l : r.pairs) {
-    listed.push_back(Json{{"line1", l.line1},
-                          {"line2", l.line2},
-                          {"extra", l.extra},
-                          {"text1", bytesToUtf8(l.text1)},
-                          {"text2", bytesToUtf8(l.text2)}});
+    listed.push_back(
+        Json{{"line1", l.line1},
+             {"line2", l.line2},
+             {"extra", l.extra},
+             {"text1", bytesToUtf8(withoutTrailingBlanks(l.text1))},
+             {"text2", bytesToUtf8(withoutTrailingBlanks(l.text2))},
+             {"page1", l.page1},
+             {"page2", l.page2},
+             {"line_text1", bytesToUtf8(l.lineText1)},
+             {"line_text2", bytesToUtf8(l.lineText2)},
+             {"context1", linesJson(l.context1)},
+             {"context2", linesJson(l.context2)}});
   }
   Json numbers = Json::array();
   for (const zudiz::NumberPair& n : r.numbers) {
@@ -94,6 +124,7 @@ Json pairJson(const PairResult& pair) {
             {"listed", std::move(listed)},
             {"numbers", std::move(numbers)},
             {"numbers_cut", r.numbersCut},
+            {"largest", largestJson(r.largest)},
             {"histogram", histogramJson(r.histogram)},
             {"output", bytesToUtf8(r.output)}};
   if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
@@ -162,6 +193,8 @@ T numberOf(const Json& object, const char* key) {
   }
 }
 
+std::vector<std::string> linesOf(const Json& object, const char* key);
+
 // The array at `key`, or an empty one when there is none.
 const Json& listOf(const Json& object, const char* key) {
   static const Json kEmpty = Json::array();
@@ -205,6 +238,31 @@ int bucketFrom(const std::string& name) {
   throw std::runtime_error("unknown histogram bucket \"" + name + "\"");
 }
 
+zudiz::NumberPair numberFrom(const Json& n) {
+  zudiz::NumberPair number;
+  number.value1 = numberOf<double>(n, "value1");
+  number.value2 = numberOf<double>(n, "value2");
+  number.line1 = numberOf<std::int64_t>(n, "line1");
+  number.line2 = numberOf<std::int64_t>(n, "line2");
+  number.verdict = verdictFrom(textOf(n, "verdict"));
+  return number;
+}
+
+// The first of the pairs with the largest relative difference.
+std::optional<zudiz::NumberPair> largestOf(
+    const std::vector<zudiz::NumberPair>& numbers) {
+  std::optional<zudiz::NumberPair> largest;
+  double most = -1;
+  for (const zudiz::NumberPair& n : numbers) {
+    const double relative = zudiz::relativeDifference(n.value1, n.value2);
+    if (relative > most) {
+      most = relative;
+      largest = n;
+    }
+  }
+  return largest;
+}
+
 FileFacts factsFrom(const Json& json, const char* key) {
   FileFacts facts;
   if (!json.contains(key)) {
@@ -235,7 +293,7 @@ FileFacts factsFrom(const Json& json, const char* key) {
   return facts;
 }
 
-PairResult pairFrom(const Json& json) {
+PairResult pairFrom(const Json& json, int format) {
   PairResult pair;
   pair.name = textOf(json, "name");
   pair.baseline = textOf(json, "baseline");
@@ -265,20 +323,27 @@ PairResult pairFrom(const Json& json) {
     listed.line1 = numberOf<std::int64_t>(l, "line1");
     listed.line2 = numberOf<std::int64_t>(l, "line2");
     listed.extra = numberOf<int>(l, "extra");
-    listed.text1 = bytesOf(l, "text1");
-    listed.text2 = bytesOf(l, "text2");
+    listed.text1 = withoutTrailingBlanks(bytesOf(l, "text1"));
+    listed.text2 = withoutTrailingBlanks(bytesOf(l, "text2"));
+    listed.page1 = numberOf<std::int64_t>(l, "page1");
+    listed.page2 = numberOf<std::int64_t>(l, "page2");
+    listed.lineText1 = bytesOf(l, "line_text1");
+    listed.lineText2 = bytesOf(l, "line_text2");
+    listed.context1 = linesOf(l, "context1");
+    listed.context2 = linesOf(l, "context2");
     r.pairs.push_back(std::move(listed));
   }
   for (const Json& n : listOf(json, "numbers")) {
-    zudiz::NumberPair number;
-    number.value1 = numberOf<double>(n, "value1");
-    number.value2 = numberOf<double>(n, "value2");
-    number.line1 = numberOf<std::int64_t>(n, "line1");
-    number.line2 = numberOf<std::int64_t>(n, "line2");
-    number.verdict = verdictFrom(textOf(n, "verdict"));
-    r.numbers.push_back(number);
+    r.numbers.push_back(numberFrom(n));
   }
   r.numbersCut = json.value("numbers_cut", false);
+  if (json.contains("largest") && !json.at("largest").is_null()) {
+    r.largest = numberFrom(json.at("largest"));
+  } else if (format == 1) {
+    // Written before the largest pair was recorded: the largest of the
+    // records kept, which were the largest ones.
+    r.largest = largestOf(r.numbers);
+  }
   if (json.contains("histogram")) {
     const Json& histogram = json.at("histogram");
     if (!histogram.is_object()) {
@@ -292,10 +357,38 @@ PairResult pairFrom(const Json& json) {
       }
     }
   }
+  if (format == 1 && !r.numbersCut) {
+    // Format 1 measured differences against the larger magnitude; with
+    // every record kept, the histogram is counted again by the mean.
+    r.histogram = {};
+    for (const zudiz::NumberPair& n : r.numbers) {
+      ++r.histogram.counts[zudiz::histogramBucket(zudiz::relativeDifference(
+          n.value1, n.value2))][static_cast<int>(n.verdict)];
+    }
+  }
   return pair;
 }
 
+std::vector<std::string> linesOf(const Json& object, const char* key) {
+  std::vector<std::string> lines;
+  for (const Json& line : listOf(object, key)) {
+    std::string bytes;
+    if (!utf8ToBytes(line.get_ref<const std::string&>(), &bytes)) {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" holds a character above U+00FF");
+    }
+    lines.push_back(std::move(bytes));
+  }
+  return lines;
+}
+
 }  // namespace
+
+std::string withoutTrailingBlanks(std::string_view text) {
+  const std::size_t end = text.find_last_not_of(' ');
+  return std::string(
+      text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
 
 std::string bucketName(int bucket) {
   char text[32];
@@ -413,9 +506,13 @@ std::string exportJson(const SuiteRun& run) {
 bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
   try {
     Json json = Json::parse(text);
-    if (!json.is_object() || !json.contains("format") ||
-        json.at("format") != kJsonFormat) {
-      *error = "not a zudiz-suite/1 result";
+    int format = 0;
+    if (json.is_object() && json.contains("format")) {
+      const Json& name = json.at("format");
+      format = name == kJsonFormat ? 2 : name == kJsonFormat1 ? 1 : 0;
+    }
+    if (format == 0) {
+      *error = "not a zudiz-suite/2 or zudiz-suite/1 result";
       return false;
     }
     SuiteRun out;
@@ -442,7 +539,7 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
     out.allowAdded = json.value("allow_added", false);
     out.seconds = numberOf<double>(json, "seconds");
     for (const Json& pair : listOf(json, "pairs")) {
-      out.pairs.push_back(pairFrom(pair));
+      out.pairs.push_back(pairFrom(pair, format));
     }
     *run = std::move(out);
     return true;

@@ -1,12 +1,20 @@
-// The JSON record of a suite run ("format": "zudiz-suite/1"), written from
-// the results model and read back into it for --merge.
+// The JSON record of a suite run ("format": "zudiz-suite/2"), written from
+// the results model and read back into it for --merge, which reads the
+// records of format 1 as well.
+//
+// Format 2 measures relative differences by the mean magnitude (the
+// histogram's buckets, `largest`), gives listed texts without the blanks
+// that padded their columns, and adds each listed line's page, whole text
+// and context and each pair's largest number pair. A format 1 record reads
+// with no lines or context; its histogram is counted again by the mean when
+// it kept every number record, and its largest pair is the largest kept.
 //
 // Report text is bytes of an 8-bit code page, so every string taken from a
-// report or from the program's output (output, text1, text2, message) holds
-// each byte as the character of the same number (U+0000 to U+00FF): the JSON
-// stays valid UTF-8 and the bytes come back exactly. Names, paths and
-// switches are written as they are when they are valid UTF-8, else the same
-// way byte by byte.
+// report or from the program's output (output, text1, text2, line_text1,
+// line_text2, context1, context2, message) holds each byte as the character of
+// the same number (U+0000 to U+00FF): the JSON stays valid UTF-8 and the bytes
+// come back exactly. Names, paths and switches are written as they are when
+// they are valid UTF-8, else the same way byte by byte.
 #pragma once
 
 #include <string>
@@ -16,7 +24,8 @@
 
 namespace suite {
 
-inline constexpr std::string_view kJsonFormat = "zudiz-suite/1";
+inline constexpr std::string_view kJsonFormat = "zudiz-suite/2";
+inline constexpr std::string_view kJsonFormat1 = "zudiz-suite/1";
 
 // The run as JSON text: the run's facts and totals on their own lines, then
 // one line per pair, in the order of `run.pairs`. Ends with a line end.
@@ -33,6 +42,9 @@ std::string bytesToUtf8(std::string_view bytes);
 bool utf8ToBytes(std::string_view text, std::string* bytes);
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool isUtf8(std::string_view text);
+
+// `text` without the blanks at its end.
+std::string withoutTrailingBlanks(std::string_view text);
 
 // The JSON name of a histogram bucket: its lower bound, shortest form
 // ("0", "1e-09", ..., "0.1", "1").

@@ -31,7 +31,31 @@ std::string pairLineUtf8(const PairResult& pair) {
   return pairLine(shown);
 }
 
+// A pair's failure text: each listed pair where it stands, with its
+// context, then the program's listing as printed.
+std::string failureText(const PairResult& pair) {
+  std::string text;
+  for (const zudiz::ListedPair& listed : pair.result.pairs) {
+    text += changePlace(listed) + "\n" + changeLines(listed) + "\n";
+  }
+  return text + listingText(pair.result.output);
+}
+
 }  // namespace
+
+std::string junitClassName(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  if (slash == std::string_view::npos || slash == 0) {
+    return "zudiz";
+  }
+  std::string folder(name.substr(0, slash));
+  for (char& c : folder) {
+    if (c == '/' || c == '\\') {
+      c = '.';
+    }
+  }
+  return folder;
+}
 
 std::string xmlText(std::string_view bytes, bool attribute) {
   std::string text;
@@ -106,8 +130,9 @@ std::string exportJunit(const SuiteRun& run) {
     for (int n = 2; !used.insert(name).second; ++n) {
       name = nameUtf8(pair.name) + " (" + std::to_string(n) + ")";
     }
-    xml += "  <testcase classname=\"zudiz\" name=\"" + xmlText(name, true) +
-           "\" time=\"" + seconds(pair.seconds) + "\"";
+    xml += "  <testcase classname=\"" +
+           xmlText(nameUtf8(junitClassName(pair.name)), true) + "\" name=\"" +
+           xmlText(name, true) + "\" time=\"" + seconds(pair.seconds) + "\"";
     if (pair.status == PairStatus::kSame) {
       xml += "/>\n";
       continue;
@@ -121,9 +146,8 @@ std::string exportJunit(const SuiteRun& run) {
     }
     const char* element =
         pair.status == PairStatus::kError ? "error" : "failure";
-    std::string body = pair.status == PairStatus::kMissing
-                           ? pair.message
-                           : listingText(pair.result.output);
+    std::string body =
+        pair.status == PairStatus::kMissing ? pair.message : failureText(pair);
     if (body.empty()) {
       body = pair.message;
     }

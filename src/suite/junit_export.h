@@ -1,7 +1,10 @@
 // The JUnit XML report of a suite run, as CI systems read it: one
-// <testsuite name="zudiz-suite"> with one <testcase> per pair. A different
-// or missing pair carries a <failure> whose message is its console line and
-// whose text is the listing; an error pair carries an <error>.
+// <testsuite name="zudiz-suite"> with one <testcase> per pair, whose
+// classname is the pair's folder (junitClassName), so that CI test trees
+// keep the suite's folders. A different or missing pair carries a <failure>
+// whose message is its console line and whose text shows each listed pair
+// where it stands with its context lines, then the listing as printed; an
+// error pair carries an <error>.
 #pragma once
 
 #include <string>
@@ -13,6 +16,10 @@ namespace suite {
 
 // The report as UTF-8 XML 1.0, ending with a line end.
 std::string exportJunit(const SuiteRun& run);
+
+// The classname of a pair named `name`: its folder with dots for slashes
+// ("level2.beams" for level2/beams/x.rpt), "zudiz" for a name at the top.
+std::string junitClassName(std::string_view name);
 
 // `bytes` as XML character data or, with `attribute`, as an attribute
 // value between double quotes. Report bytes above 0x7F become the

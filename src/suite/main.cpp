@@ -21,9 +21,13 @@ int main(int argc, char** argv) {
   installStopHandlers();
   suite::SuiteEnvironment env;
   env.progress = stderrIsTerminal();
-  env.compare = [](const std::string& baseline, const std::string& candidate,
-                   const std::string& switches) {
-    return zudiz::compareFiles(baseline, candidate, switches);
+  // The library keeps the number records the reports show (--numbers).
+  zudiz::CompareOptions compareOptions;
+  compareOptions.maxNumbers = parsed.options.numbersCap;
+  env.compare = [compareOptions](const std::string& baseline,
+                                 const std::string& candidate,
+                                 const std::string& switches) {
+    return zudiz::compareFiles(baseline, candidate, switches, compareOptions);
   };
   env.stopRequested = stopRequested;
   return suite::runSuite(parsed.options, env);

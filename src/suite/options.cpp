@@ -226,6 +226,9 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
   app.add_option("--html", o.html,
                  "write an HTML report (- for standard output)")
       ->type_name("FILE");
+  app.add_option("--markdown", o.markdown,
+                 "write a Markdown summary (- for standard output)")
+      ->type_name("FILE");
   app.add_option("--shard", shard,
                  "run only the pairs at K-1 modulo N of the sorted list; auto "
                  "takes K/N from GitLab, Slurm or Kubernetes (auto/N)")
@@ -282,7 +285,7 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
     if (merge || !o.paths.empty() || !o.pairList.empty() || !o.globs.empty() ||
         !o.switches.empty() || !o.switchesFor.empty() || !o.rulesFile.empty() ||
         shard != "1/1" || !o.json.empty() || !o.junit.empty() ||
-        !o.html.empty()) {
+        !o.html.empty() || !o.markdown.empty()) {
       return usageError(
           "--accept takes a result and --only, --dry-run and --remove-gone; "
           "it runs no comparison and writes no report");
@@ -319,9 +322,10 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
                           ? "give BASELINE and CANDIDATE, or --pairs LIST"
                           : "too many paths: give BASELINE and CANDIDATE");
   }
-  const std::string* reports[] = {&o.json, &o.junit, &o.html};
-  for (int i = 0; i < 3; ++i) {
-    for (int k = i + 1; k < 3; ++k) {
+  const std::string* reports[] = {&o.json, &o.junit, &o.html, &o.markdown};
+  constexpr int kReports = 4;
+  for (int i = 0; i < kReports; ++i) {
+    for (int k = i + 1; k < kReports; ++k) {
       if (!reports[i]->empty() && *reports[i] == *reports[k]) {
         return usageError(*reports[i] == "-"
                               ? "only one report may go to standard output (-)"

@@ -24,7 +24,9 @@ struct SuiteOptions {
   std::vector<std::string> switchesFor;  // --switches-for, PATTERN=SWITCHES
   bool allowAdded = false;               // --allow-added
   int jobs = 1;                          // -j, --jobs
-  std::string json, junit, html;         // report targets, "" for none
+  // Report targets, "" for none; "-" writes that report to standard output
+  // (at most one may) and the console lines to standard error.
+  std::string json, junit, html, markdown;
   int shardIndex = 1, shardCount = 1;
   bool verbose = false, quiet = false;
   bool allowEmpty = false;       // --allow-empty: no pairs is no error

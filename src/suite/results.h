@@ -92,13 +92,12 @@ int exitStatusOf(const Totals& totals);
 bool pairBefore(const PairResult& a, const PairResult& b);
 void sortPairs(std::vector<PairResult>& pairs);
 
-inline constexpr std::size_t kAllNumbers =
-    std::numeric_limits<std::size_t>::max();
 
 // Keeps at most `cap` of the number records of `result`: those with the
 // largest relative difference, ties in file order, and leaves them in that
 // order. Sets numbersCut when any record is dropped (it stays set when the
 // library already dropped some). The histogram is left as it is.
+inline constexpr std::size_t kAllNumbers = zudiz::kAllNumbers;
 void keepLargestNumbers(zudiz::Result& result, std::size_t cap);
 
 // Reads a shard "K/N" (1 <= K <= N, no blanks); false for any other text.

@@ -6,6 +6,20 @@
 
 namespace zudiz {
 
+namespace {
+
+// Heap order: `a` stays longer than `b` (a larger relative difference, or
+// an equal one met earlier), so the top is the record to drop first.
+bool keptLonger(const auto& a, const auto& b) {
+  return a.relative != b.relative ? a.relative > b.relative : a.index < b.index;
+}
+
+std::string cut(std::string_view text) {
+  return std::string(text.substr(0, std::min(text.size(), kMaxLineText)));
+}
+
+}  // namespace
+
 Verdict toVerdict(NumberVerdict verdict) {
   switch (verdict) {
     case NumberVerdict::kListed:
@@ -20,14 +34,31 @@ Verdict toVerdict(NumberVerdict verdict) {
   return Verdict::kListed;
 }
 
+Collector::Collector(Result& result, const CompareOptions& options)
+    : result_(result), maxNumbers_(options.maxNumbers) {
+  contextLines = std::clamp(options.contextLines, 0, kMaxContextLines);
+}
+
 void Collector::listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                           std::string_view text1, std::string_view text2) {
+                           std::string_view text1, std::string_view text2,
+                           const std::array<ListedLine, 2>& lines) {
   ListedPair& pair = result_.pairs.emplace_back();
   pair.line1 = line1;
   pair.line2 = line2;
   pair.extra = extra;
   pair.text1.assign(text1);
   pair.text2.assign(text2);
+  std::int64_t* pages[2] = {&pair.page1, &pair.page2};
+  std::string* texts[2] = {&pair.lineText1, &pair.lineText2};
+  std::vector<std::string>* contexts[2] = {&pair.context1, &pair.context2};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const ListedLine& line = lines[i];
+    *pages[i] = line.page;
+    *texts[i] = cut(line.text);
+    for (int k = 0; k < line.beforeCount; ++k) {
+      contexts[i]->push_back(cut(line.before[static_cast<std::size_t>(k)]));
+    }
+  }
 }
 
 void Collector::numberPair(std::int64_t index, double value1, double value2,
@@ -40,23 +71,36 @@ void Collector::numberPair(std::int64_t index, double value1, double value2,
   if (unsettled < unsettled_.size()) {
     unsettled_.resize(static_cast<std::size_t>(unsettled));
   }
-  std::vector<NumberPair>& numbers = result_.numbers;
-  if (static_cast<std::uint64_t>(index) < numbers.size()) {
-    numbers.resize(static_cast<std::size_t>(index));
-  }
+  Record& record = unsettled_.emplace_back();
+  record.index = index;
+  record.relative = relativeDifference(value1, value2);
+  record.pair.value1 = value1;
+  record.pair.value2 = value2;
+  record.pair.line1 = line1;
+  record.pair.line2 = line2;
+  record.pair.verdict = toVerdict(verdict);
+}
 
-  const Verdict v = toVerdict(verdict);
-  const int bucket = histogramBucket(relativeDifference(value1, value2));
-  unsettled_.push_back(
-      static_cast<std::uint8_t>(bucket * kVerdicts + static_cast<int>(v)));
-  if (static_cast<std::uint64_t>(index) < kMaxNumbers) {
-    NumberPair& pair = numbers.emplace_back();
-    pair.value1 = value1;
-    pair.value2 = value2;
-    pair.line1 = line1;
-    pair.line2 = line2;
-    pair.verdict = v;
+void Collector::keep(const Record& record) {
+  if (maxNumbers_ == 0) {
+    return;
   }
+  if (kept_.size() < maxNumbers_) {
+    kept_.push_back(record);
+    std::push_heap(
+        kept_.begin(), kept_.end(),
+        [](const Record& a, const Record& b) { return keptLonger(a, b); });
+    return;
+  }
+  const auto order = [](const Record& a, const Record& b) {
+    return keptLonger(a, b);
+  };
+  if (!keptLonger(record, kept_.front())) {
+    return;
+  }
+  std::pop_heap(kept_.begin(), kept_.end(), order);
+  kept_.back() = record;
+  std::push_heap(kept_.begin(), kept_.end(), order);
 }
 
 void Collector::settle(std::int64_t count) {
@@ -66,21 +110,38 @@ void Collector::settle(std::int64_t count) {
   const std::size_t n =
       std::min(static_cast<std::size_t>(count - settled_), unsettled_.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const int code = unsettled_[i];
-    ++result_.histogram.counts[code / kVerdicts][code % kVerdicts];
+    const Record& record = unsettled_[i];
+    ++result_.histogram.counts[histogramBucket(record.relative)]
+                              [static_cast<int>(record.pair.verdict)];
+    if (record.relative > largestRelative_) {
+      largestRelative_ = record.relative;
+      result_.largest = record.pair;
+    }
+    keep(record);
   }
   unsettled_.clear();
   settled_ = count;
 }
 
 void Collector::finish(std::int64_t count) {
-  settle(count);
-  const auto kept = static_cast<std::size_t>(
-      std::min<std::uint64_t>(static_cast<std::uint64_t>(count), kMaxNumbers));
-  if (result_.numbers.size() > kept) {
-    result_.numbers.resize(kept);
+  // Records from `count` on were taken back after the last step.
+  if (count >= settled_) {
+    const auto live = static_cast<std::uint64_t>(count - settled_);
+    if (live < unsettled_.size()) {
+      unsettled_.resize(static_cast<std::size_t>(live));
+    }
   }
-  result_.numbersCut = static_cast<std::uint64_t>(count) > kMaxNumbers;
+  settle(count);
+  std::sort(kept_.begin(), kept_.end(),
+            [](const Record& a, const Record& b) { return a.index < b.index; });
+  result_.numbers.clear();
+  result_.numbers.reserve(kept_.size());
+  for (const Record& record : kept_) {
+    result_.numbers.push_back(record.pair);
+  }
+  kept_.clear();
+  result_.numbersCut =
+      static_cast<std::uint64_t>(settled_) > result_.numbers.size();
 }
 
 }  // namespace zudiz

@@ -72,13 +72,14 @@ void runComparison(RunState& run, std::string_view name1,
 // the host's and the run state's included, may fail with "Not enough memory".
 template <typename MakeHost>
 Result compareWith(MakeHost makeHost, std::string_view name1,
-                   std::string_view name2, std::string_view switches) {
+                   std::string_view name2, std::string_view switches,
+                   const CompareOptions& options) {
   Result result;
   try {
     auto hostHolder = makeHost();
     LibraryHost& host = *hostHolder;
     auto run = std::make_unique<RunState>(host);
-    Collector collector(result);
+    Collector collector(result, options);
     run->records = &collector;
     Stage stage = Stage::kSwitches;
     bool ended = false;
@@ -126,25 +127,26 @@ int histogramBucket(double relative) {
 }
 
 double relativeDifference(double a, double b) {
-  const double larger = std::max(std::fabs(a), std::fabs(b));
-  if (larger == 0) {
+  // The mean magnitude as the tiny-difference rule takes it.
+  const double mean = (std::fabs(a) + std::fabs(b)) * 0.5;
+  if (mean == 0) {
     return 0;
   }
-  return std::fabs(a - b) / larger;
+  return std::fabs(a - b) / mean;
 }
 
 Result compareFiles(std::string_view file1, std::string_view file2,
-                    std::string_view switches) {
+                    std::string_view switches, const CompareOptions& options) {
   return compareWith([] { return std::make_unique<FileLibraryHost>(); }, file1,
-                     file2, switches);
+                     file2, switches, options);
 }
 
 Result compareTexts(std::string_view text1, std::string_view text2,
                     std::string_view switches, std::string_view label1,
-                    std::string_view label2) {
+                    std::string_view label2, const CompareOptions& options) {
   return compareWith(
       [&] { return std::make_unique<TextLibraryHost>(text1, text2); }, label1,
-      label2, switches);
+      label2, switches, options);
 }
 
 }  // namespace zudiz

@@ -11,6 +11,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +38,26 @@ struct Counts {  // what the summary reports, as numbers
   friend bool operator==(const Counts&, const Counts&) = default;
 };
 
-struct ListedPair {                   // one pair of lines of the listing
+// The longest line text a ListedPair holds; a longer line is cut.
+inline constexpr std::size_t kMaxLineText = 1024;
+
+// One pair of lines of the listing, with where each side stands in its
+// report. A side "has a line" when the listing shows a line number for it.
+struct ListedPair {
   std::int64_t line1 = 0, line2 = 0;  // 0 where the listing shows no number
   int extra = 0;                      // 1 or 2: the file marked " + ", else 0
   std::string text1, text2;           // the words as listed, without the prefix
+  // The page each side stands on, from 1; 0 for a side without a line.
+  std::int64_t page1 = 0, page2 = 0;
+  // The whole line as the comparison read it (report bytes, without its line
+  // end, page heads and foot lines as trimmed, plot sections, trailing codes
+  // and hidden lines removed), cut at kMaxLineText bytes. Empty for a side
+  // without a line, and in the rare case that the comparison's window no
+  // longer held the line when it was listed.
+  std::string lineText1, lineText2;
+  // Up to CompareOptions::contextLines lines before it on the same page that
+  // the window still held, oldest first, each cut like the line.
+  std::vector<std::string> context1, context2;
 
   friend bool operator==(const ListedPair&, const ListedPair&) = default;
 };
@@ -62,7 +80,7 @@ struct NumberPair {  // two numbers that were not equal
 };
 
 // Every unequal number pair met, counted by the size of its relative
-// difference |a - b| / max(|a|, |b|) and by verdict. Bucket 0 holds
+// difference (relativeDifference) and by verdict. Bucket 0 holds
 // differences below 1e-9; bucket i (1..9) those from 1e-(10-i) up to the next
 // power of ten; bucket 10 those of 1 (100 %) and more.
 inline constexpr int kHistogramBuckets = 11;
@@ -77,8 +95,10 @@ double histogramLowerBound(int bucket);
 // The bucket of a relative difference (0 <= relative, at most 2); NaN falls
 // in the last bucket.
 int histogramBucket(double relative);
-// The relative difference of two numbers: |a - b| / max(|a|, |b|), 0 when
-// both are 0.
+// The relative difference of two numbers as the rule that excuses tiny
+// differences measures it: |a - b| divided by the mean magnitude
+// (|a| + |b|) / 2; 0 when both are 0, at most 2. A difference is excused as
+// below 0.1 % exactly when this is below 0.001.
 double relativeDifference(double a, double b);
 
 struct Result {
@@ -87,15 +107,37 @@ struct Result {
   std::string output;   // exactly the bytes the program would write
   Counts counts;
   std::vector<ListedPair> pairs;  // as listed (so at most the /VERBOSE cap)
-  // every unequal number pair met, up to kMaxNumbers
+  // Unequal number pairs met, in file order: all of them, or when more were
+  // met than CompareOptions::maxNumbers, that many with the largest relative
+  // differences (ties: the first met).
   std::vector<NumberPair> numbers;
   bool numbersCut = false;  // more were met than kept
   Histogram histogram;      // every unequal number pair met, uncapped
+  // The unequal number pair with the largest relative difference met in the
+  // whole comparison, whatever was kept (ties: the first met); none when no
+  // unequal numbers were met.
+  std::optional<NumberPair> largest;
 
   friend bool operator==(const Result&, const Result&) = default;
 };
 
 inline constexpr std::size_t kMaxNumbers = 10000;
+// CompareOptions::maxNumbers that keeps every number pair.
+inline constexpr std::size_t kAllNumbers =
+    std::numeric_limits<std::size_t>::max();
+inline constexpr int kMaxContextLines = 10;
+
+// What a call collects beside the comparison; the comparison and `output`
+// are the same whatever these say.
+struct CompareOptions {
+  // Lines before each listed line to keep as its context, 0 to
+  // kMaxContextLines (values outside are taken as the nearer end).
+  int contextLines = 2;
+  // Number pairs kept in Result::numbers. Each kept pair costs about 40
+  // bytes; kAllNumbers keeps every one, so memory grows with the unequal
+  // numbers of the files.
+  std::size_t maxNumbers = kMaxNumbers;
+};
 
 // `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read
 // exactly as the program reads them after the file names.
@@ -111,13 +153,15 @@ inline constexpr std::size_t kMaxNumbers = 10000;
 // is kError "Not enough memory" (the program prints nothing then);
 // std::bad_alloc escapes only when even that result cannot be made.
 Result compareFiles(std::string_view file1, std::string_view file2,
-                    std::string_view switches = {});
+                    std::string_view switches = {},
+                    const CompareOptions& options = {});
 // The same on texts in memory; the labels stand where the file names would
 // (an empty label is a missing name). The texts are read only during the
 // call.
 Result compareTexts(std::string_view text1, std::string_view text2,
                     std::string_view switches = {},
                     std::string_view label1 = "FILE1",
-                    std::string_view label2 = "FILE2");
+                    std::string_view label2 = "FILE2",
+                    const CompareOptions& options = {});
 
 }  // namespace zudiz

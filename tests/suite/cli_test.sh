@@ -136,7 +136,7 @@ expect_in out.txt "3 pairs: 1 same, 1 different, 0 missing, 1 error"
 # Reports: JSON read back by --merge and by a JSON parser where there is
 # one; JUnit checked by xmllint.
 expect_status 2 "$suite" base cand --json whole.json --junit whole.xml -q
-expect_in whole.json '"format":"zudiz-suite/1"'
+expect_in whole.json '"format":"zudiz-suite/2"'
 expect_in whole.json '"status":"different"'
 if command -v python3 >/dev/null; then
   checks=$((checks + 1))
@@ -314,7 +314,7 @@ expect_in err.txt "CI_NODE_INDEX and CI_NODE_TOTAL (GitLab)"
 # Report targets: "-" is standard output and the console lines go to
 # standard error; at most one report may be "-".
 expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json -
-expect_in out.txt '"format":"zudiz-suite/1"'
+expect_in out.txt '"format":"zudiz-suite/2"'
 expect_in err.txt "1 pair: 0 same, 1 different"
 checks=$((checks + 1))
 grep -q "pair:" out.txt && fail "console lines on standard output with --json -"
@@ -339,7 +339,7 @@ expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json target
 checks=$((checks + 1))
 [[ -L targets/link.json && $(readlink targets/link.json) == real.json ]] ||
   fail "the link to the report was replaced"
-expect_in targets/real.json '"format":"zudiz-suite/1"'
+expect_in targets/real.json '"format":"zudiz-suite/2"'
 
 # A FIFO with a reader gets the report in place; the FIFO stays a FIFO.
 mkfifo targets/fifo

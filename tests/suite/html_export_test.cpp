@@ -59,8 +59,24 @@ std::string outputOf(const std::vector<zudiz::ListedPair>& pairs) {
   return out + "         10  Lines compared\r\n";
 }
 
-PairResult listedPair(std::vector<zudiz::ListedPair> listed,
+// What the listing prints of a listed pair.
+struct Printed {
+  std::int64_t line1, line2;
+  int extra;
+  std::string text1, text2;
+};
+
+PairResult listedPair(const std::vector<Printed>& printed,
                       std::vector<zudiz::NumberPair> numbers = {}) {
+  std::vector<zudiz::ListedPair> listed;
+  for (const Printed& p : printed) {
+    zudiz::ListedPair& l = listed.emplace_back();
+    l.line1 = p.line1;
+    l.line2 = p.line2;
+    l.extra = p.extra;
+    l.text1 = p.text1;
+    l.text2 = p.text2;
+  }
   PairResult pair = pairOf("p.rpt", PairStatus::kDifferent, outputOf(listed));
   pair.result.pairs = std::move(listed);
   pair.result.numbers = std::move(numbers);
@@ -109,6 +125,14 @@ TEST(HtmlExport, HostileTextsRunNothingWhereverTheyStand) {
        [&](SuiteRun& r) {
          r.pairs[0] = listedPair({{1, 1, 0, hostile, "x"}});
        }},
+      {"listed line and context",
+       [&](SuiteRun& r) {
+         r.pairs[0] = listedPair({{1, 1, 0, "x", "y"}});
+         zudiz::ListedPair& l = r.pairs[0].result.pairs[0];
+         l.lineText1 = hostile;
+         l.lineText2 = "y " + hostile;
+         l.context1 = {hostile};
+       }},
   };
   for (const Place& place : places) {
     SCOPED_TRACE(place.what);
@@ -121,10 +145,34 @@ TEST(HtmlExport, HostileTextsRunNothingWhereverTheyStand) {
     EXPECT_EQ(0u, count(page, "<img"));
     EXPECT_EQ(0u, count(page, "<x-evil"));
     EXPECT_EQ(0u, count(page, "</textarea"));
-    EXPECT_EQ(1u, count(page, "</pre>"));  // the listing's own
+    // The listing's own and one per listed pair shown in context.
+    EXPECT_EQ(1u + run.pairs[0].result.pairs.size(), count(page, "</pre>"));
     // Filled once: the data's {{rows}} is not filled in again.
     EXPECT_EQ(1u, count(page, "data-pair="));
   }
+}
+
+// Each listed pair where it stands: the baseline's whole line above the
+// candidate's, the listed words marked in place, the context muted.
+TEST(HtmlExport, ListedPairsShowInTheirWholeLines) {
+  PairResult pair = listedPair({{89, 89, 0, "77.066", "58.114"}});
+  zudiz::ListedPair& l = pair.result.pairs[0];
+  l.page1 = l.page2 = 3;
+  l.lineText1 = "  B1  12.5  77.066  77.066";
+  l.lineText2 = "  B1  12.5  58.114  77.066";
+  l.context1 = l.context2 = {"  NAME  A  M  M"};
+  const std::string page = pageOf({pair});
+  EXPECT_NE(std::string::npos,
+            page.find("baseline page 3, line 89 \xC2\xB7 candidate page 3, "
+                      "line 89"));
+  EXPECT_NE(std::string::npos,
+            page.find("<span class=\"ctx\"><span class=\"side\"></span>  "
+                      "NAME  A  M  M</span>\n<span class=\"side\">baseline  "
+                      "</span>  B1  12.5  <mark>77.066</mark>  77.066\n"
+                      "<span class=\"side\">candidate </span>  B1  12.5  "
+                      "<mark>58.114</mark>  77.066\n</pre>"))
+      << page;
+  EXPECT_EQ(1u, count(page, "In context:"));
 }
 
 TEST(HtmlExport, ReportBytesShowAsLatin1AndControlSymbols) {
@@ -237,7 +285,8 @@ TEST(HtmlExport, NumberRecordsMatchTheirColumns) {
 }
 
 TEST(HtmlExport, KeepsTheLargestNumberRecordsTiesInFileOrder) {
-  // Relative differences 0.5, 0.1, 0.5, 0.2; two kept: the two of 0.5.
+  // Relative differences by the mean 2/3, 0.105, 2/3, 0.222; two kept: the
+  // two of 2/3.
   PairResult pair = listedPair({{1, 1, 0, "2 10 4 5", "1 9  2 4"}},
                                {
                                    {2, 1, 1, 1, Verdict::kListed},
@@ -251,7 +300,8 @@ TEST(HtmlExport, KeepsTheLargestNumberRecordsTiesInFileOrder) {
             between(pageOf({pair}, "", 4), "data-n=\"", "\""));
   EXPECT_EQ(0u, count(pageOf({pair}, "", 0), "data-n="));
   // The largest relative difference counts every record, kept or not.
-  EXPECT_EQ("0.5", between(pageOf({pair}, "", 0), "<td data-v=\"", "\""));
+  EXPECT_EQ("0.6666666666666666",
+            between(pageOf({pair}, "", 0), "<td data-v=\"", "\""));
 }
 
 // --- Chart -------------------------------------------------------------------

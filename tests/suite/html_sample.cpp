@@ -102,6 +102,25 @@ void addColumn(std::string& text1, std::string& text2, std::string_view word1,
   text2 += padded(word2, width);
 }
 
+ListedPair listed(std::int64_t line1, std::int64_t line2, int extra,
+                  std::string text1, std::string text2) {
+  ListedPair pair;
+  pair.line1 = line1;
+  pair.line2 = line2;
+  pair.extra = extra;
+  pair.text1 = std::move(text1);
+  pair.text2 = std::move(text2);
+  // Where it stands, as the library gives it: a whole table line around the
+  // listed words and the two lines above it.
+  pair.page1 = pair.page2 = 1 + line1 / 60;
+  pair.lineText1 = "  ROW" + std::to_string(line1) + "    " + pair.text1;
+  pair.lineText2 = "  ROW" + std::to_string(line2) + "    " + pair.text2;
+  pair.context1 = {"  ROW" + std::to_string(line1 - 2) + "    1.000  2.000",
+                   "  ROW" + std::to_string(line1 - 1) + "    1.000  2.000"};
+  pair.context2 = pair.context1;
+  return pair;
+}
+
 std::string withoutFinalBlank(std::string text) {
   if (!text.empty() && text.back() == ' ') {
     text.pop_back();
@@ -193,13 +212,13 @@ SuiteRun mixedRun() {
     zudiz::Result& r = pair.result;
     r.counts = {0, 29, 3, 8, 1, 1, 1};
     r.pairs.push_back(
-        {16, 16, 2, "", "B110A 4.50 15.000 37.969 33.75 0.400 ADDED"});
+        listed(16, 16, 2, "", "B110A 4.50 15.000 37.969 33.75 0.400 ADDED"));
     std::string t1;
     std::string t2;
     addColumn(t1, t2, "0.316", "0.386");
     r.pairs.push_back(
-        {25, 26, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)});
-    r.pairs.push_back({39, 40, 0, "PASS", "REVIEW"});
+        listed(25, 26, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)));
+    r.pairs.push_back(listed(39, 40, 0, "PASS", "REVIEW"));
     addNumber(r, 0.316, 0.386, 25, 26, Verdict::kListed);
     addNumber(r, 30.48, 30.49, 20, 21, Verdict::kTiny);
     addNumber(r, 0.25, 0.26, 22, 23, Verdict::kLastPlace);
@@ -221,14 +240,16 @@ SuiteRun mixedRun() {
     addColumn(t1, t2, "<script>window.__pwned=2</script>", "</textarea>");
     addColumn(t1, t2, "\"><img", "src=x");
     addColumn(t1, t2, "onerror=window.__pwned=3>", "</pre><b>bold</b>");
-    r.pairs.push_back({2, 2, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)});
+    r.pairs.push_back(
+        listed(2, 2, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)));
     t1.clear();
     t2.clear();
     addColumn(t1, t2, "{{rows}}", "&amp;");
     addColumn(t1, t2, std::string("caf\xE9\x85"),
               std::string("nul\x00\x1B\x7F", 6));
     addColumn(t1, t2, "12.5", "13.5");
-    r.pairs.push_back({5, 6, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)});
+    r.pairs.push_back(
+        listed(5, 6, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)));
     addNumber(r, 12.5, 13.5, 5, 6, Verdict::kListed);
     r.output = programOutput("<B>BASE</B>", "CAND'\"&", r);
     r.output += "stray\rreturn\r\n";
@@ -271,8 +292,8 @@ SuiteRun mixedRun() {
         addNumber(r, std::stod(a), std::stod(b), line + 10, line + 10,
                   Verdict::kListed);
       }
-      r.pairs.push_back({line + 10, line + 10, 0, withoutFinalBlank(t1),
-                         withoutFinalBlank(t2)});
+      r.pairs.push_back(listed(line + 10, line + 10, 0, withoutFinalBlank(t1),
+                               withoutFinalBlank(t2)));
     }
     r.counts = {0, 200, 30, 30, 150, 0, 0};
     r.output = programOutput("MANY1.RPT", "MANY2.RPT", r);
@@ -284,8 +305,8 @@ SuiteRun mixedRun() {
     pair.switches = "/WORD";
     zudiz::Result& r = pair.result;
     r.counts = {-2, 40, 2, 1, 1, 0, 0};
-    r.pairs.push_back({7, 7, 0, "7.25", "8.5"});
-    r.pairs.push_back({9, 0, 1, "EXTRA", ""});
+    r.pairs.push_back(listed(7, 7, 0, "7.25", "8.5"));
+    r.pairs.push_back(listed(9, 0, 1, "EXTRA", ""));
     addNumber(r, 7.25, 8.5, 7, 7, Verdict::kListed);
     r.output = programOutput("W1.RPT", "W2.RPT", r);
     run.pairs.push_back(pair);
@@ -313,7 +334,8 @@ SuiteRun mixedRun() {
     std::string t1;
     std::string t2;
     addColumn(t1, t2, "0", "5");
-    r.pairs.push_back({3, 3, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)});
+    r.pairs.push_back(
+        listed(3, 3, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)));
     addNumber(r, 0, 5, 3, 3, Verdict::kListed);
     addNumber(r, 400000.0, 400000.0001, 4, 4, Verdict::kTiny);
     r.counts = {0, 5, 1, 0, 1, 1, 0};
@@ -353,7 +375,7 @@ SuiteRun largeRun() {
                 std::to_string(0.3 + i % 50 * 0.01).substr(0, 5));
       addColumn(t1, t2, "PASS", "REVIEW");
       r.pairs.push_back(
-          {25, 26, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)});
+          listed(25, 26, 0, withoutFinalBlank(t1), withoutFinalBlank(t2)));
       addNumber(r, 0.316,
                 std::stod(std::to_string(0.3 + i % 50 * 0.01).substr(0, 5)), 25,
                 26, Verdict::kListed);
@@ -413,8 +435,8 @@ SuiteRun wideRun() {
         }
       }
       if (line <= 100) {
-        r.pairs.push_back({line + 6, line + 6, 0, withoutFinalBlank(t1),
-                           withoutFinalBlank(t2)});
+        r.pairs.push_back(listed(line + 6, line + 6, 0, withoutFinalBlank(t1),
+                                 withoutFinalBlank(t2)));
       }
     }
     r.counts = {0, kLines, kLines, 0, kLines * 5, 0, 0};

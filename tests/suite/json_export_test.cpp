@@ -39,12 +39,26 @@ suite::SuiteRun sampleRun() {
   r.status = zudiz::Status::kDifferent;
   r.output = "Comparing A vs. B\r\n" + allBytes();
   r.counts = {-2, 120, 3, 8, 1, 1, 1};
-  r.pairs.push_back({16, 16, 2, "", "B110A 4.50 \x84\xFF"});
-  r.pairs.push_back({0, 17, 0, "\t\x01", "x"});
+  zudiz::ListedPair& extra = r.pairs.emplace_back();
+  extra.line1 = 16;
+  extra.line2 = 16;
+  extra.extra = 2;
+  extra.text2 = "B110A 4.50 \x84\xFF";
+  extra.page1 = 2;
+  extra.page2 = 3;
+  extra.lineText2 = "  B110A 4.50 \x84\xFF";
+  extra.context2 = {"  NAME  A    \xE4", ""};
+  zudiz::ListedPair& odd = r.pairs.emplace_back();
+  odd.line2 = 17;
+  odd.text1 = "\t\x01";
+  odd.text2 = "x";
+  odd.page2 = 1;
+  odd.lineText1 = std::string(1024, '\x01');
   r.numbers.push_back({0.316, 0.386, 25, 26, zudiz::Verdict::kListed});
   r.numbers.push_back(
       {-1e5, 429496.7295, 1, 2, zudiz::Verdict::kWithinTolerance});
   r.numbersCut = true;
+  r.largest = r.numbers[1];
   r.histogram.counts[0][1] = 3;
   r.histogram.counts[9][0] = 1;
   r.histogram.counts[10][3] = 12345678901LL;
@@ -102,8 +116,7 @@ void expectSameRun(const suite::SuiteRun& a, const suite::SuiteRun& b) {
     for (std::size_t k = 0; k < x.result.pairs.size(); ++k) {
       const zudiz::ListedPair& p = x.result.pairs[k];
       const zudiz::ListedPair& q = y.result.pairs[k];
-      EXPECT_EQ(std::tie(p.line1, p.line2, p.extra, p.text1, p.text2),
-                std::tie(q.line1, q.line2, q.extra, q.text1, q.text2));
+      EXPECT_TRUE(p == q) << k;
     }
     ASSERT_EQ(x.result.numbers.size(), y.result.numbers.size());
     for (std::size_t k = 0; k < x.result.numbers.size(); ++k) {
@@ -113,6 +126,7 @@ void expectSameRun(const suite::SuiteRun& a, const suite::SuiteRun& b) {
                 std::tie(q.value1, q.value2, q.line1, q.line2, q.verdict));
     }
     EXPECT_EQ(x.result.numbersCut, y.result.numbersCut);
+    EXPECT_TRUE(x.result.largest == y.result.largest);
     EXPECT_EQ(x.result.histogram.counts, y.result.histogram.counts);
   }
 }
@@ -151,7 +165,7 @@ TEST(SuiteJson, KeepsTheNumbersCapAndTheShardsOfAPartialMerge) {
 
 TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
   nlohmann::json json = nlohmann::json::parse(suite::exportJson(sampleRun()));
-  EXPECT_EQ("zudiz-suite/1", json["format"]);
+  EXPECT_EQ("zudiz-suite/2", json["format"]);
   EXPECT_EQ("2/3", json["shard"]);
   EXPECT_EQ(3, json["totals"]["pairs"]);
   EXPECT_EQ(1, json["totals"]["different"]);
@@ -166,6 +180,15 @@ TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
   EXPECT_EQ(2, pair["listed"][0]["extra"]);
   // Each report byte is one character of the same number.
   EXPECT_EQ("B110A 4.50 \u0084\u00FF", pair["listed"][0]["text2"]);
+  EXPECT_EQ(3, pair["listed"][0]["page2"]);
+  EXPECT_EQ("  B110A 4.50 \u0084\u00FF", pair["listed"][0]["line_text2"]);
+  EXPECT_EQ("  NAME  A    \u00E4", pair["listed"][0]["context2"][0]);
+  EXPECT_EQ(0u, pair["listed"][0]["context1"].size());
+  EXPECT_EQ(429496.7295, pair["largest"]["value2"]);
+  EXPECT_EQ("within_tolerance", pair["largest"]["verdict"]);
+  EXPECT_NEAR(2 * 529496.7295 / 529496.7295,
+              pair["largest"]["relative"].get<double>(), 1e-12);
+  EXPECT_TRUE(json["pairs"][1]["largest"].is_null());
   EXPECT_EQ(0.386, pair["numbers"][0]["value2"]);
   EXPECT_EQ("listed", pair["numbers"][0]["verdict"]);
   EXPECT_EQ("within_tolerance", pair["numbers"][1]["verdict"]);
@@ -180,6 +203,54 @@ TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
   EXPECT_EQ("Page too large to fit in buffer \u00E4",
             json["pairs"][2]["message"]);
   EXPECT_EQ(0u, json["pairs"][1]["histogram"].size());
+}
+
+// Listed texts lose the blanks that padded their columns; the words and the
+// blanks between them stay.
+TEST(SuiteJson, ListedTextsWithoutTheirPadding) {
+  suite::SuiteRun run;
+  suite::PairResult pair =
+      suite_test::pairNamed("a.rpt", PairStatus::kDifferent);
+  zudiz::ListedPair& listed = pair.result.pairs.emplace_back();
+  listed.text1 = "1.5    X   ";
+  listed.text2 = "1.5001 Y";
+  run.pairs.push_back(pair);
+  nlohmann::json json = nlohmann::json::parse(suite::exportJson(run));
+  EXPECT_EQ("1.5    X", json["pairs"][0]["listed"][0]["text1"]);
+  EXPECT_EQ("1.5001 Y", json["pairs"][0]["listed"][0]["text2"]);
+}
+
+// --merge reads the records written before format 2: no lines, the largest
+// pair from the records, and the histogram counted again by the mean when
+// every record was kept.
+TEST(SuiteJson, ReadsFormatOne) {
+  const std::string text = R"({"format": "zudiz-suite/1", "pairs": [
+    {"name": "a", "status": "different",
+     "listed": [{"line1": 3, "line2": 3, "extra": 0, "text1": "1.5   ", "text2": "1.6"}],
+     "numbers": [{"value1": 1000, "value2": 1001.0008, "line1": 3, "line2": 3, "verdict": "listed"},
+                 {"value1": 1.5, "value2": 1.6, "line1": 3, "line2": 3, "verdict": "listed"}],
+     "numbers_cut": false,
+     "histogram": {"1e-04": {"listed": 1}, "0.01": {"listed": 1}}},
+    {"name": "b", "status": "different",
+     "numbers": [{"value1": 1, "value2": 2, "line1": 3, "line2": 3, "verdict": "listed"}],
+     "numbers_cut": true,
+     "histogram": {"0.1": {"listed": 7}}}]})";
+  suite::SuiteRun run;
+  std::string error;
+  ASSERT_TRUE(suite::importJson(text, &run, &error)) << error;
+  const zudiz::Result& a = run.pairs[0].result;
+  EXPECT_EQ("1.5", a.pairs[0].text1);
+  ASSERT_TRUE(a.largest.has_value());
+  EXPECT_EQ(1.6, a.largest->value2);
+  // 1000 against 1001.0008 is 0.1 % of the mean: bucket 0.001, not 0.0001.
+  EXPECT_EQ(1, a.histogram.counts[7][0]);
+  EXPECT_EQ(1, a.histogram.counts[8][0]);
+  EXPECT_EQ(0, a.histogram.counts[6][0]);
+  // Cut records cannot be counted again: the histogram stays.
+  EXPECT_EQ(7, run.pairs[1].result.histogram.counts[9][0]);
+  // Written again, it is format 2.
+  EXPECT_NE(std::string::npos,
+            suite::exportJson(run).find("\"format\":\"zudiz-suite/2\""));
 }
 
 TEST(SuiteJson, BucketNamesAreTheLowerBounds) {
@@ -218,7 +289,9 @@ TEST(SuiteJson, RefusesWhatItDidNotWrite) {
   const Row rows[] = {
       {"not json", "{\"format\": \"zudiz-suite/1\", "},
       {"empty", ""},
-      {"other format", R"({"format": "zudiz-suite/2", "pairs": []})"},
+      {"other format", R"({"format": "zudiz-suite/3", "pairs": []})"},
+      {"text for context",
+       R"({"format": "zudiz-suite/2", "pairs": [{"status": "same", "listed": [{"context1": [1]}]}]})"},
       {"no format", R"({"pairs": []})"},
       {"array", R"([1, 2])"},
       {"bad status",

@@ -49,8 +49,17 @@ suite::SuiteRun junitRun() {
   same.seconds = 0.25;
   run.pairs.push_back(same);
   suite::PairResult different =
-      suite_test::pairNamed("sub/b.rpt", PairStatus::kDifferent);
+      suite_test::pairNamed("level2/sub/b.rpt", PairStatus::kDifferent);
   different.result.counts.linesDiffered = 1;
+  zudiz::ListedPair& listed = different.result.pairs.emplace_back();
+  listed.line1 = 16;
+  listed.line2 = 16;
+  listed.page1 = 3;
+  listed.page2 = 3;
+  listed.lineText1 = "  B1  77.066";
+  listed.lineText2 = "  B1  58.114";
+  listed.context1 = {"  NAME  MOMENT", "  B0  12.000"};
+  listed.context2 = listed.context1;
   different.result.counts.wordDifferences = 2;
   different.result.output =
       "Comparing B vs. B\r\nB  16 + caf\xE9 \x01 ]]> <x>\r\n";
@@ -82,19 +91,27 @@ TEST(SuiteJunit, ParsesWithCountsFailuresAndErrors) {
   std::vector<pugi::xml_node> cases;
   for (pugi::xml_node c : suiteNode.children("testcase")) {
     cases.push_back(c);
-    EXPECT_STREQ("zudiz", c.attribute("classname").value());
   }
   ASSERT_EQ(4u, cases.size());
+  // The classname is the pair's folder, so CI trees keep the folders.
+  EXPECT_STREQ("zudiz", cases[0].attribute("classname").value());
+  EXPECT_STREQ("level2.sub", cases[1].attribute("classname").value());
   EXPECT_STREQ("a<&>.rpt", cases[0].attribute("name").value());
   EXPECT_TRUE(cases[0].first_child().empty());
   EXPECT_DOUBLE_EQ(0.25, cases[0].attribute("time").as_double());
 
   pugi::xml_node failure = cases[1].child("failure");
   ASSERT_FALSE(failure.empty());
-  EXPECT_STREQ("different  sub/b.rpt  1 line, 2 words, 0 numbers",
+  EXPECT_STREQ("different  level2/sub/b.rpt  1 line, 2 words, 0 numbers",
                failure.attribute("message").value());
+  // Each listed pair where it stands, with its context, then the listing.
   EXPECT_EQ(
-      std::string("Comparing B vs. B\nB  16 + caf\u00E9 \uFFFD ]]> <x>\n"),
+      std::string("baseline page 3, line 16; candidate page 3, line 16\n"
+                  "    NAME  MOMENT\n"
+                  "    B0  12.000\n"
+                  "-   B1  77.066\n"
+                  "+   B1  58.114\n\n"
+                  "Comparing B vs. B\nB  16 + caf\u00E9 \uFFFD ]]> <x>\n"),
       failure.text().get());
 
   pugi::xml_node missing = cases[2].child("failure");
@@ -107,6 +124,14 @@ TEST(SuiteJunit, ParsesWithCountsFailuresAndErrors) {
   EXPECT_STREQ("error      d.rpt: Page too large to fit in buffer",
                error.attribute("message").value());
   EXPECT_TRUE(cases[3].child("failure").empty());
+}
+
+TEST(SuiteJunit, ClassNameIsTheFolder) {
+  EXPECT_EQ("zudiz", suite::junitClassName("a.rpt"));
+  EXPECT_EQ("zudiz", suite::junitClassName("/a.rpt"));
+  EXPECT_EQ("level2", suite::junitClassName("level2/a.rpt"));
+  EXPECT_EQ("level2.beams", suite::junitClassName("level2/beams/a.rpt"));
+  EXPECT_EQ("win.dir", suite::junitClassName("win\\dir\\a.rpt"));
 }
 
 TEST(SuiteJunit, AnyBytesStayWellFormed) {

@@ -43,7 +43,7 @@ different  sub/changed.rpt  3 lines, 8 words, 1 number (2 excused)
 4 pairs: 1 same, 1 different, 1 missing, 1 error
 TEXT
 check cmp want.txt got.txt "console lines"
-check grep -q '"format":"zudiz-suite/1"' r.json "no JSON record"
+check grep -q '"format":"zudiz-suite/2"' r.json "no JSON record"
 if command -v xmllint >/dev/null; then
   check xmllint --noout r.xml "xmllint rejects the JUnit report"
 fi
@@ -64,7 +64,7 @@ check cmp want.txt got.txt "merged console lines"
   >out.txt 2>err.txt
 status=$?
 check test "$status" = 1 "--json - exit $status, not 1"
-check grep -q '"format":"zudiz-suite/1"' out.txt "no JSON on standard output"
+check grep -q '"format":"zudiz-suite/2"' out.txt "no JSON on standard output"
 check grep -q "1 pair: 0 same, 1 different" err.txt "no console lines on standard error"
 check test ! -e NUL "a file NUL was made"
 check test -z "$(ls -A | grep part)" "a temporary report was left"
@@ -78,7 +78,7 @@ cp "$examples/run1.rpt" "$long/one.rpt" && cp "$examples/run2.rpt" "$long/two.rp
 status=$?
 check test "$status" = 1 "a long name: exit $status, not 1"
 check grep -q "1 pair: 0 same, 1 different" out.txt "a long name is not compared"
-check grep -q '"format":"zudiz-suite/1"' "$long/r.json" "no report at a long name"
+check grep -q '"format":"zudiz-suite/2"' "$long/r.json" "no report at a long name"
 
 echo "$((checks - failures)) passed, $failures failed"
 ((failures == 0))

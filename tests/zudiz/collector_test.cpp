@@ -78,4 +78,31 @@ TEST(Collector, BeyondTheCapOnlyTheHistogramCounts) {
   EXPECT_EQ(cap + 2, total(r));
 }
 
+TEST(Collector, KeepsTheLargestTiesInFileOrder) {
+  Result r;
+  zudiz::CompareOptions options;
+  options.maxNumbers = 3;
+  Collector c(r, options);
+  // Relative differences by the mean: 0.4, 2/3, 0.105, 0.4 again, and a
+  // fifth taken back and replaced by one of 1.96.
+  const double pairs[][2] = {{1, 1.5}, {1, 2}, {10, 9}, {3, 2}, {2, 3}};
+  for (std::int64_t i = 0; i < 5; ++i) {
+    c.numberPair(i, pairs[i][0], pairs[i][1], i + 1, i + 1,
+                 NumberVerdict::kListed);
+  }
+  c.settle(4);
+  c.numberPair(4, 100, 1, 9, 9, NumberVerdict::kTiny);  // replaces record 4
+  c.settle(5);
+  c.finish(5);
+  ASSERT_EQ(3u, r.numbers.size());
+  // 1.96, 2/3 and of the two of 0.4 the first met, in file order.
+  EXPECT_EQ(1.5, r.numbers[0].value2);
+  EXPECT_EQ(2, r.numbers[1].value2);
+  EXPECT_EQ(100, r.numbers[2].value1);
+  EXPECT_TRUE(r.numbersCut);
+  ASSERT_TRUE(r.largest.has_value());
+  EXPECT_EQ(100, r.largest->value1);
+  EXPECT_EQ(5, total(r));
+}
+
 }  // namespace

@@ -302,7 +302,8 @@ TEST(Library, NumberRecordsStopAtTheCapAndTheHistogramDoesNot) {
     EXPECT_EQ(zudiz::kMaxNumbers, r.numbers.size());
     EXPECT_EQ(count > kCap, r.numbersCut);
     EXPECT_EQ(count, histogramColumn(r, Verdict::kTiny));
-    // Kept in file order: the last one kept is pair kCap.
+    // The differences shrink along the file, so the largest kept are the
+    // first ones, in file order: the last one kept is pair kCap.
     EXPECT_DOUBLE_EQ(1000 + kCap - 1, r.numbers.back().value1);
     expectRecordsMatchCounts(r);
   }
@@ -348,6 +349,22 @@ TEST(Library, LookAheadLeavesNoNumberRecords) {
   }
 }
 
+// A listed pair with only what the listing prints.
+zudiz::ListedPair listed(std::int64_t line1, std::int64_t line2, int extra,
+                         std::string text1, std::string text2) {
+  zudiz::ListedPair pair;
+  pair.line1 = line1;
+  pair.line2 = line2;
+  pair.extra = extra;
+  pair.text1 = std::move(text1);
+  pair.text2 = std::move(text2);
+  return pair;
+}
+
+zudiz::ListedPair printed(const zudiz::ListedPair& pair) {
+  return listed(pair.line1, pair.line2, pair.extra, pair.text1, pair.text2);
+}
+
 TEST(Library, ListedPairsAreThePrintedLines) {
   // Line 5 changed, line 7 of file 2 extra; the cap of 1 lists only the
   // first.
@@ -355,8 +372,8 @@ TEST(Library, ListedPairsAreThePrintedLines) {
   const std::string two = report("A\nB 2\nC\nX Y\nD\n");
   Result r = zudiz::compareTexts(one, two);
   ASSERT_EQ(2u, r.pairs.size());
-  EXPECT_TRUE((zudiz::ListedPair{5, 5, 0, "1", "2"}) == r.pairs[0]);
-  EXPECT_TRUE((zudiz::ListedPair{7, 7, 2, "   ", "X Y"}) == r.pairs[1])
+  EXPECT_TRUE(listed(5, 5, 0, "1", "2") == printed(r.pairs[0]));
+  EXPECT_TRUE(listed(7, 7, 2, "   ", "X Y") == printed(r.pairs[1]))
       << r.pairs[1].line1 << " " << r.pairs[1].line2 << " " << r.pairs[1].extra
       << " [" << r.pairs[1].text1 << "] [" << r.pairs[1].text2 << "]";
 
@@ -405,11 +422,161 @@ TEST(Library, HistogramBuckets) {
   EXPECT_EQ(0, zudiz::histogramLowerBound(0));
   EXPECT_EQ(1, zudiz::histogramLowerBound(10));
 
+  // The difference over the mean magnitude, as the rule that excuses tiny
+  // differences measures it.
   EXPECT_EQ(0, zudiz::relativeDifference(0, 0));
-  EXPECT_EQ(0.5, zudiz::relativeDifference(1, 2));
-  EXPECT_EQ(0.5, zudiz::relativeDifference(-2, -1));
+  EXPECT_DOUBLE_EQ(2.0 / 3, zudiz::relativeDifference(1, 2));
+  EXPECT_DOUBLE_EQ(2.0 / 3, zudiz::relativeDifference(-2, -1));
   EXPECT_EQ(2, zudiz::relativeDifference(-1, 1));
-  EXPECT_EQ(1, zudiz::relativeDifference(0, 3));
+  EXPECT_EQ(2, zudiz::relativeDifference(0, 3));
+}
+
+// Below 0.1 % on the histogram's axis means exactly "excused as tiny": a
+// pair listed for being 0.1 % apart by the mean is never drawn below it.
+TEST(Library, HistogramPlacesAgreeWithTheTinyRule) {
+  struct Row {
+    const char* one;
+    const char* two;
+    Verdict verdict;
+  };
+  const Row rows[] = {
+      {"1000.0000", "1001.0008", Verdict::kListed},  // 0.1 % of the mean
+      {"1000.0000", "1000.9990", Verdict::kTiny},
+      {"2000.0000", "2001.9990", Verdict::kTiny},
+      {"2000.0000", "2002.0030", Verdict::kListed},
+      {"-50.000", "-50.100", Verdict::kListed},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.one) + " " + row.two);
+    Result r = zudiz::compareTexts(report(std::string("X ") + row.one + "\n"),
+                                   report(std::string("X ") + row.two + "\n"));
+    ASSERT_EQ(1u, r.numbers.size());
+    EXPECT_EQ(row.verdict, r.numbers[0].verdict);
+    const double relative =
+        zudiz::relativeDifference(r.numbers[0].value1, r.numbers[0].value2);
+    EXPECT_EQ(row.verdict == Verdict::kTiny, relative < 1e-3);
+    EXPECT_EQ(row.verdict == Verdict::kTiny,
+              zudiz::histogramBucket(relative) < 7);
+  }
+}
+
+// 20,000 tiny differences, then one real change: the records keep the
+// largest differences, not the first ones met, and `largest` finds the
+// change whatever the cap.
+TEST(Library, TheLargestDifferenceOutlivesTheCap) {
+  std::string one = tinyNumbers(20000, false);
+  std::string two = tinyNumbers(20000, true);
+  one += "TOTAL 80.0\n";
+  two += "TOTAL 50.0\n";
+  for (std::size_t cap : {std::size_t{0}, std::size_t{5}, zudiz::kMaxNumbers,
+                          zudiz::kAllNumbers}) {
+    SCOPED_TRACE(cap);
+    zudiz::CompareOptions options;
+    options.maxNumbers = cap;
+    Result r = zudiz::compareTexts(one, two, {}, "FILE1", "FILE2", options);
+    ASSERT_TRUE(r.largest.has_value());
+    EXPECT_EQ(80.0, r.largest->value1);
+    EXPECT_EQ(50.0, r.largest->value2);
+    EXPECT_EQ(Verdict::kListed, r.largest->verdict);
+    EXPECT_EQ(std::min<std::size_t>(cap, 20001), r.numbers.size());
+    EXPECT_EQ(cap < 20001, r.numbersCut);
+    if (cap > 0) {
+      // In file order, so the change is the last one kept.
+      EXPECT_EQ(80.0, r.numbers.back().value1);
+    }
+    if (cap == 5) {
+      // The others kept are the largest of the tiny ones: the first four.
+      EXPECT_EQ(1000.0, r.numbers[0].value1);
+      EXPECT_EQ(1003.0, r.numbers[3].value1);
+    }
+  }
+  EXPECT_FALSE(zudiz::compareTexts(report("A 1\n"), report("A 1\n"))
+                   .largest.has_value());
+}
+
+// Each listed line comes with its page, its whole text as the comparison
+// read it and the lines before it on its page.
+TEST(Library, ListedPairsCarryTheirLinesAndContext) {
+  const std::string page1 = "TITLE\nPROJECT\n\nFIRST PAGE 1.0\n";
+  const std::string one = page1 + "\fTITLE\nPROJECT\n\n  NAME    A      B\n" +
+                          "  beam1  1.000  2.000\n  beam2  3.000  4.000\n";
+  const std::string two = page1 + "\fTITLE\nPROJECT\n\n  NAME    A      B\n" +
+                          "  beam1  1.000  2.000\n  beam2  3.000  4.500\n";
+  struct Row {
+    int contextLines;
+    std::vector<std::string> context;
+  };
+  const Row rows[] = {
+      {2, {"  NAME    A      B", "  beam1  1.000  2.000"}},
+      {0, {}},
+      {-3, {}},
+      {10,
+       {"TITLE", "PROJECT", "", "  NAME    A      B", "  beam1  1.000  2.000"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.contextLines);
+    zudiz::CompareOptions options;
+    options.contextLines = row.contextLines;
+    Result r = zudiz::compareTexts(one, two, {}, "ONE", "TWO", options);
+    ASSERT_EQ(1u, r.pairs.size());
+    const zudiz::ListedPair& p = r.pairs[0];
+    EXPECT_EQ(10, p.line1);
+    EXPECT_EQ(2, p.page1);
+    EXPECT_EQ(2, p.page2);
+    EXPECT_EQ("  beam2  3.000  4.000", p.lineText1);
+    EXPECT_EQ("  beam2  3.000  4.500", p.lineText2);
+    EXPECT_EQ(row.context, p.context1);
+    EXPECT_EQ(row.context, p.context2);
+  }
+  // The output is the same with and without the context.
+  zudiz::CompareOptions none;
+  none.contextLines = 0;
+  EXPECT_EQ(zudiz::compareTexts(one, two).output,
+            zudiz::compareTexts(one, two, {}, "FILE1", "FILE2", none).output);
+}
+
+TEST(Library, ListedLinesInEveryShapeOfListing) {
+  struct Row {
+    const char* what;
+    std::string one, two;
+    std::string_view switches;
+    std::size_t pair;  // which listed pair is checked
+    std::int64_t page1, page2;
+    std::string line1, line2;
+  };
+  std::string repeated;  // pages that repeat the page before them
+  for (int i = 0; i < 50; ++i) {
+    repeated += "\fT\nP\n\nSAME 1\n";
+  }
+  const std::string longLine(3000, 'x');
+  const Row rows[] = {
+      {"CR LF and a lone CR", report("A\r\nB 1\rC\n"), report("A\r\nB 2\rC\n"),
+       "", 0, 1, 1, "B 1", "B 2"},
+      {"an extra line: the other file's line is its next one", report("A\nB\n"),
+       report("A\nNEW 7\nB\n"), "", 0, 1, 1, "B", "NEW 7"},
+      {"word mode", report("A 1\nB 2 C\n"), report("A 1\nB 3 C\n"), "/W", 0, 1,
+       1, "B 2 C", "B 3 C"},
+      {"the rest of a longer page", report("A\n"), report("A\nMORE 1\n"), "", 0,
+       1, 1, "", "MORE 1"},
+      {"after repeated pages", report("A\n" + repeated + "\fT\nP\n\nX 1\n"),
+       report("A\n" + repeated + "\fT\nP\n\nX 2\n"), "", 0, 52, 52, "X 1",
+       "X 2"},
+      {"a long line is cut", report(longLine + " 1\n"),
+       report(longLine + " 2\n"), "", 0, 1, 1, longLine.substr(0, 1024),
+       longLine.substr(0, 1024)},
+      {"trimmed foot lines are gone", report("A 1\nFOOT\n"),
+       report("A 2\nFOOT2\n"), "/SKIPF:1", 0, 1, 1, "A 1", "A 2"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Result r = zudiz::compareTexts(row.one, row.two, row.switches);
+    ASSERT_LT(row.pair, r.pairs.size()) << r.output;
+    const zudiz::ListedPair& p = r.pairs[row.pair];
+    EXPECT_EQ(row.page1, p.page1);
+    EXPECT_EQ(row.page2, p.page2);
+    EXPECT_EQ(row.line1, p.lineText1);
+    EXPECT_EQ(row.line2, p.lineText2);
+  }
 }
 
 // A scratch folder with two report files, removed at the end.

@@ -127,10 +127,10 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
       r.click();
     });
     // Its words are wrapped once it is on screen.
-    await page.waitForFunction((r) => r.nextElementSibling.querySelector('pre').dataset.done, {}, row);
+    await page.waitForFunction((r) => r.nextElementSibling.querySelector('pre.out').dataset.done, {}, row);
     const text = await row.evaluate((r) => {
       const listing = r.nextElementSibling;
-      return listing.offsetParent === null ? null : listing.querySelector('pre').textContent;
+      return listing.offsetParent === null ? null : listing.querySelector('pre.out').textContent;
     });
     assert.equal(text, shown(pair.output), pair.name);
   }
@@ -149,7 +149,7 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
   // The hostile texts are there as text and ran nothing.
   assert.equal(await page.evaluate(() => window.__pwned), undefined);
   assert.equal(await page.$$eval('main img, main script, main textarea, main b', (e) => e.length), 0);
-  const hostile = await page.$eval('tr[data-pair^="hostile/"] + tr.listing pre', (p) => p.textContent);
+  const hostile = await page.$eval('tr[data-pair^="hostile/"] + tr.listing pre.out', (p) => p.textContent);
   assert.ok(hostile.includes('<script>window.__pwned=2</script>'));
   assert.ok(hostile.includes('{{rows}}'));
   assert.ok((await page.$eval('header', (h) => h.textContent)).includes('suites/base line <b>'));
@@ -176,7 +176,7 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
   await page.click('th:nth-child(1)');
   await page.evaluate(() => window.scrollTo(0, 0));
   await page.$eval('tr[data-pair="beam/schedule.rpt"]', (r) => r.click());
-  await page.waitForSelector('tr[data-pair="beam/schedule.rpt"] + tr.listing pre[data-done]');
+  await page.waitForSelector('tr[data-pair="beam/schedule.rpt"] + tr.listing pre.out[data-done]');
   const height = await page.evaluate(() => document.documentElement.scrollHeight);
   await page.setViewport({ width: 1280, height });
   await page.hover('tr[data-pair="beam/schedule.rpt"] + tr.listing .w.num');
@@ -190,7 +190,7 @@ test('mixed report without JavaScript: table and every listing shown', async () 
   const want = expected('mixed');
   const { page, problems } = await open('mixed', { javaScript: false });
   assert.equal((await visibleRows(page)).length, want.pairs.length);
-  const listings = await page.$$eval('tr.listing pre', (pres) =>
+  const listings = await page.$$eval('tr.listing pre.out', (pres) =>
     pres.filter((p) => p.offsetParent !== null).map((p) => p.textContent));
   assert.deepEqual(listings.sort(), want.pairs.filter((p) => p.status === 'different' || p.status === 'error')
     .map((p) => shown(p.output)).sort());

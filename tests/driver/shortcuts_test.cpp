@@ -36,10 +36,16 @@ class RecordLog : public RunRecords {
   std::vector<std::string> numbers;
 
   void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                  std::string_view text1, std::string_view text2) override {
+                  std::string_view text1, std::string_view text2,
+                  const std::array<ListedLine, 2>& lines) override {
     std::ostringstream s;
     s << line1 << ' ' << line2 << ' ' << extra << " [" << text1 << "] ["
       << text2 << ']';
+    // The page of each side; its text and context come from what the window
+    // holds at that moment, which the shortcuts may change.
+    for (const ListedLine& line : lines) {
+      s << " page " << line.page;
+    }
     listed.push_back(s.str());
   }
   void numberPair(std::int64_t index, double value1, double value2,

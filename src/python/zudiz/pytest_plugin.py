@@ -289,7 +289,7 @@ def _in_context(pairs: List[zudiz.ListedPair]) -> str:
         shown.append("\n".join(lines))
     if len(pairs) > SHOWN_PAIRS:
         shown.append(f"... and {len(pairs) - SHOWN_PAIRS} more listed pairs")
-    return "\n".join(shown) + "\n\n" if shown else ""
+    return "\n\n".join(shown) + "\n\n" if shown else ""
 
 
 @pytest.fixture

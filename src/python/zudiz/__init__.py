@@ -142,7 +142,12 @@ def _max_numbers(function: str, value: object) -> int:
     """The cap as the extension takes it: -1 keeps every number pair."""
     if value is None:
         return MAX_NUMBERS
-    if value == ALL_NUMBERS:
+    if isinstance(value, str):
+        if value != ALL_NUMBERS:
+            raise ValueError(
+                f"{function}(): max_numbers must be an int, 'all' or None, "
+                f"not {value!r}"
+            )
         return -1
     if not isinstance(value, int) or isinstance(value, bool):
         raise TypeError(

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "zudiz/zudiz.h"
 
@@ -81,27 +82,42 @@ class HeldBuffer {
   Py_buffer view_{};
 };
 
+// The options as the package checked them: a negative maxNumbers keeps
+// every number pair.
+zudiz::CompareOptions optionsOf(int contextLines, std::int64_t maxNumbers) {
+  zudiz::CompareOptions options;
+  options.contextLines = contextLines;
+  options.maxNumbers = maxNumbers < 0 ? zudiz::kAllNumbers
+                                      : static_cast<std::size_t>(maxNumbers);
+  return options;
+}
+
 zudiz::Result compareFiles(const py::bytes& file1, const py::bytes& file2,
-                           const py::bytes& switches) {
+                           const py::bytes& switches, int contextLines,
+                           std::int64_t maxNumbers) {
   const std::string_view name1 = viewOf(file1);
   const std::string_view name2 = viewOf(file2);
   const std::string_view words = viewOf(switches);
+  const zudiz::CompareOptions options = optionsOf(contextLines, maxNumbers);
   py::gil_scoped_release released;
-  return zudiz::compareFiles(name1, name2, words);
+  return zudiz::compareFiles(name1, name2, words, options);
 }
 
 zudiz::Result compareTexts(const py::object& text1, const py::object& text2,
                            const py::bytes& switches, const py::bytes& label1,
-                           const py::bytes& label2) {
+                           const py::bytes& label2, int contextLines,
+                           std::int64_t maxNumbers) {
   const HeldBuffer held1(text1);
   const HeldBuffer held2(text2);
   const std::string_view words = viewOf(switches);
   const std::string_view name1 = viewOf(label1);
   const std::string_view name2 = viewOf(label2);
+  const zudiz::CompareOptions options = optionsOf(contextLines, maxNumbers);
   // Released within the buffers' lifetime: they are given back with the
   // GIL held again.
   py::gil_scoped_release released;
-  return zudiz::compareTexts(held1.bytes(), held2.bytes(), words, name1, name2);
+  return zudiz::compareTexts(held1.bytes(), held2.bytes(), words, name1, name2,
+                             options);
 }
 
 std::string countsRepr(const zudiz::Counts& c) {
@@ -124,6 +140,14 @@ py::tuple histogramOf(const zudiz::Histogram& histogram) {
     buckets[static_cast<std::size_t>(bucket)] = std::move(byVerdict);
   }
   return buckets;
+}
+
+py::tuple linesOf(const std::vector<std::string>& lines) {
+  py::tuple tuple(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    tuple[i] = asBytes(lines[i]);
+  }
+  return tuple;
 }
 
 void bindCounts(py::module_& m) {
@@ -165,6 +189,30 @@ void bindRecords(py::module_& m) {
       .def_property_readonly(
           "text2", [](const ListedPair& p) { return asBytes(p.text2); },
           "The words of file 2 as listed (bytes), without the prefix.")
+      .def_readonly("page1", &ListedPair::page1,
+                    "The page of file 1 the line stands on, from 1; 0 where "
+                    "file 1 has no line.")
+      .def_readonly("page2", &ListedPair::page2,
+                    "The page of file 2 the line stands on, from 1; 0 where "
+                    "file 2 has no line.")
+      .def_property_readonly(
+          "line_text1",
+          [](const ListedPair& p) { return asBytes(p.lineText1); },
+          "The whole line of file 1 as compared (bytes, no line end, cut at "
+          "1024 bytes); b'' where file 1 has no line.")
+      .def_property_readonly(
+          "line_text2",
+          [](const ListedPair& p) { return asBytes(p.lineText2); },
+          "The whole line of file 2 as compared (bytes, no line end, cut at "
+          "1024 bytes); b'' where file 2 has no line.")
+      .def_property_readonly(
+          "context1", [](const ListedPair& p) { return linesOf(p.context1); },
+          "Up to context_lines lines of file 1 before the line on its page, "
+          "oldest first: a tuple of bytes.")
+      .def_property_readonly(
+          "context2", [](const ListedPair& p) { return linesOf(p.context2); },
+          "Up to context_lines lines of file 2 before the line on its page, "
+          "oldest first: a tuple of bytes.")
       .def(py::self == py::self)
       .def("__repr__", [](const ListedPair& p) {
         return py::str(
@@ -247,6 +295,17 @@ void bindResult(py::module_& m) {
           "Every unequal number pair met, uncapped: a tuple of "
           "HISTOGRAM_BUCKETS dicts (bucket i from histogram_lower_bound(i)), "
           "each mapping a verdict to its count.")
+      .def_property_readonly(
+          "largest",
+          [](const Result& r) -> py::object {
+            if (!r.largest) {
+              return py::none();
+            }
+            return py::cast(*r.largest);
+          },
+          "The unequal number pair with the largest relative difference in "
+          "the whole comparison, whatever numbers kept (ties: the first "
+          "met); None when no unequal numbers were met.")
       .def(py::self == py::self)
       .def("__repr__", [](const Result& r) {
         std::string text = std::string("<zudiz.Result ") +
@@ -267,6 +326,7 @@ PYBIND11_MODULE(_zudiz, m) {
   m.attr("VERSION") = std::string(zudiz::kVersion);
   m.attr("MAX_NUMBERS") = zudiz::kMaxNumbers;
   m.attr("HISTOGRAM_BUCKETS") = zudiz::kHistogramBuckets;
+  m.attr("MAX_CONTEXT_LINES") = zudiz::kMaxContextLines;
   py::tuple verdicts(zudiz::kVerdicts);
   for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
     verdicts[static_cast<std::size_t>(verdict)] = kVerdictNames[verdict];
@@ -278,9 +338,10 @@ PYBIND11_MODULE(_zudiz, m) {
   bindResult(m);
 
   m.def("compare_files", &compareFiles, py::arg("file1"), py::arg("file2"),
-        py::arg("switches"));
+        py::arg("switches"), py::arg("context_lines"), py::arg("max_numbers"));
   m.def("compare_texts", &compareTexts, py::arg("text1"), py::arg("text2"),
-        py::arg("switches"), py::arg("label1"), py::arg("label2"));
+        py::arg("switches"), py::arg("label1"), py::arg("label2"),
+        py::arg("context_lines"), py::arg("max_numbers"));
   m.def("histogram_lower_bound", &zudiz::histogramLowerBound, py::arg("bucket"),
         "The lower bound of a histogram bucket: 0, 1e-9, 1e-8, ..., 0.1, 1.");
   m.def("histogram_bucket", &zudiz::histogramBucket, py::arg("relative"),

@@ -122,6 +122,55 @@ def test_result_parts():
     assert zudiz.histogram_lower_bound(bucket) <= 1 / 3
 
 
+EXAMPLES = CASES.parent.parent / "examples"
+
+
+def test_listed_pairs_stand_where_the_report_has_them():
+    run1, run2 = EXAMPLES / "run1.rpt", EXAMPLES / "run2.rpt"
+    r = zudiz.compare_files(run1, run2)
+    # (line1, line2, page1, page2) as the listing and the form feeds place them.
+    assert [(p.line1, p.line2, p.page1, p.page2) for p in r.pairs] == [
+        (16, 16, 1, 1), (25, 26, 2, 2), (39, 40, 2, 2)
+    ]
+    lines1 = run1.read_bytes().split(b"\r\n")
+    lines2 = run2.read_bytes().split(b"\r\n")
+    for p in r.pairs:
+        assert p.line_text1 == lines1[p.line1 - 1]
+        assert p.line_text2 == lines2[p.line2 - 1]
+        assert p.context1 == tuple(lines1[p.line1 - 3:p.line1 - 1])
+        assert p.context2 == tuple(lines2[p.line2 - 3:p.line2 - 1])
+    assert r.pairs[1].line_text2.endswith(b"30.00   0.386")
+    assert (r.largest.value1, r.largest.value2, r.largest.line2) == (0.316, 0.386, 26)
+    assert r.largest == max(
+        r.numbers, key=lambda n: zudiz.relative_difference(n.value1, n.value2)
+    )
+    assert zudiz.compare_texts(b"T\nP\n\nA 1\n", b"T\nP\n\nA 1\n").largest is None
+
+
+@pytest.mark.parametrize(
+    "options, contexts, numbers, cut",
+    [
+        ({}, [2, 2, 2], 3, False),
+        ({"context_lines": 0}, [0, 0, 0], 3, False),
+        ({"context_lines": 3, "max_numbers": 1}, [3, 3, 3], 1, True),
+        # Page 2 begins at line 18 of run1.rpt: 7 lines before line 25.
+        ({"context_lines": 10, "max_numbers": 0}, [10, 7, 10], 0, True),
+        ({"max_numbers": zudiz.ALL_NUMBERS}, [2, 2, 2], 3, False),
+    ],
+)
+def test_options_shape_what_is_kept(options, contexts, numbers, cut):
+    run1, run2 = EXAMPLES / "run1.rpt", EXAMPLES / "run2.rpt"
+    r = zudiz.compare_files(run1, run2, **options)
+    assert [len(p.context1) for p in r.pairs] == contexts
+    assert (len(r.numbers), r.numbers_cut) == (numbers, cut)
+    # The comparison itself is the same whatever the options say.
+    plain = zudiz.compare_files(run1, run2)
+    assert (r.output, r.counts, r.largest) == (plain.output, plain.counts, plain.largest)
+    texts = zudiz.compare_texts(run1.read_bytes(), run2.read_bytes(), "",
+                                str(run1), str(run2), **options)
+    assert texts == r
+
+
 @pytest.mark.parametrize(
     "call, message",
     [
@@ -147,6 +196,24 @@ def test_errors_are_results(call, message):
         (lambda: zudiz.compare_texts(b"", b"", label1=3), TypeError, "label1 must be"),
         (lambda: zudiz.compare_files("a\0b", "b"), ValueError, "file1 holds a NUL"),
         (lambda: zudiz.compare_texts(b"", b"", "/ALL\0"), ValueError, "NUL"),
+        (lambda: zudiz.compare_texts(b"", b"", context_lines=11), ValueError,
+         "context_lines must be 0 to 10, not 11"),
+        (lambda: zudiz.compare_files("a", "b", context_lines=-1), ValueError,
+         "context_lines must be 0 to 10"),
+        (lambda: zudiz.compare_files("a", "b", context_lines="2"), TypeError,
+         "context_lines must be int, not str"),
+        (lambda: zudiz.compare_texts(b"", b"", context_lines=True), TypeError,
+         "context_lines must be int"),
+        (lambda: zudiz.compare_texts(b"", b"", max_numbers=-1), ValueError,
+         "max_numbers must be 0 or more"),
+        (lambda: zudiz.compare_files("a", "b", max_numbers="ALL"), ValueError,
+         "max_numbers must be an int, 'all' or None, not 'ALL'"),
+        (lambda: zudiz.compare_files("a", "b", max_numbers=b"all"), TypeError,
+         "max_numbers must be int, 'all' or None, not bytes"),
+        (lambda: zudiz.compare_files("a", "b", max_numbers=2.0), TypeError,
+         "max_numbers must be int"),
+        (lambda: zudiz.compare_texts(b"", b"", "", "A", "B", 2), TypeError,
+         "positional"),
     ],
 )
 def test_wrong_arguments_raise(call, error, words):

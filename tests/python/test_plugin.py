@@ -58,6 +58,35 @@ def test_different_report_fails_with_the_listing(pytester):
     assert baseline(pytester, "a").read_bytes() == BASE
 
 
+def test_failure_message_shows_the_lines_in_context(pytester):
+    rows = b"".join(b"ROW %d 1.0\n" % i for i in range(25))
+    baseline(pytester, "a", b"T\nP\n\nLOAD A\n" + rows)
+    produced = b"T\nP\n\nLOAD A\n" + rows.replace(b" 1.0", b" 2.0")
+    result = run(pytester, [("a", produced)], switches="/VERBOSE:30")
+    result.assert_outcomes(failed=1)
+    result.stdout.fnmatch_lines(
+        [
+            "E * differs from baseline baselines/a.rpt*:",
+            "E *page 1, line 5 (baseline) / page 1, line 5 (produced):",
+            "E *    ",
+            "E *    LOAD A",
+            "E *  - ROW 0 1.0",
+            "E *  + ROW 0 2.0",
+            "E *page 1, line 6 (baseline) / page 1, line 6 (produced):",
+            "E *    LOAD A",
+            "E *    ROW 0 1.0",
+            "E *  - ROW 1 1.0",
+            "E *    ROW 0 2.0",
+            "E *  + ROW 1 2.0",
+            "E *page 1, line 24 (baseline) / page 1, line 24 (produced):",
+            "E *... and 5 more listed pairs",
+            "E * Comparing BASELINE vs. PRODUCED",
+            "E * BASELINE * 29   1.0",
+        ]
+    )
+    assert "line 25 (baseline)" not in result.stdout.str()
+
+
 def test_missing_baseline_says_how_to_create_it(pytester):
     result = run(pytester, [("gone", BASE)])
     result.assert_outcomes(failed=1)

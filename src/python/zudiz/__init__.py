@@ -20,10 +20,11 @@ stored baselines: see its documentation.
 from __future__ import annotations
 
 import os
-from typing import Union
+from typing import Literal, Optional, Union
 
 from ._zudiz import (
     HISTOGRAM_BUCKETS,
+    MAX_CONTEXT_LINES,
     MAX_NUMBERS,
     VERDICTS,
     VERSION,
@@ -45,7 +46,9 @@ for _class in (Counts, ListedPair, NumberPair, Result):
 del _class
 
 __all__ = [
+    "ALL_NUMBERS",
     "HISTOGRAM_BUCKETS",
+    "MAX_CONTEXT_LINES",
     "MAX_NUMBERS",
     "VERDICTS",
     "VERSION",
@@ -61,6 +64,11 @@ __all__ = [
 ]
 
 StrPath = Union[str, bytes, os.PathLike]
+MaxNumbers = Union[int, Literal["all"], None]
+
+# max_numbers that keeps every unequal number pair (as zudiz-suite's
+# --max-numbers=all).
+ALL_NUMBERS = "all"
 
 
 def _type_name(value: object) -> str:
@@ -117,7 +125,51 @@ def _text(argument: str, value: object) -> object:
     return value
 
 
-def compare_files(file1: StrPath, file2: StrPath, switches: str = "") -> Result:
+def _context_lines(function: str, value: object) -> int:
+    if not isinstance(value, int) or isinstance(value, bool):
+        raise TypeError(
+            f"{function}(): context_lines must be int, not {_type_name(value)}"
+        )
+    if not 0 <= value <= MAX_CONTEXT_LINES:
+        raise ValueError(
+            f"{function}(): context_lines must be 0 to {MAX_CONTEXT_LINES}, "
+            f"not {value}"
+        )
+    return value
+
+
+def _max_numbers(function: str, value: object) -> int:
+    """The cap as the extension takes it: -1 keeps every number pair."""
+    if value is None:
+        return MAX_NUMBERS
+    if isinstance(value, str):
+        if value != ALL_NUMBERS:
+            raise ValueError(
+                f"{function}(): max_numbers must be an int, 'all' or None, "
+                f"not {value!r}"
+            )
+        return -1
+    if not isinstance(value, int) or isinstance(value, bool):
+        raise TypeError(
+            f"{function}(): max_numbers must be int, 'all' or None, "
+            f"not {_type_name(value)}"
+        )
+    if not 0 <= value < 2**63:
+        raise ValueError(
+            f"{function}(): max_numbers must be 0 or more (or 'all'), "
+            f"not {value}"
+        )
+    return value
+
+
+def compare_files(
+    file1: StrPath,
+    file2: StrPath,
+    switches: str = "",
+    *,
+    context_lines: int = 2,
+    max_numbers: MaxNumbers = None,
+) -> Result:
     """Compares two report files as the zudiz program does.
 
     file1, file2: the files' names (str, bytes or os.PathLike). They are
@@ -125,6 +177,12 @@ def compare_files(file1: StrPath, file2: StrPath, switches: str = "") -> Result:
         the output and, like every name of the program, cut to 256 bytes.
     switches: the program's switch words, read as the program reads the
         words after the file names, e.g. "/IGNORE%:1 /SKIPF:3".
+    context_lines: lines before each listed line kept in its
+        ListedPair.context1/context2, 0 to MAX_CONTEXT_LINES.
+    max_numbers: number pairs kept in Result.numbers: None for MAX_NUMBERS,
+        an int (0 or more), or "all" (ALL_NUMBERS) to keep every one (each
+        costs about 40 bytes). The comparison and the output are the same
+        whatever these two say.
 
     Returns a Result: status "same", "different" or "error". A bad switch,
     a missing or unreadable file, or a report the program refuses ("Page
@@ -132,12 +190,15 @@ def compare_files(file1: StrPath, file2: StrPath, switches: str = "") -> Result:
     message, never an exception. The GIL is released while comparing.
 
     Raises TypeError for arguments of the wrong type, ValueError for a name
-    or switches holding a NUL byte.
+    or switches holding a NUL byte, or context_lines or max_numbers out of
+    range.
     """
     return _zudiz.compare_files(
         _name_bytes("compare_files", "file1", file1),
         _name_bytes("compare_files", "file2", file2),
         _switch_bytes("compare_files", switches),
+        _context_lines("compare_files", context_lines),
+        _max_numbers("compare_files", max_numbers),
     )
 
 
@@ -147,6 +208,9 @@ def compare_texts(
     switches: str = "",
     label1: StrPath = "FILE1",
     label2: StrPath = "FILE2",
+    *,
+    context_lines: int = 2,
+    max_numbers: MaxNumbers = None,
 ) -> Result:
     """Compares two reports held in memory as the zudiz program compares
     two files.
@@ -158,10 +222,12 @@ def compare_texts(
     switches: the program's switch words, e.g. "/ALL /VERBOSE:10".
     label1, label2: stand where the file names would in the output (shown
         upper-cased); an empty label is a missing name.
+    context_lines, max_numbers: as for compare_files.
 
     Returns a Result as compare_files does; the GIL is released while
     comparing. Raises TypeError for arguments of the wrong type (a str
-    text included), ValueError for switches or labels holding a NUL byte.
+    text included), ValueError for switches or labels holding a NUL byte,
+    or context_lines or max_numbers out of range.
     """
     return _zudiz.compare_texts(
         _text("text1", text1),
@@ -169,4 +235,6 @@ def compare_texts(
         _switch_bytes("compare_texts", switches),
         _name_bytes("compare_texts", "label1", label1),
         _name_bytes("compare_texts", "label2", label2),
+        _context_lines("compare_texts", context_lines),
+        _max_numbers("compare_texts", max_numbers),
     )

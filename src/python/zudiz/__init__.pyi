@@ -6,11 +6,14 @@ from _typeshed import ReadableBuffer
 StrPath = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
 Status = Literal["same", "different", "error"]
 Verdict = Literal["listed", "tiny", "last_place", "within_tolerance"]
+MaxNumbers = Union[int, Literal["all"], None]
 
 VERSION: str
 __version__: str
 MAX_NUMBERS: int
 HISTOGRAM_BUCKETS: int
+MAX_CONTEXT_LINES: int
+ALL_NUMBERS: Literal["all"]
 VERDICTS: tuple[Verdict, ...]
 
 class Counts:
@@ -40,6 +43,18 @@ class ListedPair:
     def text1(self) -> bytes: ...
     @property
     def text2(self) -> bytes: ...
+    @property
+    def page1(self) -> int: ...
+    @property
+    def page2(self) -> int: ...
+    @property
+    def line_text1(self) -> bytes: ...
+    @property
+    def line_text2(self) -> bytes: ...
+    @property
+    def context1(self) -> tuple[bytes, ...]: ...
+    @property
+    def context2(self) -> tuple[bytes, ...]: ...
 
 class NumberPair:
     @property
@@ -70,14 +85,26 @@ class Result:
     def numbers_cut(self) -> bool: ...
     @property
     def histogram(self) -> tuple[dict[Verdict, int], ...]: ...
+    @property
+    def largest(self) -> NumberPair | None: ...
 
-def compare_files(file1: StrPath, file2: StrPath, switches: str = "") -> Result: ...
+def compare_files(
+    file1: StrPath,
+    file2: StrPath,
+    switches: str = "",
+    *,
+    context_lines: int = 2,
+    max_numbers: MaxNumbers = None,
+) -> Result: ...
 def compare_texts(
     text1: ReadableBuffer,
     text2: ReadableBuffer,
     switches: str = "",
     label1: StrPath = "FILE1",
     label2: StrPath = "FILE2",
+    *,
+    context_lines: int = 2,
+    max_numbers: MaxNumbers = None,
 ) -> Result: ...
 def histogram_lower_bound(bucket: int) -> float: ...
 def histogram_bucket(relative: float) -> int: ...

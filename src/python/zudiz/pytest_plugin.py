@@ -6,7 +6,9 @@ accept loop of golden-file tools.
         zudiz_baseline.check(report, "baselines/daily.rpt", "/IGNORE%:0.5")
 
 The test passes when zudiz finds the two the same; otherwise it fails with
-the listing. A missing baseline fails with a message saying how to create
+each listed pair (the first 20) where it stands: page and line, the lines
+before it and the whole lines, the baseline's above the produced report's;
+then the listing. A missing baseline fails with a message saying how to create
 it. `pytest --zudiz-accept` instead copies each produced report that differs
 (or whose baseline is missing) over its baseline and passes, and the run
 ends with the list of what was accepted. `--zudiz-switches=...` sets
@@ -169,7 +171,8 @@ class Baseline:
         listing = result.output.decode("latin-1").replace("\r\n", "\n")
         raise AssertionError(
             f"{what} differs from baseline {self._shown(base)}"
-            f"{self._with(words)}:\n{listing.rstrip()}\n"
+            f"{self._with(words)}:\n{_in_context(result.pairs)}"
+            f"{listing.rstrip()}\n"
             f"(to accept it as the new baseline, run pytest with "
             f"--zudiz-accept)"
         )
@@ -255,6 +258,38 @@ class Baseline:
     @staticmethod
     def _with(words: str) -> str:
         return f" (switches {words})" if words else ""
+
+
+# Listed pairs shown in context in a failure message; the listing follows
+# with all of them.
+SHOWN_PAIRS = 20
+
+
+def _where(page: int, line: int, side: str) -> str:
+    return f"page {page}, line {line} ({side})" if line else f"no line ({side})"
+
+
+def _in_context(pairs: List[zudiz.ListedPair]) -> str:
+    """The listed pairs where they stand: for each, the baseline's lines
+    before it and its whole line ("-"), then the produced report's ("+"),
+    whose lines before it are shown only when they are not the baseline's."""
+    shown = []
+    for pair in pairs[:SHOWN_PAIRS]:
+        lines = [
+            f"{_where(pair.page1, pair.line1, 'baseline')} / "
+            f"{_where(pair.page2, pair.line2, 'produced')}:"
+        ]
+        sides = [(pair.context1, pair.line1, pair.line_text1, "-")]
+        context2 = pair.context2 if pair.context2 != pair.context1 else ()
+        sides.append((context2, pair.line2, pair.line_text2, "+"))
+        for context, line, text, mark in sides:
+            lines += ["    " + c.decode("latin-1") for c in context]
+            if line:
+                lines.append(f"  {mark} " + text.decode("latin-1"))
+        shown.append("\n".join(lines))
+    if len(pairs) > SHOWN_PAIRS:
+        shown.append(f"... and {len(pairs) - SHOWN_PAIRS} more listed pairs")
+    return "\n\n".join(shown) + "\n\n" if shown else ""
 
 
 @pytest.fixture

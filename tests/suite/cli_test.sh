@@ -326,9 +326,9 @@ expect_in err.txt "only one report may go to standard output"
 if [[ -e /proc/self/fd/1 ]]; then
   expect_status 1 "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json /proc/self/fd/1 -q
   expect_in out.txt "1 pair: 0 same, 1 different"
-  expect_in out.txt '"format":"zudiz-suite/1"'
+  expect_in out.txt '"format":"zudiz-suite/2"'
   "$suite" base/sub/changed.rpt cand/sub/changed.rpt --json /proc/self/fd/1 -q | cat >piped.txt
-  expect_in piped.txt '"format":"zudiz-suite/1"'
+  expect_in piped.txt '"format":"zudiz-suite/2"'
 fi
 
 # A link to a report is replaced where it leads; the link stays.

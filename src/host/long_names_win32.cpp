@@ -1,8 +1,8 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
-
 #include "host/long_names_win32.h"
+
+#include <windows.h>
 
 #include <vector>
 

@@ -15,9 +15,9 @@
 #include "suite/accept.h"
 #include "suite/console.h"
 #include "suite/html_export.h"
-#include "suite/markdown_export.h"
 #include "suite/json_export.h"
 #include "suite/junit_export.h"
+#include "suite/markdown_export.h"
 #include "suite/pairing.h"
 #include "suite/report_file.h"
 #include "suite/rules.h"
@@ -114,9 +114,8 @@ struct Reports {
                      [htmlCap](const SuiteRun& run) {
                        return exportHtml(run, htmlCap);
                      }},
-                    {&options.markdown, [](const SuiteRun& run) {
-                       return exportMarkdown(run);
-                     }}};
+                    {&options.markdown,
+                     [](const SuiteRun& run) { return exportMarkdown(run); }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
         continue;

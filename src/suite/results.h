@@ -92,7 +92,6 @@ int exitStatusOf(const Totals& totals);
 bool pairBefore(const PairResult& a, const PairResult& b);
 void sortPairs(std::vector<PairResult>& pairs);
 
-
 // Keeps at most `cap` of the number records of `result`: those with the
 // largest relative difference, ties in file order, and leaves them in that
 // order. Sets numbersCut when any record is dropped (it stays set when the

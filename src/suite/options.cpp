@@ -66,13 +66,14 @@ constexpr const char* kShardVariables =
 
 }  // namespace
 
-bool shardFromEnvironment(const std::string& spec,
+bool shardFromEnvironment(const std::string& shardText,
                           const EnvironmentLookup& environment, int* index,
                           int* count, std::string* error) {
   int given = 0;
-  if (spec != "auto" && (spec.rfind("auto/", 0) != 0 ||
-                         !parseCount(spec.c_str() + 5, &given) || given < 1)) {
-    *error = "--shard wants K/N, auto or auto/N, not \"" + spec + "\"";
+  if (shardText != "auto" &&
+      (shardText.rfind("auto/", 0) != 0 ||
+       !parseCount(shardText.c_str() + 5, &given) || given < 1)) {
+    *error = "--shard wants K/N, auto or auto/N, not \"" + shardText + "\"";
     return false;
   }
   // Reads the variable `name` as a count into `value`; false with `error`
@@ -146,7 +147,7 @@ bool shardFromEnvironment(const std::string& spec,
     return false;
   }
   if (given != 0 && n != given) {
-    *error = "--shard " + spec + ": the environment gives " +
+    *error = "--shard " + shardText + ": the environment gives " +
              std::to_string(n) + " shards";
     return false;
   }

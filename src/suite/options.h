@@ -56,14 +56,14 @@ using EnvironmentLookup = std::function<const char*(const char*)>;
 ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
                                const EnvironmentLookup& environment = {});
 
-// The shard of `--shard auto` or `--shard auto/N` (`spec`) from the
+// The shard of `--shard auto` or `--shard auto/N` (`shardText`) from the
 // variables of GitLab CI (CI_NODE_INDEX, CI_NODE_TOTAL), a Slurm job array
 // (SLURM_ARRAY_TASK_ID, SLURM_ARRAY_TASK_MIN, SLURM_ARRAY_TASK_COUNT and
 // SLURM_ARRAY_TASK_STEP when set) or a Kubernetes Indexed Job
-// (JOB_COMPLETION_INDEX, counted from 0, with N from the spec), looked up in
+// (JOB_COMPLETION_INDEX, counted from 0, with N from the text), looked up in
 // that order. Returns false with `error` set when none is set, a value is not
 // a number or the shard is out of range.
-bool shardFromEnvironment(const std::string& spec,
+bool shardFromEnvironment(const std::string& shardText,
                           const EnvironmentLookup& environment, int* index,
                           int* count, std::string* error);
 

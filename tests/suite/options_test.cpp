@@ -90,16 +90,16 @@ TEST(SuiteOptions, FolderRun) {
 
 namespace {
 
-// The shard `--shard SPEC` gives in an environment of `variables`, as
+// The shard `--shard TEXT` gives in an environment of `variables`, as
 // "K/N", or the error.
-std::string shardIn(const std::string& spec,
+std::string shardIn(const std::string& shardText,
                     const std::map<std::string, std::string>& variables) {
   suite::EnvironmentLookup lookup = [&](const char* name) -> const char* {
     auto it = variables.find(name);
     return it == variables.end() ? nullptr : it->second.c_str();
   };
   suite::ParsedCommandLine parsed = suite::parseOptions(
-      {"zudiz-suite", "a", "b", "--shard", spec}, 2, lookup);
+      {"zudiz-suite", "a", "b", "--shard", shardText}, 2, lookup);
   if (!parsed.run) {
     return parsed.errors.substr(0, parsed.errors.find('\n'));
   }
@@ -109,7 +109,7 @@ std::string shardIn(const std::string& spec,
 
 TEST(SuiteOptions, ShardFromTheScheduler) {
   struct Row {
-    const char* spec;
+    const char* shardText;
     std::map<std::string, std::string> variables;
     const char* shard;  // "K/N", or a part of the error
   };
@@ -156,12 +156,12 @@ TEST(SuiteOptions, ShardFromTheScheduler) {
       {"autox", {}, "K/N, auto or auto/N"},
   };
   for (const Row& row : rows) {
-    std::string trace = row.spec;
+    std::string trace = row.shardText;
     for (const auto& [name, value] : row.variables) {
       trace += " " + name + "=" + value;
     }
     SCOPED_TRACE(trace);
-    std::string got = shardIn(row.spec, row.variables);
+    std::string got = shardIn(row.shardText, row.variables);
     EXPECT_NE(std::string::npos, got.find(row.shard)) << got;
   }
 }

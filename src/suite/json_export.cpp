@@ -18,11 +18,6 @@ using Json = nlohmann::ordered_json;
 const char* const kVerdictNames[zudiz::kVerdicts] = {
     "listed", "tiny", "last_place", "within_tolerance"};
 
-// A name, path or switch text: as it is when it is UTF-8.
-std::string nameText(std::string_view text) {
-  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
-}
-
 // Seconds to `perUnit` parts of a second, so the JSON shows no noise digits.
 double rounded(double seconds, double perUnit) {
   return std::round(seconds * perUnit) / perUnit;
@@ -65,7 +60,7 @@ Json linesJson(const std::vector<std::string>& lines) {
 
 // One side's file: its path, and its size and time when it existed.
 Json factsJson(const FileFacts& facts) {
-  Json json{{"path", nameText(facts.path)}};
+  Json json{{"path", nameUtf8(facts.path)}};
   if (facts.exists) {
     json["size"] = facts.size;
     json["mtime_ns"] = facts.mtimeNs;
@@ -112,10 +107,10 @@ Json pairJson(const PairResult& pair) {
              {"line2", n.line2},
              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
   }
-  Json json{{"name", nameText(pair.name)},
-            {"baseline", nameText(pair.baseline)},
-            {"candidate", nameText(pair.candidate)},
-            {"switches", nameText(pair.switches)},
+  Json json{{"name", nameUtf8(pair.name)},
+            {"baseline", nameUtf8(pair.baseline)},
+            {"candidate", nameUtf8(pair.candidate)},
+            {"switches", nameUtf8(pair.switches)},
             {"status", statusName(pair.status)},
             {"message", bytesToUtf8(pair.message)},
             {"seconds", rounded(pair.seconds, 1e6)},
@@ -397,81 +392,13 @@ std::string bucketName(int bucket) {
   return std::string(text, end);
 }
 
-std::string bytesToUtf8(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (char c : bytes) {
-    auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (b >> 6));
-      text += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return text;
-}
-
-bool utf8ToBytes(std::string_view text, std::string* bytes) {
-  bytes->clear();
-  bytes->reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      *bytes += text[i];
-      continue;
-    }
-    // Only C2 and C3 lead bytes encode U+0080 to U+00FF.
-    if ((b != 0xC2 && b != 0xC3) || i + 1 >= text.size()) {
-      return false;
-    }
-    auto next = static_cast<unsigned char>(text[i + 1]);
-    if ((next & 0xC0) != 0x80) {
-      return false;
-    }
-    *bytes += static_cast<char>(((b & 0x03) << 6) | (next & 0x3F));
-    ++i;
-  }
-  return true;
-}
-
-bool isUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t more = lead < 0x80                    ? 0
-                       : lead >= 0xC2 && lead <= 0xDF ? 1
-                       : lead >= 0xE0 && lead <= 0xEF ? 2
-                       : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                      : 4;
-    if (more == 4 || text.size() - i <= more) {
-      return false;
-    }
-    std::uint32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
-    for (std::size_t k = 1; k <= more; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    bool overlong =
-        (more == 2 && code < 0x800) || (more == 3 && code < 0x10000);
-    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-      return false;
-    }
-    i += more + 1;
-  }
-  return true;
-}
-
 std::string exportJson(const SuiteRun& run) {
   Totals t = totalsOf(run);
   Json head{{"format", kJsonFormat},
-            {"version", nameText(run.version)},
-            {"switches", nameText(run.switches)},
-            {"baseline", nameText(run.baseline)},
-            {"candidate", nameText(run.candidate)},
+            {"version", nameUtf8(run.version)},
+            {"switches", nameUtf8(run.switches)},
+            {"baseline", nameUtf8(run.baseline)},
+            {"candidate", nameUtf8(run.candidate)},
             {"shard", run.shard}};
   if (!run.shards.empty()) {
     head["shards"] = run.shards;

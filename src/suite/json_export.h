@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "suite/report_text.h"
 #include "suite/results.h"
 
 namespace suite {
@@ -34,14 +35,6 @@ std::string exportJson(const SuiteRun& run);
 // Reads a run written by exportJson. Returns false with `error` set when the
 // text is not JSON, not of this format or holds a value of the wrong kind.
 bool importJson(std::string_view text, SuiteRun* run, std::string* error);
-
-// Each byte of `bytes` as the character of the same number, in UTF-8.
-std::string bytesToUtf8(std::string_view bytes);
-// The reverse of bytesToUtf8; false when `text` is not UTF-8 or holds a
-// character above U+00FF.
-bool utf8ToBytes(std::string_view text, std::string* bytes);
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool isUtf8(std::string_view text);
 
 // `text` without the blanks at its end.
 std::string withoutTrailingBlanks(std::string_view text);

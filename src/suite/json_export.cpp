@@ -81,6 +81,25 @@ Json largestJson(const std::optional<zudiz::NumberPair>& largest) {
               {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}};
 }
 
+// Listed words as [column, start, length] triples.
+Json wordsJson(const std::vector<zudiz::ListedWord>& words) {
+  Json json = Json::array();
+  for (const zudiz::ListedWord& w : words) {
+    json.push_back(Json::array({w.column, w.start, w.length}));
+  }
+  return json;
+}
+
+Json toleranceJson(const zudiz::Tolerance& tolerance) {
+  using Kind = zudiz::Tolerance::Kind;
+  if (tolerance.kind == Kind::kNone) {
+    return nullptr;
+  }
+  return Json{
+      {"kind", tolerance.kind == Kind::kRelative ? "relative" : "absolute"},
+      {"value", tolerance.value}};
+}
+
 Json pairJson(const PairResult& pair) {
   const zudiz::Result& r = pair.result;
   Json listed = Json::array();
@@ -96,7 +115,9 @@ Json pairJson(const PairResult& pair) {
              {"line_text1", bytesToUtf8(l.lineText1)},
              {"line_text2", bytesToUtf8(l.lineText2)},
              {"context1", linesJson(l.context1)},
-             {"context2", linesJson(l.context2)}});
+             {"context2", linesJson(l.context2)},
+             {"words1", wordsJson(l.words1)},
+             {"words2", wordsJson(l.words2)}});
   }
   Json numbers = Json::array();
   for (const zudiz::NumberPair& n : r.numbers) {
@@ -120,6 +141,7 @@ Json pairJson(const PairResult& pair) {
             {"numbers", std::move(numbers)},
             {"numbers_cut", r.numbersCut},
             {"largest", largestJson(r.largest)},
+            {"tolerance", toleranceJson(r.tolerance)},
             {"histogram", histogramJson(r.histogram)},
             {"output", bytesToUtf8(r.output)}};
   if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
@@ -288,6 +310,49 @@ FileFacts factsFrom(const Json& json, const char* key) {
   return facts;
 }
 
+// The listed words at `key`: [column, start, length] triples, each within
+// the listed text `listed` and the line text `line` it points into.
+std::vector<zudiz::ListedWord> wordsOf(const Json& object, const char* key,
+                                       std::string_view listed,
+                                       std::string_view line) {
+  std::vector<zudiz::ListedWord> words;
+  for (const Json& triple : listOf(object, key)) {
+    if (!triple.is_array() || triple.size() != 3) {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" holds no [column, start, length]");
+    }
+    zudiz::ListedWord w;
+    w.column = triple[0].get<std::size_t>();
+    w.start = triple[1].get<std::size_t>();
+    w.length = triple[2].get<std::size_t>();
+    if (w.column > listed.size() || w.length > listed.size() - w.column ||
+        w.start > line.size() || w.length > line.size() - w.start) {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" holds a word outside its text");
+    }
+    words.push_back(w);
+  }
+  return words;
+}
+
+zudiz::Tolerance toleranceFrom(const Json& json) {
+  zudiz::Tolerance tolerance;
+  if (!json.contains("tolerance") || json.at("tolerance").is_null()) {
+    return tolerance;
+  }
+  const Json& t = json.at("tolerance");
+  const std::string kind = textOf(t, "kind");
+  if (kind == "relative") {
+    tolerance.kind = zudiz::Tolerance::Kind::kRelative;
+  } else if (kind == "absolute") {
+    tolerance.kind = zudiz::Tolerance::Kind::kAbsolute;
+  } else {
+    throw std::runtime_error("unknown tolerance kind \"" + kind + "\"");
+  }
+  tolerance.value = numberOf<double>(t, "value");
+  return tolerance;
+}
+
 PairResult pairFrom(const Json& json, int format) {
   PairResult pair;
   pair.name = textOf(json, "name");
@@ -326,12 +391,15 @@ PairResult pairFrom(const Json& json, int format) {
     listed.lineText2 = bytesOf(l, "line_text2");
     listed.context1 = linesOf(l, "context1");
     listed.context2 = linesOf(l, "context2");
+    listed.words1 = wordsOf(l, "words1", listed.text1, listed.lineText1);
+    listed.words2 = wordsOf(l, "words2", listed.text2, listed.lineText2);
     r.pairs.push_back(std::move(listed));
   }
   for (const Json& n : listOf(json, "numbers")) {
     r.numbers.push_back(numberFrom(n));
   }
   r.numbersCut = json.value("numbers_cut", false);
+  r.tolerance = toleranceFrom(json);
   if (json.contains("largest") && !json.at("largest").is_null()) {
     r.largest = numberFrom(json.at("largest"));
   } else if (format == 1) {

@@ -5,9 +5,13 @@
 // Format 2 measures relative differences by the mean magnitude (the
 // histogram's buckets, `largest`), gives listed texts without the blanks
 // that padded their columns, and adds each listed line's page, whole text
-// and context and each pair's largest number pair. A format 1 record reads
-// with no lines or context; its histogram is counted again by the mean when
-// it kept every number record, and its largest pair is the largest kept.
+// and context, where each listed word stands in that line ("words1",
+// "words2": [column in the listed text, start in the line text, length]),
+// and each pair's largest number pair and /IGNORE tolerance ("tolerance":
+// {"kind": "relative" or "absolute", "value"}, null for none). A format 1
+// record reads with no lines or context; its histogram is counted again by the
+// mean when it kept every number record, and its largest pair is the largest
+// kept.
 //
 // Report text is bytes of an 8-bit code page, so every string taken from a
 // report or from the program's output (output, text1, text2, line_text1,

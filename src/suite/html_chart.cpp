@@ -15,63 +15,34 @@ namespace {
 
 using zudiz::Histogram;
 
-// --- The /IGNORE tolerance of the run's switches -----------------------------
+// --- The /IGNORE tolerance of the run ----------------------------------------
 
-struct Tolerance {
-  enum class Kind { kNone, kRelative, kAbsolute };
-  Kind kind = Kind::kNone;
-  double value = 0;
+using Tolerance = zudiz::Tolerance;
+
+// The tolerance that every compared pair applied; `mixed` when they differ
+// (pairs with switches of their own), and then the chart marks none.
+struct RunTolerance {
+  Tolerance tolerance;
+  bool mixed = false;
 };
 
-char upperCase(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The number written at `at` in a switch argument: digits and points.
-double switchNumber(std::string_view text, std::size_t& at) {
-  std::size_t start = at;
-  while (at < text.size() &&
-         ((text[at] >= '0' && text[at] <= '9') || text[at] == '.')) {
-    ++at;
-  }
-  double value = 0;
-  std::from_chars(text.data() + start, text.data() + at, value);
-  return value;
-}
-
-// The tolerance the last /IGNORE switch sets, read as the program reads it:
-// "/I[GNORE]" alone is 0.01 % relative, "%:p" p percent, ":x" absolute.
-Tolerance ignoreTolerance(std::string_view switches) {
-  Tolerance tolerance;
-  constexpr std::string_view kRest = "GNORE";
-  for (std::size_t slash = switches.find('/'); slash != std::string_view::npos;
-       slash = switches.find('/', slash + 1)) {
-    std::size_t at = slash + 1;
-    if (at >= switches.size() || upperCase(switches[at]) != 'I') {
-      continue;
+RunTolerance runTolerance(const SuiteRun& run) {
+  RunTolerance shared;
+  bool first = true;
+  for (const PairResult& pair : run.pairs) {
+    if (pair.status != PairStatus::kSame &&
+        pair.status != PairStatus::kDifferent) {
+      continue;  // not compared, or not to its end
     }
-    ++at;
-    for (char c : kRest) {
-      if (at >= switches.size() || upperCase(switches[at]) != c) {
-        break;
-      }
-      ++at;
-    }
-    tolerance.kind = Tolerance::Kind::kRelative;
-    tolerance.value = 1e-4;
-    if (at < switches.size() && switches[at] == '%') {
-      ++at;
-      if (at < switches.size() && switches[at] == ':') {
-        ++at;
-        tolerance.value = switchNumber(switches, at) / 100;
-      }
-    } else if (at < switches.size() && switches[at] == ':') {
-      ++at;
-      tolerance.kind = Tolerance::Kind::kAbsolute;
-      tolerance.value = switchNumber(switches, at);
+    if (first) {
+      shared.tolerance = pair.result.tolerance;
+      first = false;
+    } else if (!(pair.result.tolerance == shared.tolerance)) {
+      shared.mixed = true;
+      shared.tolerance = {};
     }
   }
-  return tolerance;
+  return shared;
 }
 
 // --- Chart -------------------------------------------------------------------
@@ -197,7 +168,6 @@ void appendChart(std::string& out, const SuiteRun& run,
   Histogram sum;
   std::array<std::int64_t, zudiz::kVerdicts> byVerdict{};
   std::int64_t cutPairs = 0;
-  bool ownSwitches = false;
   for (const PairResult& pair : run.pairs) {
     const Histogram& h = pair.result.histogram;
     for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
@@ -210,7 +180,6 @@ void appendChart(std::string& out, const SuiteRun& run,
     if (pair.result.numbersCut || pair.result.numbers.size() > maxNumbers) {
       ++cutPairs;
     }
-    ownSwitches = ownSwitches || !pair.switches.empty();
   }
   std::array<std::int64_t, zudiz::kHistogramBuckets> totals{};
   std::int64_t largest = 0;
@@ -275,7 +244,8 @@ void appendChart(std::string& out, const SuiteRun& run,
   appendLine(out, "mark", at, B::kMarkRow - 10, at, B::kBase);
   appendLabel(out, at + 4, B::kMarkRow, "start", "0.1 %");
   out += "</g>";
-  Tolerance tolerance = ignoreTolerance(run.switches);
+  const RunTolerance shared = runTolerance(run);
+  const Tolerance& tolerance = shared.tolerance;
   if (tolerance.kind == Tolerance::Kind::kRelative) {
     double place = tolerance.value <= 1e-9 ? 0.5 : axisPlace(tolerance.value);
     double x = B::x(place);
@@ -309,8 +279,10 @@ void appendChart(std::string& out, const SuiteRun& run,
     out += " The /IGNORE tolerance of " + shortest(tolerance.value) +
            " is absolute, so it has no place on this axis.";
   }
-  if (ownSwitches) {
-    out += " Pairs with switches of their own may use other tolerances.";
+  if (shared.mixed) {
+    out +=
+        " The pairs were compared with different /IGNORE tolerances, so "
+        "none is marked.";
   }
   out += "</p>\n";
   if (cutPairs > 0) {

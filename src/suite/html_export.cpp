@@ -163,6 +163,19 @@ void appendLargestCell(std::string& out, const zudiz::Result& result) {
   out += "<td></td>";
 }
 
+// A pair's name as the table shows it: a line may break after each slash
+// (and backslash), so that a long path wraps at its folders.
+void appendBreakableName(std::string& out, std::string_view name) {
+  std::string shown;
+  appendText(shown, name);
+  for (char c : shown) {
+    out += c;
+    if (c == '/' || c == '\\') {
+      out += "<wbr>";
+    }
+  }
+}
+
 void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
   const char* status = statusText(pair.status);
   out += "<tr data-pair=\"";
@@ -176,9 +189,15 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
   if (listing) {
     out += "<a href=\"#l" + std::to_string(index) + "\">";
   }
-  appendText(out, pair.name);
+  appendBreakableName(out, pair.name);
   if (listing) {
     out += "</a>";
+  }
+  if (!isUtf8(pair.name)) {
+    // Told apart from a UTF-8 name that would look the same.
+    out +=
+        "<span class=\"msg\">(not UTF-8: each byte shown as one "
+        "character)</span>";
   }
   if (!pair.message.empty()) {
     out += "<span class=\"msg\">";

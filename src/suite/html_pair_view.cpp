@@ -1,7 +1,10 @@
 #include "suite/html_pair_view.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -250,57 +253,141 @@ void appendOutput(std::string& out, const zudiz::Result& result,
 
 // --- Changes in context ------------------------------------------------------
 
-// Where the listed words stand in the whole line: the words of `listed`
-// (blank-separated) met in order among the blank-separated words of `line`.
-// Each result is a start and a length in `line`.
-std::vector<std::pair<std::size_t, std::size_t>> listedWordsIn(
-    std::string_view line, std::string_view listed) {
-  std::vector<std::pair<std::size_t, std::size_t>> found;
-  std::size_t at = 0;
-  std::size_t from = 0;
-  while (from < listed.size()) {
-    const std::size_t start = listed.find_first_not_of(' ', from);
-    if (start == std::string_view::npos) {
-      break;
+// The number records of a pair by their line numbers, to give a listed
+// number pair the verdict the comparison gave it.
+class RecordIndex {
+ public:
+  explicit RecordIndex(const std::vector<NumberPair>& numbers) {
+    sorted_.reserve(numbers.size());
+    for (const NumberPair& n : numbers) {
+      sorted_.push_back(&n);
     }
-    std::size_t end = listed.find(' ', start);
-    end = end == std::string_view::npos ? listed.size() : end;
-    const std::string_view word = listed.substr(start, end - start);
-    from = end;
-    for (std::size_t k = at; k < line.size();) {
-      while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) {
-        ++k;
-      }
-      std::size_t e = k;
-      while (e < line.size() && line[e] != ' ' && line[e] != '\t') {
-        ++e;
-      }
-      if (e > k && line.substr(k, e - k) == word) {
-        found.emplace_back(k, e - k);
-        at = e;
-        break;
-      }
-      k = e;
-    }
+    std::stable_sort(sorted_.begin(), sorted_.end(), before);
   }
-  return found;
+
+  // The verdict of the record of lines `line1`/`line2` with these values;
+  // kListed when none was kept (a listed number pair is a listed one).
+  zudiz::Verdict verdict(std::int64_t line1, std::int64_t line2, double value1,
+                         double value2) const {
+    NumberPair key;
+    key.line1 = line1;
+    key.line2 = line2;
+    auto [from, to] =
+        std::equal_range(sorted_.begin(), sorted_.end(), &key, before);
+    for (auto it = from; it != to; ++it) {
+      if (sameValue((*it)->value1, value1) &&
+          sameValue((*it)->value2, value2)) {
+        return (*it)->verdict;
+      }
+    }
+    return zudiz::Verdict::kListed;
+  }
+
+ private:
+  static bool before(const NumberPair* a, const NumberPair* b) {
+    return a->line1 != b->line1 ? a->line1 < b->line1 : a->line2 < b->line2;
+  }
+  std::vector<const NumberPair*> sorted_;
+};
+
+// What the page needs to tell a numeric listed word pair on hover and
+// focus: both values and the verdict's index ("77.066 58.114 0"); the
+// page's script adds the relative difference. Empty when either word is no
+// number.
+std::string numberData(std::string_view word1, std::string_view word2,
+                       std::int64_t line1, std::int64_t line2,
+                       const RecordIndex& records) {
+  double value1 = 0;
+  double value2 = 0;
+  if (!wordNumber(word1, value1) || !wordNumber(word2, value2)) {
+    return "";
+  }
+  const zudiz::Verdict verdict = records.verdict(line1, line2, value1, value2);
+  return shortest(value1) + " " + shortest(value2) + " " +
+         std::to_string(static_cast<int>(verdict));
 }
 
-// One side's whole line, its listed words marked.
+// A listed word of one side to mark in its line; `numeric` when the other
+// side lists a number in its column too, and then `data` holds the pair's
+// values and verdict.
+struct Marked {
+  std::size_t start = 0;
+  std::size_t length = 0;
+  bool numeric = false;
+  std::string data;
+};
+
+// The marks of both sides of a listed pair, each in line order. Words in
+// the same column of the two listed texts are a pair.
+std::array<std::vector<Marked>, 2> marksOf(const zudiz::ListedPair& listed,
+                                           const RecordIndex& records) {
+  const std::array<const std::vector<zudiz::ListedWord>*, 2> words = {
+      &listed.words1, &listed.words2};
+  const std::array<std::string_view, 2> texts = {listed.text1, listed.text2};
+  const std::array<std::string_view, 2> lines = {listed.lineText1,
+                                                 listed.lineText2};
+  std::array<std::vector<Marked>, 2> marks;
+  for (std::size_t side = 0; side < 2; ++side) {
+    for (const zudiz::ListedWord& w : *words[side]) {
+      if (w.start > lines[side].size() ||
+          w.length > lines[side].size() - w.start) {
+        continue;  // a record that does not fit its line marks nothing
+      }
+      Marked mark{w.start, w.length, false, {}};
+      const std::size_t other = 1 - side;
+      for (const zudiz::ListedWord& v : *words[other]) {
+        if (v.column != w.column || v.column > texts[other].size() ||
+            w.column > texts[side].size()) {
+          continue;
+        }
+        std::string_view mine = texts[side].substr(w.column, w.length);
+        std::string_view theirs = texts[other].substr(v.column, v.length);
+        const std::string data =
+            side == 0
+                ? numberData(mine, theirs, listed.line1, listed.line2, records)
+                : numberData(theirs, mine, listed.line1, listed.line2, records);
+        mark.numeric = !data.empty();
+        if (side == 1) {
+          mark.data = data;  // once per pair, on the candidate's word
+        }
+        break;
+      }
+      marks[side].push_back(std::move(mark));
+    }
+    std::sort(
+        marks[side].begin(), marks[side].end(),
+        [](const Marked& a, const Marked& b) { return a.start < b.start; });
+  }
+  return marks;
+}
+
+// One side's whole line, its listed words marked in place; a numeric word
+// takes the keyboard focus, and the candidate's carries the pair's values.
+// The n-th numeric word of the baseline's line pairs with the n-th of the
+// candidate's.
 void appendMarkedLine(std::string& out, const char* side, std::string_view line,
-                      std::string_view listed) {
+                      const std::vector<Marked>& marks) {
   out += "<span class=\"side\">";
   out += side;
   out += "</span>";
   std::size_t at = 0;
-  for (const auto& [start, length] : listedWordsIn(line, listed)) {
-    appendText(out, line.substr(at, start - at), Bytes::kReport);
-    out += "<mark>";
-    appendText(out, line.substr(start, length), Bytes::kReport);
+  for (const Marked& mark : marks) {
+    if (mark.start < at) {
+      continue;  // overlaps the word before it
+    }
+    appendText(out, line.substr(at, mark.start - at), Bytes::kReport);
+    if (!mark.numeric) {
+      out += "<mark>";
+    } else if (mark.data.empty()) {
+      out += "<mark class=\"num\" tabindex=\"0\">";
+    } else {
+      out += "<mark class=\"num\" tabindex=\"0\" data-n=\"" + mark.data + "\">";
+    }
+    appendText(out, line.substr(mark.start, mark.length), Bytes::kReport);
     out += "</mark>";
-    at = start + length;
+    at = mark.start + mark.length;
   }
-  appendText(out, line.substr(at), Bytes::kReport);
+  appendText(out, line.substr(std::min(at, line.size())), Bytes::kReport);
   out += '\n';
 }
 
@@ -331,33 +418,32 @@ constexpr std::size_t kChangesPerPair = 20;
 // marked.
 void appendChanges(std::string& out, const zudiz::Result& result,
                    std::size_t most) {
-  if (result.pairs.empty() || most == 0) {
-    return;
-  }
-  out += "<p class=\"as-printed\">In context:</p><div class=\"changes\">";
+  const RecordIndex records(result.numbers);
+  out += "<div class=\"changes\">";
   const std::size_t shown = std::min(most, result.pairs.size());
   for (std::size_t i = 0; i < shown; ++i) {
     const zudiz::ListedPair& listed = result.pairs[i];
+    const std::array<std::vector<Marked>, 2> marks = marksOf(listed, records);
     out += "<p class=\"place\">baseline " +
            placeText(listed.page1, listed.line1) + " \xC2\xB7 candidate " +
            placeText(listed.page2, listed.line2) + "</p><pre class=\"change\">";
     const bool sameContext = listed.context1 == listed.context2;
     if (listed.line1 != 0) {
       appendContext(out, listed.context1);
-      appendMarkedLine(out, "baseline  ", listed.lineText1, listed.text1);
+      appendMarkedLine(out, "baseline  ", listed.lineText1, marks[0]);
     }
     if (listed.line2 != 0) {
       if (!sameContext || listed.line1 == 0) {
         appendContext(out, listed.context2);
       }
-      appendMarkedLine(out, "candidate ", listed.lineText2, listed.text2);
+      appendMarkedLine(out, "candidate ", listed.lineText2, marks[1]);
     }
     out += "</pre>";
   }
   if (shown < result.pairs.size()) {
     out += "<p class=\"place\">\xE2\x80\xA6 and " +
            std::to_string(result.pairs.size() - shown) +
-           " more in the listing below</p>";
+           " more in the listing as printed</p>";
   }
   out += "</div>";
 }
@@ -373,8 +459,14 @@ std::size_t changesPerPair(std::size_t listings) {
 
 void appendPairView(std::string& out, const zudiz::Result& result,
                     std::size_t maxNumbers, std::size_t changes) {
-  appendOutput(out, result, maxNumbers);
+  if (result.pairs.empty() || changes == 0) {
+    appendOutput(out, result, maxNumbers);
+    return;
+  }
   appendChanges(out, result, changes);
+  out += "<details class=\"printed\"><summary>Listing as printed</summary>";
+  appendOutput(out, result, maxNumbers);
+  out += "</details>";
 }
 
 }  // namespace suite::html

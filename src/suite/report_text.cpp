@@ -195,11 +195,13 @@ std::string visibleUtf8(std::string_view text, Bytes bytes,
 }
 
 void appendHtml(std::string& out, std::string_view text, Bytes bytes) {
+  // A name is UTF-8 as a whole or not at all, as in the other reports.
+  const bool utf8 = bytes == Bytes::kName && isUtf8(text);
   std::size_t i = 0;
   while (i < text.size()) {
     std::uint32_t c = static_cast<unsigned char>(text[i]);
     std::size_t length = 1;
-    if (bytes == Bytes::kName && c >= 0x80) {
+    if (utf8 && c >= 0x80) {
       length = utf8Sequence(text.substr(i), c);
       if (length == 0) {
         c = static_cast<unsigned char>(text[i]);

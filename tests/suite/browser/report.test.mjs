@@ -246,9 +246,9 @@ function nameColumnCharacters() {
   return Math.min(...cells.map((c) => c.getBoundingClientRect().width)) / character;
 }
 
-test('every width from a phone to a wide screen: nothing overflows, names stay readable', async () => {
+test('every width from 360 to 2560 px: nothing overflows, names stay readable', async () => {
   const { page, problems } = await open('mixed');
-  for (const width of [390, 1024, 1440]) {
+  for (const width of [360, 390, 1024, 1440, 2560]) {
     await page.setViewport({ width, height: 900 });
     await page.click('#expand-all');
     await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => setTimeout(done))));
@@ -265,7 +265,9 @@ test('every width from a phone to a wide screen: nothing overflows, names stay r
     await page.click('#collapse-all');
     await page.evaluate(() => window.scrollTo(0, 0));
     await page.click('tr[data-pair="beam/schedule.rpt"]');
-    await page.screenshot({ path: join(pages, `layout-${width}.png`) });
+    if ([390, 1024, 1440].includes(width)) {
+      await page.screenshot({ path: join(pages, `layout-${width}.png`) });
+    }
     await page.click('#collapse-all');
   }
   assert.deepEqual(problems, []);

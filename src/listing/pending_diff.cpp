@@ -18,16 +18,15 @@ bool textsPrintable(const RunState& run) {
          run.values.pairsListed < run.settings.maxPairs;
 }
 
-// Notes where the current token of file `fileNo`, about to be appended to
+// Notes where the current token of file `side`, about to be appended to
 // its pending text, stands in its line.
-void noteWordSpot(RunState& run, int fileNo, std::uint32_t length) {
-  const int i = fileIndex(fileNo);
-  WordSpots& words = run.pending.wordSpots(i);
-  const std::size_t column = run.pending.diffText(i).length;
+void noteWordSpot(RunState& run, Side side, std::uint32_t length) {
+  WordSpots& words = run.pending.wordSpots(side);
+  const std::size_t column = run.pending.diffText(side).length;
   if (words.count >= kMaxWordSpots || column >= kDiffTextCapacity) {
     return;
   }
-  const PageReader& r = reader(run, fileNo);
+  const PageReader& r = reader(run, side);
   WordSpot& spot = words.spots[words.count++];
   spot.column = static_cast<std::uint16_t>(column);
   spot.length = static_cast<std::uint16_t>(
@@ -36,20 +35,19 @@ void noteWordSpot(RunState& run, int fileNo, std::uint32_t length) {
   spot.inLine = offsetInLine(r, r.position.tokenStart);
 }
 
-}  // namespace
-
-void appendDiffWords(RunState& run, int which) {
+// appendDiffWords with the tokens of the files `take` says.
+void appendWords(RunState& run, BySide<bool> take) {
   PendingDiff& pending = run.pending;
   const bool printable = textsPrintable(run);
-  for (int fileNo = 1; fileNo <= 2; ++fileNo) {
-    int i = fileIndex(fileNo);
-    unsigned char first = charAt(run, fileNo, 0);
-    const ReaderPosition& pos = position(run, fileNo);
-    if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
-      const TokenBytes token = currentToken(run, fileNo);
+  for (const Side side : kBothSides) {
+    const Side i = side;
+    unsigned char first = charAt(run, side, 0);
+    const ReaderPosition& pos = position(run, side);
+    if (take[side] && !isLineTerminator(first)) {
+      const TokenBytes token = currentToken(run, side);
       if (printable) {
         if (run.records != nullptr) {
-          noteWordSpot(run, fileNo, token.length);
+          noteWordSpot(run, side, token.length);
         }
         pending.diffText(i).append(token.data, token.length);
       } else {
@@ -61,8 +59,8 @@ void appendDiffWords(RunState& run, int which) {
     pending.diffLine(i) =
         static_cast<std::uint32_t>(pos.lineCount) + (onLineEnd ? 0u : 1u);
   }
-  DiffText& text1 = pending.diffText(0);
-  DiffText& text2 = pending.diffText(1);
+  DiffText& text1 = pending.diffText(Side::kOne);
+  DiffText& text2 = pending.diffText(Side::kTwo);
   std::uint32_t width = std::max(text1.length, text2.length);
   if (!printable) {
     text1.extend(width - text1.length + 1);
@@ -75,11 +73,23 @@ void appendDiffWords(RunState& run, int which) {
   text2.appendRepeated(' ', 1);
 }
 
+}  // namespace
+
+void appendDiffWords(RunState& run) {
+  appendWords(run, {{true, true}});
+}
+
+void appendDiffWords(RunState& run, Side only) {
+  BySide<bool> take{};
+  take[only] = true;
+  appendWords(run, take);
+}
+
 void clearDiff(RunState& run) {
-  for (int i = 0; i < 2; ++i) {
-    run.pending.diffText(i).clear();
-    run.pending.diffLine(i) = 0;
-    run.pending.wordSpots(i).count = 0;
+  for (const Side side : kBothSides) {
+    run.pending.diffText(side).clear();
+    run.pending.diffLine(side) = 0;
+    run.pending.wordSpots(side).count = 0;
   }
 }
 
@@ -88,9 +98,9 @@ void swapDiff(RunState& run) {
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  for (int i = 0; i < 2; ++i) {
-    run.pending.diffText(i).truncate(n);
-    WordSpots& words = run.pending.wordSpots(i);
+  for (const Side side : kBothSides) {
+    run.pending.diffText(side).truncate(n);
+    WordSpots& words = run.pending.wordSpots(side);
     while (words.count > 0 && words.spots[words.count - 1].column >= n) {
       --words.count;
     }

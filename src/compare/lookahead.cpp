@@ -84,12 +84,11 @@ void walkLines(const PageReader& r, const ReaderPosition& from, int want,
 // walkLines from the file's position before the pair; when the valid bytes
 // end first, fills the window once (dropping what lies before the pair) and
 // walks again.
-void walkFile(RunState& run, int fileNo, int want, LineWalk& walk) {
-  const int i = fileIndex(fileNo);
-  walkLines(run.readers[i], run.marks.altLineMark.files[i], want, walk);
-  if (walk.ranOut && !run.readers[i].atEof) {
-    fillBuffer(run, fileNo);
-    walkLines(run.readers[i], run.marks.altLineMark.files[i], want, walk);
+void walkFile(RunState& run, Side side, int want, LineWalk& walk) {
+  walkLines(run.readers[side], run.marks.altLineMark.files[side], want, walk);
+  if (walk.ranOut && !run.readers[side].atEof) {
+    fillBuffer(run, side);
+    walkLines(run.readers[side], run.marks.altLineMark.files[side], want, walk);
   }
 }
 
@@ -97,8 +96,8 @@ void walkFile(RunState& run, int fileNo, int want, LineWalk& walk) {
 // finds no counted difference: word by word they read the same and end
 // together. Both lines end in the valid bytes.
 bool linesReadSame(RunState& run, PeekedToken a, PeekedToken b) {
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   for (;;) {
     if (a.kind != Kind::kWord || b.kind != Kind::kWord) {
       return a.kind == b.kind && a.kind == Kind::kLineEnd;
@@ -156,17 +155,17 @@ bool blockEndsAt(RunState& run, const LineWalk& extra, const LineWalk& other,
 
 // Lists the current line of file `extra` as an extra line, as the one-line
 // trial does: its words, or a blank listed with its line number.
-void listExtraLine(RunState& run, int extra) {
+void listExtraLine(RunState& run, Side extra) {
   clearDiff(run);
   collectRestOfLine(run, extra);
   PendingDiff& pending = run.pending;
-  if (pending.diffText(fileIndex(extra)).empty()) {
-    const int other = 3 - extra;
-    pending.diffText(0).assign(" ");
-    pending.diffText(1).assign(" ");
-    pending.diffLine(fileIndex(extra)) =
+  if (pending.diffText(extra).empty()) {
+    const Side other = otherSide(extra);
+    pending.diffText(Side::kOne).assign(" ");
+    pending.diffText(Side::kTwo).assign(" ");
+    pending.diffLine(extra) =
         static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine(fileIndex(other)) = static_cast<std::uint32_t>(
+    pending.diffLine(other) = static_cast<std::uint32_t>(
         std::int64_t{position(run, other).lineCount} + 1);
   }
   listDifference(run, extra);
@@ -174,7 +173,7 @@ void listExtraLine(RunState& run, int extra) {
 }
 
 // Lists lines 0 to k - 1 of file `extra` from the position before the pair.
-void listBlock(RunState& run, int extra, const LineWalk& walk, int k) {
+void listBlock(RunState& run, Side extra, const LineWalk& walk, int k) {
   restoreAltLineMark(run);
   bool first = true;
   for (int j = 0; j < k; ++j) {
@@ -201,18 +200,18 @@ bool takeExtraLines(RunState& run) {
   }
   LineWalk one;
   LineWalk two;
-  walkFile(run, 1, most + 2, one);
-  walkFile(run, 2, most + 2, two);
+  walkFile(run, Side::kOne, most + 2, one);
+  walkFile(run, Side::kTwo, most + 2, two);
   for (int k = 2; k <= most; ++k) {
     if (k >= one.count && k >= two.count) {
       return false;
     }
     if (blockEndsAt(run, one, two, true, k)) {
-      listBlock(run, 1, one, k);
+      listBlock(run, Side::kOne, one, k);
       return true;
     }
     if (blockEndsAt(run, two, one, false, k)) {
-      listBlock(run, 2, two, k);
+      listBlock(run, Side::kTwo, two, k);
       return true;
     }
   }

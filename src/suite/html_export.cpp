@@ -89,6 +89,9 @@ void appendHeader(std::string& out, const SuiteRun& run) {
     appendFact(out, "Candidate", run.candidate);
   }
   appendFact(out, "Switches", run.switches.empty() ? "(none)" : run.switches);
+  if (run.lookahead != 1) {
+    appendFact(out, "Look-ahead", std::to_string(run.lookahead) + " lines");
+  }
   appendFact(out, "Started", run.date);
   appendFact(out, "Version", "zudiz-suite " + run.version);
   if (!run.shard.empty() && run.shard != "1/1") {

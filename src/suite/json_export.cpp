@@ -476,6 +476,9 @@ std::string exportJson(const SuiteRun& run) {
                           ? Json("all")
                           : Json(static_cast<std::uint64_t>(*run.numbersCap));
   }
+  if (run.lookahead != 1) {
+    head["lookahead"] = run.lookahead;
+  }
   head.update(Json{{"date", run.date},
                    {"seconds", rounded(run.seconds, 1e3)},
                    {"totals", Json{{"pairs", t.pairs},
@@ -529,6 +532,15 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
       } else {
         throw std::runtime_error("\"numbers\" is not a count or \"all\"");
       }
+    }
+    if (json.contains("lookahead")) {
+      const Json& lookahead = json.at("lookahead");
+      if (!lookahead.is_number_unsigned() ||
+          lookahead.get<std::uint64_t>() < 1 ||
+          lookahead.get<std::uint64_t>() > zudiz::kMaxLookahead) {
+        throw std::runtime_error("\"lookahead\" is not a count of lines");
+      }
+      out.lookahead = lookahead.get<int>();
     }
     out.date = textOf(json, "date");
     out.allowAdded = json.value("allow_added", false);

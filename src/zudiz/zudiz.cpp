@@ -19,6 +19,8 @@ namespace zudiz {
 
 namespace {
 
+static_assert(kMaxLookahead == ::kMaxLookahead);
+
 constexpr double kLowerBounds[kHistogramBuckets] = {
     0, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1};
 
@@ -46,7 +48,7 @@ bool showsNoDifference(const Counts& c) {
 // switch words in place of the words it reads.
 void runComparison(RunState& run, std::string_view name1,
                    std::string_view name2, std::string_view switches,
-                   Stage& stage) {
+                   int lookahead, Stage& stage) {
   setDefaults(run);
   // Copies that end in a zero byte and last for the run: a name longer than
   // the program shows is opened whole.
@@ -63,6 +65,7 @@ void runComparison(RunState& run, std::string_view name1,
   while (words.next(word)) {
     processArgument(run, word);
   }
+  run.settings.lookahead = std::clamp(lookahead, 1, kMaxLookahead);
   stage = Stage::kComparison;
   compareNamedFiles(run);
   run.out.flush();
@@ -97,7 +100,7 @@ Result compareWith(MakeHost makeHost, std::string_view name1,
     Stage stage = Stage::kSwitches;
     bool ended = false;
     try {
-      runComparison(*run, name1, name2, switches, stage);
+      runComparison(*run, name1, name2, switches, options.lookahead, stage);
     } catch (const LibraryExit&) {
       ended = true;
     }

@@ -155,9 +155,11 @@ inline constexpr std::size_t kMaxNumbers = 10000;
 inline constexpr std::size_t kAllNumbers =
     std::numeric_limits<std::size_t>::max();
 inline constexpr int kMaxContextLines = 10;
+inline constexpr int kMaxLookahead = 50;
 
-// What a call collects beside the comparison; the comparison and `output`
-// are the same whatever these say.
+// What a call collects beside the comparison, and how far its alignment
+// looks ahead; with `lookahead` 1 the comparison and `output` are exactly
+// the program's.
 struct CompareOptions {
   // Lines before each listed line to keep as its context, 0 to
   // kMaxContextLines (values outside are taken as the nearer end).
@@ -166,6 +168,19 @@ struct CompareOptions {
   // bytes; kAllNumbers keeps every one, so memory grows with the unequal
   // numbers of the files.
   std::size_t maxNumbers = kMaxNumbers;
+  // Lines the alignment looks ahead, 1 to kMaxLookahead (values outside are
+  // taken as the nearer end). 1 keeps the program's rules: after a
+  // differing line pair it tries only one extra line in either file, so
+  // two or more inserted lines leave every later pair of the page one row
+  // off. With N > 1, where those trials find nothing, the lines up to N
+  // ahead in each file are searched for the smallest block of k lines
+  // (2 <= k <= N; file 1's block first for the same k) after which a line
+  // and the line after it read the same as the other file's two lines; the
+  // k lines are then listed and counted as k extra lines, and the comparison
+  // goes on in step. Only lines that the comparison's fixed window holds
+  // from the differing line on are searched: a longer block is compared as
+  // with 1. Word mode (/WORD) is not affected.
+  int lookahead = 1;
 };
 
 // `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read

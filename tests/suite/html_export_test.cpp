@@ -427,4 +427,15 @@ TEST(HtmlExport, SaysWhenNumberRecordsWereCut) {
             std::string::npos);
 }
 
+TEST(HtmlExport, ShowsTheLookaheadOnlyWhenItIsNotOne) {
+  SuiteRun run;
+  run.version = "1.0";
+  run.baseline = "base";
+  run.candidate = "cand";
+  EXPECT_EQ(std::string::npos, suite::exportHtml(run).find("Look-ahead"));
+  run.lookahead = 10;
+  EXPECT_NE(std::string::npos,
+            suite::exportHtml(run).find("Look-ahead</dt><dd>10 lines"));
+}
+
 }  // namespace

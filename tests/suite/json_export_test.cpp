@@ -166,6 +166,30 @@ TEST(SuiteJson, KeepsTheNumbersCapAndTheShardsOfAPartialMerge) {
   EXPECT_EQ("all", nlohmann::json::parse(suite::exportJson(run))["numbers"]);
 }
 
+// The look-ahead is written only when it is not the program's 1, so that a
+// run without --lookahead writes what it wrote before.
+TEST(SuiteJson, KeepsTheLookahead) {
+  suite::SuiteRun run = sampleRun();
+  for (int lookahead : {1, 2, 50}) {
+    run.lookahead = lookahead;
+    const std::string text = suite::exportJson(run);
+    EXPECT_EQ(lookahead != 1,
+              nlohmann::json::parse(text).contains("lookahead"));
+    suite::SuiteRun back;
+    std::string error;
+    ASSERT_TRUE(suite::importJson(text, &back, &error)) << error;
+    EXPECT_EQ(lookahead, back.lookahead);
+  }
+  nlohmann::json json = nlohmann::json::parse(suite::exportJson(run));
+  for (const nlohmann::json& bad : {nlohmann::json(0), nlohmann::json(51),
+                                    nlohmann::json("10"), nlohmann::json(-2)}) {
+    json["lookahead"] = bad;
+    suite::SuiteRun back;
+    std::string error;
+    EXPECT_FALSE(suite::importJson(json.dump(), &back, &error)) << bad;
+  }
+}
+
 TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
   nlohmann::json json = nlohmann::json::parse(suite::exportJson(sampleRun()));
   EXPECT_EQ("zudiz-suite/2", json["format"]);

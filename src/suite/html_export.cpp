@@ -1148,4 +1148,13 @@ std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers) {
       title.size() + header.size() + chart.size() + rows.size());
 }
 
+void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
+               std::size_t maxNumbers) {
+  SuiteRun whole = run;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    whole.pairs.push_back(pairs.at(i));
+  }
+  out.write(exportHtml(whole, maxNumbers));
+}
+
 }  // namespace suite

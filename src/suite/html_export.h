@@ -32,5 +32,9 @@ namespace suite {
 // unequal number pair from the histograms, and says under it when records
 // were left out.
 std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers = 100);
+// The page for the pairs of `pairs` (run.pairs is not read), written to
+// `out`.
+void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
+               std::size_t maxNumbers = 100);
 
 }  // namespace suite

@@ -57,12 +57,17 @@ void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
 
 // Where the listed line of file `fileNo` stands: its page, its text and the
 // lines before it that the window holds, for the run's collector.
-ListedLine listedLine(RunState& run, int fileNo) {
+ListedLine listedLine(RunState& run, int fileNo, std::size_t firstColumn) {
   ListedLine line;
-  const std::uint32_t number = run.pending.diffLine(fileIndex(fileNo));
+  const int i = fileIndex(fileNo);
+  const std::uint32_t number = run.pending.diffLine(i);
   if (number == 0) {
     return line;
   }
+  const WordSpots& words = run.pending.wordSpots(i);
+  line.words = words.spots.data();
+  line.wordCount = words.count;
+  line.firstColumn = static_cast<std::uint32_t>(firstColumn);
   const PageReader& r = reader(run, fileNo);
   line.page = r.pageNumber;
   LineSpan span;
@@ -82,16 +87,17 @@ ListedLine listedLine(RunState& run, int fileNo) {
   return line;
 }
 
-// One pair: the lines of file 1 and file 2, then an empty line.
+// One pair: the lines of file 1 and file 2, then an empty line. The texts
+// start at column `firstColumn` of the pending texts.
 void printPair(RunState& run, int extra, std::string_view text1,
-               std::string_view text2) {
+               std::string_view text2, std::size_t firstColumn = 0) {
   printLine(run, 1, extra, text1);
   printLine(run, 2, extra, text2);
   run.out.endLine();
   if (run.records != nullptr) {
-    run.records->listedPair(run.pending.diffLine(0), run.pending.diffLine(1),
-                            extra, text1, text2,
-                            {listedLine(run, 1), listedLine(run, 2)});
+    run.records->listedPair(
+        run.pending.diffLine(0), run.pending.diffLine(1), extra, text1, text2,
+        {listedLine(run, 1, firstColumn), listedLine(run, 2, firstColumn)});
   }
 }
 
@@ -159,6 +165,7 @@ void listDifference(RunState& run, int extra) {
   }
 
   // Word mode: each column of file 1's text is a pair of its own.
+  std::size_t firstColumn = 0;
   while (!text1.empty() || !text2.empty()) {
     if (!admitPair(run)) {
       break;
@@ -167,7 +174,8 @@ void listDifference(RunState& run, int extra) {
     std::string_view column1 = text1.substr(0, c);
     std::string_view column2 = text2.substr(0, c);
     printPair(run, extra, withoutFinalBlank(column1),
-              withoutFinalBlank(column2));
+              withoutFinalBlank(column2), firstColumn);
+    firstColumn += std::max(column1.size(), column2.size());
     text1.remove_prefix(column1.size());
     text2.remove_prefix(column2.size());
   }

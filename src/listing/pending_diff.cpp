@@ -4,6 +4,7 @@
 
 #include "core/run_state.h"
 #include "reader/bytes.h"
+#include "reader/line_text.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
@@ -15,6 +16,24 @@ namespace {
 bool textsPrintable(const RunState& run) {
   return run.settings.maxPairs > 0 &&
          run.values.pairsListed < run.settings.maxPairs;
+}
+
+// Notes where the current token of file `fileNo`, about to be appended to
+// its pending text, stands in its line.
+void noteWordSpot(RunState& run, int fileNo, std::uint32_t length) {
+  const int i = fileIndex(fileNo);
+  WordSpots& words = run.pending.wordSpots(i);
+  const std::size_t column = run.pending.diffText(i).length;
+  if (words.count >= kMaxWordSpots || column >= kDiffTextCapacity) {
+    return;
+  }
+  const PageReader& r = reader(run, fileNo);
+  WordSpot& spot = words.spots[words.count++];
+  spot.column = static_cast<std::uint16_t>(column);
+  spot.length = static_cast<std::uint16_t>(
+      std::min<std::size_t>(length, kDiffTextCapacity - column));
+  spot.line = static_cast<std::uint32_t>(r.position.lineCount) + 1;
+  spot.inLine = offsetInLine(r, r.position.tokenStart);
 }
 
 }  // namespace
@@ -29,6 +48,9 @@ void appendDiffWords(RunState& run, int which) {
     if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
       const TokenBytes token = currentToken(run, fileNo);
       if (printable) {
+        if (run.records != nullptr) {
+          noteWordSpot(run, fileNo, token.length);
+        }
         pending.diffText(i).append(token.data, token.length);
       } else {
         pending.diffText(i).extend(token.length);
@@ -57,6 +79,7 @@ void clearDiff(RunState& run) {
   for (int i = 0; i < 2; ++i) {
     run.pending.diffText(i).clear();
     run.pending.diffLine(i) = 0;
+    run.pending.wordSpots(i).count = 0;
   }
 }
 
@@ -65,6 +88,16 @@ void swapDiff(RunState& run) {
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  run.pending.diffText(0).truncate(n);
-  run.pending.diffText(1).truncate(n);
+  for (int i = 0; i < 2; ++i) {
+    run.pending.diffText(i).truncate(n);
+    WordSpots& words = run.pending.wordSpots(i);
+    while (words.count > 0 && words.spots[words.count - 1].column >= n) {
+      --words.count;
+    }
+    if (words.count > 0) {
+      WordSpot& last = words.spots[words.count - 1];
+      last.length = static_cast<std::uint16_t>(
+          std::min<std::size_t>(last.length, n - last.column));
+    }
+  }
 }

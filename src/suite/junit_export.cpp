@@ -5,7 +5,7 @@
 #include <set>
 
 #include "suite/console.h"
-#include "suite/json_export.h"
+#include "suite/report_text.h"
 
 namespace suite {
 namespace {
@@ -14,11 +14,6 @@ std::string seconds(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.3f", value);
   return text;
-}
-
-// A name or path: as it is when it is UTF-8, else byte by byte.
-std::string nameUtf8(std::string_view text) {
-  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
 }
 
 // The console line of a pair, with its texts in UTF-8 as the JSON record
@@ -32,15 +27,16 @@ std::string pairLineUtf8(const PairResult& pair) {
   return pairLine(shown);
 }
 
-// A pair's failure text: each listed pair where it stands, with its
-// context, then the program's listing as printed; at most kJunitListedPairs
-// of the first and kJunitListingLines of the second, each cut short with a
-// line that says how much more the JSON record holds.
+// A pair's failure text in UTF-8: each listed pair where it stands, with
+// its context, then the program's listing as printed; at most
+// kJunitListedPairs of the first and kJunitListingLines of the second, each
+// cut short with a line that says how much more the JSON record holds.
 std::string failureText(const PairResult& pair) {
   std::string text;
   const std::vector<zudiz::ListedPair>& listed = pair.result.pairs;
   for (std::size_t i = 0; i < listed.size() && i < kJunitListedPairs; ++i) {
-    text += changePlace(listed[i]) + "\n" + changeLines(listed[i]) + "\n";
+    text += bytesToUtf8(changePlace(listed[i]) + "\n" + changeLines(listed[i]) +
+                        "\n");
   }
   if (listed.size() > kJunitListedPairs) {
     text += "… " + std::to_string(listed.size() - kJunitListedPairs) +
@@ -53,7 +49,7 @@ std::string failureText(const PairResult& pair) {
     end = listing.find('\n', end) + 1;  // the listing ends with a line end
     ++lines;
   }
-  text.append(listing, 0, end);
+  text += bytesToUtf8(std::string_view(listing).substr(0, end));
   if (end < listing.size()) {
     const auto more =
         std::count(listing.begin() + static_cast<std::ptrdiff_t>(end),
@@ -177,16 +173,17 @@ void writeJunit(const SuiteRun& run, const PairSource& pairs, TextSink& out) {
     }
     const char* element =
         pair.status == PairStatus::kError ? "error" : "failure";
-    std::string body =
-        pair.status == PairStatus::kMissing ? pair.message : failureText(pair);
+    std::string body = pair.status == PairStatus::kMissing
+                           ? bytesToUtf8(pair.message)
+                           : failureText(pair);
     if (body.empty()) {
-      body = pair.message;
+      body = bytesToUtf8(pair.message);
     }
     xml += ">\n    <";
     xml += element;
     xml += " message=\"" + xmlText(pairLineUtf8(pair), true) + "\" type=\"" +
-           statusName(pair.status) + "\">" + xmlText(bytesToUtf8(body), false) +
-           "</" + element + ">\n  </testcase>\n";
+           statusName(pair.status) + "\">" + xmlText(body, false) + "</" +
+           element + ">\n  </testcase>\n";
   }
   xml += "</testsuite>\n";
   out.write(xml);

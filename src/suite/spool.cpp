@@ -178,6 +178,14 @@ void encodePair(const PairResult& pair, std::string* bytes) {
     w.text(l.lineText2);
     w.lines(l.context1);
     w.lines(l.context2);
+    for (const std::vector<zudiz::ListedWord>* words : {&l.words1, &l.words2}) {
+      w.number<std::uint64_t>(words->size());
+      for (const zudiz::ListedWord& word : *words) {
+        w.number<std::uint64_t>(word.column);
+        w.number<std::uint64_t>(word.start);
+        w.number<std::uint64_t>(word.length);
+      }
+    }
   }
   w.number<std::uint64_t>(r.numbers.size());
   for (const zudiz::NumberPair& n : r.numbers) {
@@ -203,6 +211,8 @@ void encodePair(const PairResult& pair, std::string* bytes) {
   if (r.largest) {
     writeNumber(w, *r.largest);
   }
+  w.number(r.tolerance.kind);
+  w.number(r.tolerance.value);
 }
 
 bool decodePair(std::string_view bytes, PairResult* pair) {
@@ -244,6 +254,16 @@ bool decodePair(std::string_view bytes, PairResult* pair) {
     l.lineText2 = r.text();
     l.context1 = r.lines();
     l.context2 = r.lines();
+    for (std::vector<zudiz::ListedWord>* words : {&l.words1, &l.words2}) {
+      const std::uint64_t count = r.count(3 * sizeof(std::uint64_t));
+      for (std::uint64_t k = 0; k < count; ++k) {
+        zudiz::ListedWord word;
+        word.column = static_cast<std::size_t>(r.number<std::uint64_t>());
+        word.start = static_cast<std::size_t>(r.number<std::uint64_t>());
+        word.length = static_cast<std::size_t>(r.number<std::uint64_t>());
+        words->push_back(word);
+      }
+    }
     res.pairs.push_back(std::move(l));
   }
   const std::uint64_t numbers = r.count(kNumberBytes);
@@ -265,6 +285,8 @@ bool decodePair(std::string_view bytes, PairResult* pair) {
   if (r.number<bool>()) {
     res.largest = readNumber(r);
   }
+  res.tolerance.kind = r.number<zudiz::Tolerance::Kind>();
+  res.tolerance.value = r.number<double>();
   if (!r.ok()) {
     return false;
   }

@@ -68,6 +68,19 @@ void runComparison(RunState& run, std::string_view name1,
   run.out.flush();
 }
 
+Tolerance toleranceOf(const Settings& settings) {
+  Tolerance tolerance;
+  if (settings.ignoreRelative) {
+    // ignoreUnits ten-thousandths of a percent.
+    tolerance.kind = Tolerance::Kind::kRelative;
+    tolerance.value = settings.ignoreUnits / 1e6;
+  } else if (settings.ignoreUnits > 0) {
+    tolerance.kind = Tolerance::Kind::kAbsolute;
+    tolerance.value = settings.ignoreUnits / 1e4;
+  }
+  return tolerance;
+}
+
 // One run on the host that `makeHost` makes; every allocation of the run,
 // the host's and the run state's included, may fail with "Not enough memory".
 template <typename MakeHost>
@@ -89,6 +102,7 @@ Result compareWith(MakeHost makeHost, std::string_view name1,
       ended = true;
     }
     result.counts = countsOf(run->counters);
+    result.tolerance = toleranceOf(run->settings);
     collector.finish(run->counters.words.numbersMet);
     if (!ended) {
       result.status =

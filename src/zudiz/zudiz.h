@@ -41,6 +41,17 @@ struct Counts {  // what the summary reports, as numbers
 // The longest line text a ListedPair holds; a longer line is cut.
 inline constexpr std::size_t kMaxLineText = 1024;
 
+// A listed word where it stands in its whole line: it is printed at
+// `column` of the listed text (text1 or text2) and is the `length` bytes
+// from `start` of the line text (lineText1 or lineText2).
+struct ListedWord {
+  std::size_t column = 0;
+  std::size_t start = 0;
+  std::size_t length = 0;
+
+  friend bool operator==(const ListedWord&, const ListedWord&) = default;
+};
+
 // One pair of lines of the listing, with where each side stands in its
 // report. A side "has a line" when the listing shows a line number for it.
 struct ListedPair {
@@ -58,6 +69,10 @@ struct ListedPair {
   // Up to CompareOptions::contextLines lines before it on the same page that
   // the window still held, oldest first, each cut like the line.
   std::vector<std::string> context1, context2;
+  // The listed words of each side found in its line text, in the order
+  // listed: a word the comparison read on another line (in word mode, or
+  // collected after its line ended) or beyond the cut is left out.
+  std::vector<ListedWord> words1, words2;
 
   friend bool operator==(const ListedPair&, const ListedPair&) = default;
 };
@@ -101,6 +116,17 @@ int histogramBucket(double relative);
 // below 0.1 % exactly when this is below 0.001.
 double relativeDifference(double a, double b);
 
+// The /IGNORE tolerance a comparison applied: numbers within it count as
+// equal. kRelative: `value` is a fraction of the mean magnitude (0.0001 for
+// 0.01 %); kAbsolute: `value` is the largest difference let through.
+struct Tolerance {
+  enum class Kind { kNone, kRelative, kAbsolute };
+  Kind kind = Kind::kNone;
+  double value = 0;
+
+  friend bool operator==(const Tolerance&, const Tolerance&) = default;
+};
+
 struct Result {
   Status status = Status::kError;
   std::string message;  // kError: the one-line message, without "*** "
@@ -117,6 +143,9 @@ struct Result {
   // whole comparison, whatever was kept (ties: the first met); none when no
   // unequal numbers were met.
   std::optional<NumberPair> largest;
+  // The tolerance the switches set; none when the run ended before they
+  // were read.
+  Tolerance tolerance;
 
   friend bool operator==(const Result&, const Result&) = default;
 };

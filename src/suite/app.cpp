@@ -414,9 +414,13 @@ bool readShards(const SuiteOptions& options, const SuiteEnvironment& env,
                 std::vector<std::size_t>* starts, bool* eachSorted) {
   *eachSorted = true;
   for (const std::string& path : options.paths) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // A folder opens for reading on some systems; it is named as one.
+    std::int64_t size = 0;
+    const bool folder = fileKindOf(path, &size) == FileKind::kFolder;
+    std::FILE* file = folder ? nullptr : std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-      printError(env, "cannot read " + path + ": " + std::strerror(errno));
+      printError(env, "cannot read " + path + ": " +
+                          std::strerror(folder ? EISDIR : errno));
       return false;
     }
     starts->push_back(spool.size());

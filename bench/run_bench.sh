@@ -25,6 +25,10 @@
 #   suite      zudiz-suite on the small pairs' list, -j JOBS (one process);
 #              and a table of its own: eight pairs of the largest size, two
 #              folders, with -j 1 and -j JOBS, and peak RSS
+#   suite-size a table of its own: zudiz-suite on suites of 10,000 and
+#              100,000 small pairs, time, peak RSS and report sizes, with
+#              and without reports and as a merge of ten shards
+#              (bench/suite_size.sh; several minutes)
 #   python     a table of its own: zudiz.compare_files from Python over the
 #              small pairs, a ThreadPoolExecutor of 1 and of JOBS threads
 #              (bench/py_threads.py); skipped when the module is not built
@@ -40,8 +44,8 @@
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
 #   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz
-#                   lookahead-1 lookahead-10 python"; add suite for the
-#                   zudiz-suite rows and table
+#                   lookahead-1 lookahead-10 python suite-size"; add
+#                   suite for the zudiz-suite rows and table
 #
 # The table keeps the rows of tools, variants and sizes that a run did not
 # time from the run that timed them (so a run of BENCH_SIZES=1G adds its
@@ -63,7 +67,7 @@ variants=${BENCH_VARIANTS:-same tiny lines all half extra}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
-tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz lookahead-1 lookahead-10 python}
+tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz lookahead-1 lookahead-10 python suite-size}
 worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines}
 worst_size=${BENCH_WORST_SIZE:-10M}
 worst_tools=${BENCH_WORST_TOOLS:-diff bare zudiz}
@@ -439,6 +443,12 @@ fi
                  t[1] ? sprintf("%.2f", t[1] / f[2]) : "-"
         }
       }' "$python_results"
+  fi
+  if [ -n "$suite" ] && [[ " $tools " == *" suite-size "* ]]; then
+    echo
+    echo "zudiz-suite on suites of small pairs (70 % different), one run each:"
+    echo "wall time, peak RSS and report sizes (bench/suite_size.sh)"
+    "$here/suite_size.sh" "$suite" "$dir/suite-size"
   fi
 } | tee "$dir/table.txt"
 say "results in $dir (table.txt, results.tsv, small.tsv, python.tsv, json/)"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,6 +63,11 @@ class ReportTarget {
   // succeeded and neither commit nor abandon was called since.
   bool commit(std::string_view text, std::string* reason);
 
+  // Writes `text` now, ahead of what commit writes, so that a long report
+  // need not be held whole. Returns false with `reason` set on failure;
+  // the caller then abandons. REQUIRES: as for commit.
+  bool write(std::string_view text, std::string* reason);
+
   // Removes the temporary file (the target is not touched) or closes the
   // device.
   void abandon();
@@ -76,6 +82,13 @@ class ReportTarget {
   struct State;
   std::unique_ptr<State> state_;
 };
+
+// Opens a new empty file for reading and writing in the system's folder for
+// temporary files (TMPDIR, else /tmp; on Windows the folder GetTempPath
+// names) that has no name anyone can see or open and is gone when it is
+// closed or the process ends, however it ends. Returns nullptr with
+// `reason` set to the system's words when it cannot.
+std::FILE* openScratchFile(std::string* reason);
 
 // Removes every temporary file of a ReportTarget not yet committed. Safe in
 // a signal handler.

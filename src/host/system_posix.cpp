@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -387,6 +388,14 @@ bool ReportTarget::commit(std::string_view text, std::string* reason) {
   return ok;
 }
 
+bool ReportTarget::write(std::string_view text, std::string* reason) {
+  if (!writeAll(state_->fd, text)) {
+    *reason = reasonOf(errno);
+    return false;
+  }
+  return true;
+}
+
 void ReportTarget::abandon() {
   State& s = *state_;
   if (s.fd >= 0) {
@@ -405,6 +414,33 @@ void ReportTarget::abandon() {
     s.folder = -1;
   }
   s.inPlace = false;
+}
+
+std::FILE* openScratchFile(std::string* reason) {
+  const char* variable = std::getenv("TMPDIR");
+  const std::string folder =
+      variable != nullptr && *variable != '\0' ? variable : "/tmp";
+  int fd = -1;
+#ifdef O_TMPFILE
+  // A file that never has a name, where the file system allows it.
+  fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#endif
+  if (fd < 0) {
+    std::string name = folder + "/.zudiz-scratch.XXXXXX";
+    fd = mkstemp(name.data());
+    if (fd < 0) {
+      *reason = folder + ": " + reasonOf(errno);
+      return nullptr;
+    }
+    unlink(name.c_str());  // from now on only this process sees it
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
+  std::FILE* file = fdopen(fd, "w+b");
+  if (file == nullptr) {
+    *reason = reasonOf(errno);
+    close(fd);
+  }
+  return file;
 }
 
 void removeTemporaryReports() {

@@ -5,12 +5,14 @@
 // names.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 
@@ -282,6 +284,15 @@ bool ReportTarget::commit(std::string_view text, std::string* reason) {
   return ok;
 }
 
+bool ReportTarget::write(std::string_view text, std::string* reason) {
+  DWORD error = 0;
+  if (!writeAll(state_->file, text, &error)) {
+    *reason = windowsReason(error);
+    return false;
+  }
+  return true;
+}
+
 void ReportTarget::abandon() {
   State& s = *state_;
   if (s.file != INVALID_HANDLE_VALUE) {
@@ -296,6 +307,38 @@ void ReportTarget::abandon() {
   s.temporary.clear();
   s.shown.clear();
   s.inPlace = false;
+}
+
+std::FILE* openScratchFile(std::string* reason) {
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 ||
+      GetTempFileNameW(folder, L"zdz", 0, name) == 0) {
+    *reason = windowsReason(GetLastError());
+    return nullptr;
+  }
+  // Deleted by the system when its last handle closes, also when the
+  // process is ended.
+  HANDLE file = CreateFileW(
+      name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *reason = windowsReason(GetLastError());
+    DeleteFileW(name);
+    return nullptr;
+  }
+  const int fd =
+      _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_RDWR);
+  std::FILE* stream = fd < 0 ? nullptr : _fdopen(fd, "w+b");
+  if (stream == nullptr) {
+    *reason = "cannot open a temporary file";
+    if (fd < 0) {
+      CloseHandle(file);
+    } else {
+      _close(fd);
+    }
+  }
+  return stream;
 }
 
 void removeTemporaryReports() {

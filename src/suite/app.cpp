@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "suite/report_file.h"
 #include "suite/rules.h"
 #include "suite/runner.h"
+#include "suite/spool.h"
 
 namespace suite {
 namespace {
@@ -95,10 +97,47 @@ std::string joinSwitches(const std::string& global, const std::string& own) {
   return global + " " + own;
 }
 
+// A report written as its exporter makes it, in pieces of kPiece bytes.
+class ReportSink : public TextSink {
+ public:
+  explicit ReportSink(ReportFile& file) : file_(file) {}
+
+  void write(std::string_view text) override {
+    if (failed_) {
+      return;
+    }
+    buffer_ += text;
+    if (buffer_.size() >= kPiece) {
+      failed_ = !file_.write(buffer_, &error_);
+      buffer_.clear();
+    }
+  }
+
+  // Writes the rest and puts the report in place; false with `error` set
+  // when any write failed.
+  bool finish(std::string* error) {
+    if (!failed_ && file_.commit(buffer_, &error_)) {
+      return true;
+    }
+    *error = error_;
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 1 << 20;
+  ReportFile& file_;
+  std::string buffer_;
+  std::string error_;
+  bool failed_ = false;
+};
+
+using Exporter =
+    std::function<void(const SuiteRun&, const PairSource&, TextSink&)>;
+
 // The reports the options ask for, created before the run.
 struct Reports {
   struct One {
-    std::function<std::string(const SuiteRun&)> exporter;
+    Exporter exporter;
     std::unique_ptr<ReportFile> file;
   };
   std::vector<One> all;
@@ -106,16 +145,16 @@ struct Reports {
   bool open(const SuiteOptions& options, const SuiteEnvironment& env) {
     // The page shows the records the run kept (--numbers), all of them.
     const std::size_t htmlCap = options.numbersCap;
-    const std::pair<const std::string*,
-                    std::function<std::string(const SuiteRun&)>>
-        wanted[] = {{&options.json, exportJson},
-                    {&options.junit, exportJunit},
-                    {&options.html,
-                     [htmlCap](const SuiteRun& run) {
-                       return exportHtml(run, htmlCap);
-                     }},
-                    {&options.markdown,
-                     [](const SuiteRun& run) { return exportMarkdown(run); }}};
+    const std::pair<const std::string*, Exporter> wanted[] = {
+        {&options.json, writeJson},
+        {&options.junit, writeJunit},
+        {&options.html,
+         [htmlCap](const SuiteRun& run, const PairSource& pairs,
+                   TextSink& out) { writeHtml(run, pairs, out, htmlCap); }},
+        {&options.markdown,
+         [](const SuiteRun& run, const PairSource& pairs, TextSink& out) {
+           out.write(exportMarkdown(run, pairs));
+         }}};
     for (const auto& [target, exporter] : wanted) {
       if (target->empty()) {
         continue;
@@ -132,13 +171,21 @@ struct Reports {
   }
 
   // Writes every report; returns 0, or the exit status of a failure.
-  int commit(const SuiteRun& run, const SuiteEnvironment& env) {
+  int commit(const SuiteRun& run, const PairSource& pairs,
+             const SuiteEnvironment& env) {
     int status = 0;
     for (One& one : all) {
       std::string error;
-      if (one.file->commit(one.exporter(run), &error)) {
-        continue;
+      ReportSink sink(*one.file);
+      try {
+        one.exporter(run, pairs, sink);
+        if (sink.finish(&error)) {
+          continue;
+        }
+      } catch (const std::exception& e) {
+        error = e.what();  // the spool could not be read back
       }
+      one.file->abandon();
       if (one.file->outputClosed()) {
         status = kStatusOutputClosed;  // its reader is gone: quietly
       } else {
@@ -340,9 +387,9 @@ int acceptResult(const SuiteOptions& options, const SuiteEnvironment& env) {
 
 // Ends a run: prints the closing line, writes the reports and gives the
 // exit status.
-int finish(const SuiteRun& run, Reports& reports, Console& console,
-           const SuiteEnvironment& env) {
-  Totals totals = totalsOf(run);
+int finish(const SuiteRun& run, const PairSource& pairs, Reports& reports,
+           Console& console, const SuiteEnvironment& env) {
+  Totals totals = totalsOf(pairs, run.allowAdded);
   if (std::string partial = partialText(run); !partial.empty()) {
     std::string held;
     for (const std::string& shard : run.shards) {
@@ -354,46 +401,92 @@ int finish(const SuiteRun& run, Reports& reports, Console& console,
   if (console.failed()) {
     return console.failureStatus(env);  // the reports are not written
   }
-  if (int status = reports.commit(run, env); status != 0) {
+  if (int status = reports.commit(run, pairs, env); status != 0) {
     return status;
   }
   return exitStatusOf(totals);
 }
 
+// Reads the shards' records one pair at a time into `spool`, so that a
+// merge of any size needs little memory, and gives their facts.
+bool readShards(const SuiteOptions& options, const SuiteEnvironment& env,
+                PairSpool& spool, std::vector<SuiteRun>* runs,
+                std::vector<std::size_t>* starts, bool* eachSorted) {
+  *eachSorted = true;
+  for (const std::string& path : options.paths) {
+    // A folder opens for reading on some systems; it is named as one.
+    std::int64_t size = 0;
+    const bool folder = fileKindOf(path, &size) == FileKind::kFolder;
+    std::FILE* file = folder ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+      printError(env, "cannot read " + path + ": " +
+                          std::strerror(folder ? EISDIR : errno));
+      return false;
+    }
+    starts->push_back(spool.size());
+    PairFacts last;
+    bool first = true;
+    auto receive = [&](PairResult&& pair, std::string* error) {
+      keepLargestNumbers(pair.result, options.numbersCap);
+      if (!first && pairBefore(pair, last)) {
+        *eachSorted = false;
+      }
+      first = false;
+      last = pair;
+      return spool.append(pair, error);
+    };
+    SuiteRun run;
+    std::string error;
+    const bool read = readJson(file, &run, receive, &error);
+    std::fclose(file);
+    if (!read) {
+      printError(env, path + ": " + error);
+      return false;
+    }
+    runs->push_back(std::move(run));
+  }
+  return true;
+}
+
 int mergeResults(const SuiteOptions& options, const SuiteEnvironment& env,
                  Reports& reports, Console& console) {
+  PairSpool spool;
+  std::string error;
+  if (!spool.open(&error)) {
+    printError(env, error);
+    return kStatusUsage;
+  }
   std::vector<SuiteRun> runs;
-  for (const std::string& path : options.paths) {
-    std::string text;
-    std::string error;
-    SuiteRun run;
-    if (!readWholeFile(path, &text, &error)) {
-      printError(env, "cannot read " + path + ": " + error);
-      return kStatusUsage;
-    }
-    if (!importJson(text, &run, &error)) {
-      printError(env, path + ": " + error);
-      return kStatusUsage;
-    }
-    runs.push_back(std::move(run));
+  std::vector<std::size_t> starts;
+  bool eachSorted = true;
+  if (!readShards(options, env, spool, &runs, &starts, &eachSorted)) {
+    return kStatusUsage;
   }
   SuiteRun merged;
-  std::string error;
   if (!mergeRuns(std::move(runs), options.allowPartial, options.numbersCap,
                  &merged, &error)) {
     printError(env, error);
     return kStatusUsage;
   }
   merged.allowAdded = merged.allowAdded || options.allowAdded;
-  if (merged.pairs.empty() && !options.allowEmpty) {
+  if (spool.size() == 0 && !options.allowEmpty) {
     printError(env, kNoPairs);
     return kStatusUsage;
   }
-  for (PairResult& pair : merged.pairs) {
-    keepLargestNumbers(pair.result, options.numbersCap);
-    printPair(pair, options, console);
+  try {
+    const std::vector<std::size_t> order =
+        mergedOrder(spool, starts, eachSorted);
+    ReorderedPairs pairs(spool, order);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      if (!options.quiet && pairs.brief(i).status != PairStatus::kSame) {
+        printPair(pairs.at(i), options, console);
+      }
+    }
+    return finish(merged, pairs, reports, console, env);
+  } catch (const std::exception& e) {
+    printError(env, e.what());
+    return kStatusUsage;
   }
-  return finish(merged, reports, console, env);
 }
 
 }  // namespace
@@ -490,24 +583,44 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   hooks.stopRequested = [&] {
     return consoleFailed.load() || (env.stopRequested && env.stopRequested());
   };
+  // Each finished pair goes to the spool; only its brief stays in memory.
+  // A spool that cannot be written stops the run too.
+  PairSpool spool;
+  std::string spoolError;
+  if (!spool.open(&spoolError)) {
+    printError(env, spoolError);
+    return kStatusUsage;
+  }
+  settings.keepRows = false;
   hooks.finished = [&, printed = hooks.finished](const PairResult& row) {
     printed(row);
-    consoleFailed.store(console.failed());
+    if (spoolError.empty()) {
+      spool.append(row, &spoolError);
+    }
+    consoleFailed.store(console.failed() || !spoolError.empty());
   };
   RunnerOutcome outcome = runPairs(std::move(plans), settings, hooks);
   progress.clear();
   if (console.failed()) {
     return console.failureStatus(env);
   }
+  if (!spoolError.empty()) {
+    printError(env, spoolError);
+    return kStatusUsage;
+  }
 
   run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  run.pairs = std::move(outcome.rows);
   if (outcome.stopped || (env.stopRequested && env.stopRequested())) {
-    printError(env, "interrupted after " + std::to_string(run.pairs.size()) +
+    printError(env, "interrupted after " + std::to_string(spool.size()) +
                         " pairs; no report written");
     return kStatusInterrupted;
   }
-  return finish(run, reports, console, env);
+  try {
+    return finish(run, spool, reports, console, env);
+  } catch (const std::exception& e) {
+    printError(env, e.what());
+    return kStatusUsage;
+  }
 }
 
 }  // namespace suite

@@ -26,23 +26,19 @@ struct RunTolerance {
   bool mixed = false;
 };
 
-RunTolerance runTolerance(const SuiteRun& run) {
-  RunTolerance shared;
-  bool first = true;
-  for (const PairResult& pair : run.pairs) {
-    if (pair.status != PairStatus::kSame &&
-        pair.status != PairStatus::kDifferent) {
-      continue;  // not compared, or not to its end
-    }
-    if (first) {
-      shared.tolerance = pair.result.tolerance;
-      first = false;
-    } else if (!(pair.result.tolerance == shared.tolerance)) {
-      shared.mixed = true;
-      shared.tolerance = {};
-    }
+// Takes the tolerance of one more pair.
+void addTolerance(RunTolerance& shared, bool& first, const PairResult& pair) {
+  if (pair.status != PairStatus::kSame &&
+      pair.status != PairStatus::kDifferent) {
+    return;  // not compared, or not to its end
   }
-  return shared;
+  if (first) {
+    shared.tolerance = pair.result.tolerance;
+    first = false;
+  } else if (!(pair.result.tolerance == shared.tolerance)) {
+    shared.mixed = true;
+    shared.tolerance = {};
+  }
 }
 
 // --- Chart -------------------------------------------------------------------
@@ -163,12 +159,16 @@ void appendBar(std::string& out, int bucket,
 
 }  // namespace
 
-void appendChart(std::string& out, const SuiteRun& run,
+void appendChart(std::string& out, const PairSource& pairs,
                  std::size_t maxNumbers) {
   Histogram sum;
   std::array<std::int64_t, zudiz::kVerdicts> byVerdict{};
   std::int64_t cutPairs = 0;
-  for (const PairResult& pair : run.pairs) {
+  RunTolerance shared;
+  bool first = true;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const PairResult pair = pairs.at(i);
+    addTolerance(shared, first, pair);
     const Histogram& h = pair.result.histogram;
     for (int b = 0; b < zudiz::kHistogramBuckets; ++b) {
       for (int v = 0; v < zudiz::kVerdicts; ++v) {
@@ -244,7 +244,6 @@ void appendChart(std::string& out, const SuiteRun& run,
   appendLine(out, "mark", at, B::kMarkRow - 10, at, B::kBase);
   appendLabel(out, at + 4, B::kMarkRow, "start", "0.1 %");
   out += "</g>";
-  const RunTolerance shared = runTolerance(run);
   const Tolerance& tolerance = shared.tolerance;
   if (tolerance.kind == Tolerance::Kind::kRelative) {
     double place = tolerance.value <= 1e-9 ? 0.5 : axisPlace(tolerance.value);

@@ -10,9 +10,10 @@
 
 namespace suite::html {
 
-// Appends the chart of `run`, its legend and notes; `maxNumbers` is the cap
-// on each pair's kept number records that the notes mention when a pair met
-// more.
-void appendChart(std::string& out, const SuiteRun& run, std::size_t maxNumbers);
+// Appends the chart of a run's pairs (read from `pairs`), its legend and
+// notes; `maxNumbers` is the cap on each pair's kept number records that the
+// notes mention when a pair met more.
+void appendChart(std::string& out, const PairSource& pairs,
+                 std::size_t maxNumbers);
 
 }  // namespace suite::html

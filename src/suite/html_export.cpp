@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -67,7 +68,7 @@ void appendTitle(std::string& out, const SuiteRun& run) {
   }
 }
 
-void appendHeader(std::string& out, const SuiteRun& run) {
+void appendHeader(std::string& out, const SuiteRun& run, const Totals& totals) {
   out += "<h1>zudiz-suite report</h1>\n";
   if (std::string partial = partialText(run); !partial.empty()) {
     // A merge of only some shards says so before anything else.
@@ -100,7 +101,6 @@ void appendHeader(std::string& out, const SuiteRun& run) {
   appendFact(out, "Time", formatted("%.2f", run.seconds) + " s");
   out += "</dl>\n";
 
-  Totals totals = totalsOf(run);
   const std::pair<const char*, std::int64_t> items[] = {
       {"pairs", totals.pairs},
       {"different", totals.different},
@@ -179,7 +179,8 @@ void appendBreakableName(std::string& out, std::string_view name) {
   }
 }
 
-void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
+void appendRow(std::string& out, const PairResult& pair, std::size_t index,
+               bool listing) {
   const char* status = statusText(pair.status);
   out += "<tr data-pair=\"";
   appendText(out, pair.name);
@@ -188,7 +189,6 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index) {
   out += "\"><td>";
   out += status;
   out += "</td><td class=\"name\">";
-  bool listing = hasListing(pair);
   if (listing) {
     out += "<a href=\"#l" + std::to_string(index) + "\">";
   }
@@ -246,89 +246,257 @@ void appendListingRow(std::string& out, const PairResult& pair,
   out += "</td></tr>\n";
 }
 
-void appendRows(std::string& out, const SuiteRun& run, std::size_t maxNumbers) {
-  std::vector<std::size_t> order(run.pairs.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    order[i] = i;
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) {
-                     return statusRank(run.pairs[a].status) <
-                            statusRank(run.pairs[b].status);
-                   });
-  std::size_t listings = 0;
-  for (const PairResult& pair : run.pairs) {
-    listings += hasListing(pair) ? 1 : 0;
-  }
-  const std::size_t changes = changesPerPair(listings);
-  for (std::size_t i : order) {
-    const PairResult& pair = run.pairs[i];
-    appendRow(out, pair, i);
-    if (hasListing(pair)) {
-      appendListingRow(out, pair, i, maxNumbers, changes);
-    }
-  }
+// Room kept for the note on what a page left out, its table of folders
+// included.
+constexpr std::size_t kNoteRoom = 200'000;
+constexpr std::size_t kFoldersShown = 1000;
+
+// The folder of a pair's name ("" at the top).
+std::string_view folderOf(std::string_view name) {
+  const std::size_t slash = name.find_last_of('/');
+  return slash == std::string_view::npos ? std::string_view()
+                                         : name.substr(0, slash);
 }
 
-// The page with each {{name}} mark replaced by its filling; unknown marks
-// stay as they are.
-std::string fillTemplate(
-    std::string_view page,
-    std::initializer_list<std::pair<std::string_view, const std::string*>>
-        fillings,
-    std::size_t expectedSize) {
-  std::string out;
-  out.reserve(page.size() + expectedSize);
+// What of a large run the page shows, chosen so that the page stays within
+// its budget: every row of a pair that is not the same, as long as they fit;
+// the listings of the pairs that changed most, as many as fit; then rows of
+// same pairs, in pair order, with what room is left.
+struct PagePlan {
+  std::vector<std::size_t> order;  // rows shown first to last, by status
+  std::vector<char> listing;       // by pair: its listing is on the page
+  std::size_t changes = 0;         // listed pairs each listing shows whole
+  std::size_t rowsLeftOut = 0;     // rows of pairs that are not the same
+  std::size_t sameLeftOut = 0;     // rows of same pairs
+  std::size_t listingsLeftOut = 0;
+  std::size_t sameRoom = 0;  // bytes the rows of same pairs may take
+  std::map<std::string, std::int64_t> sameByFolder;
+};
+
+PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
+                  std::size_t room) {
+  PagePlan plan;
+  plan.order.resize(pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    plan.order[i] = i;
+  }
+  std::stable_sort(plan.order.begin(), plan.order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     return statusRank(pairs.brief(a).status) <
+                            statusRank(pairs.brief(b).status);
+                   });
+  std::size_t listings = 0;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const PairBrief brief = pairs.brief(i);
+    listings += brief.status == PairStatus::kDifferent ||
+                        brief.status == PairStatus::kError
+                    ? 1
+                    : 0;
+  }
+  plan.changes = changesPerPair(listings);
+
+  // Each row and listing is measured once; only the sizes are kept.
+  struct Candidate {
+    std::size_t index;
+    std::int64_t change;
+    std::size_t bytes;
+  };
+  std::vector<Candidate> candidates;
+  std::size_t rowBytes = 0;
+  std::size_t sameBytes = 0;
+  std::vector<std::uint32_t> sameSizes;
+  std::string piece;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const PairResult pair = pairs.at(i);
+    piece.clear();
+    appendRow(piece, pair, i, hasListing(pair));
+    if (pair.status == PairStatus::kSame) {
+      sameBytes += piece.size();
+      sameSizes.push_back(static_cast<std::uint32_t>(piece.size()));
+      ++plan.sameByFolder[std::string(folderOf(pair.name))];
+      continue;
+    }
+    if (rowBytes + piece.size() > room) {
+      ++plan.rowsLeftOut;
+    }
+    rowBytes += piece.size();
+    if (hasListing(pair)) {
+      piece.clear();
+      appendListingRow(piece, pair, i, maxNumbers, plan.changes);
+      candidates.push_back({i, briefOf(pair).change, piece.size()});
+    }
+  }
+  room -= std::min(room, rowBytes);
+  // The names of same pairs keep a quarter of what is left, when they need
+  // it; the listings take the rest, largest changes first.
+  const std::size_t sameShare = std::min(sameBytes, room / 4);
+  std::size_t listingRoom = room - sameShare;
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) {
+                     return a.change > b.change;
+                   });
+  plan.listing.assign(pairs.size(), 0);
+  for (const Candidate& c : candidates) {
+    if (c.bytes <= listingRoom) {
+      plan.listing[c.index] = 1;
+      listingRoom -= c.bytes;
+    } else {
+      ++plan.listingsLeftOut;
+    }
+  }
+  plan.sameRoom = sameShare + listingRoom;
+  // Same rows are written in pair order while they fit.
+  std::size_t sameTaken = 0;
+  for (std::size_t bytes : sameSizes) {
+    if (sameTaken + bytes > plan.sameRoom) {
+      ++plan.sameLeftOut;
+    } else {
+      sameTaken += bytes;
+    }
+  }
+  if (plan.sameLeftOut == 0) {
+    plan.sameByFolder.clear();
+  }
+  return plan;
+}
+
+// Says plainly what a page within its budget left out, with the same
+// pairs counted by folder.
+void appendLeftOut(std::string& out, const PagePlan& plan) {
+  const std::size_t sameLeftOut = plan.sameLeftOut;
+  if (plan.rowsLeftOut == 0 && sameLeftOut == 0 && plan.listingsLeftOut == 0) {
+    return;
+  }
+  out +=
+      "<div class=\"left-out\"><p><b>This page leaves out part of a large "
+      "run</b> so that it stays quick to open: ";
+  std::vector<std::string> parts;
+  if (plan.rowsLeftOut > 0) {
+    parts.push_back("the rows of " + std::to_string(plan.rowsLeftOut) +
+                    " pairs that are not the same");
+  }
+  if (plan.listingsLeftOut > 0) {
+    parts.push_back("the listings of " + std::to_string(plan.listingsLeftOut) +
+                    " pairs (those of the pairs with the most changed lines "
+                    "are shown)");
+  }
+  if (sameLeftOut > 0) {
+    parts.push_back("the rows of " + std::to_string(sameLeftOut) +
+                    " same pairs (counted by folder below)");
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    out += i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ";
+    appendText(out, parts[i]);
+  }
+  out +=
+      ". The JSON record of the run (<code>--json</code>) holds every "
+      "pair in full.</p>\n";
+  if (sameLeftOut > 0) {
+    out +=
+        "<details><summary>Same pairs by folder</summary>"
+        "<table class=\"folders\"><tr><th>Folder</th><th>Same</th></tr>\n";
+    std::size_t shown = 0;
+    for (const auto& [folder, count] : plan.sameByFolder) {
+      if (++shown > kFoldersShown) {
+        out += "<tr><td>… " +
+               std::to_string(plan.sameByFolder.size() - kFoldersShown) +
+               " more folders</td><td></td></tr>\n";
+        break;
+      }
+      out += "<tr><td>";
+      appendText(out, folder.empty() ? "(top)" : folder);
+      out += "</td><td>" + std::to_string(count) + "</td></tr>\n";
+    }
+    out += "</table></details>\n";
+  }
+  out += "</div>\n";
+}
+
+// Writes the rows the plan keeps; returns how many same pairs it left out.
+std::size_t writeRows(TextSink& out, const PairSource& pairs,
+                      const PagePlan& plan, std::size_t maxNumbers,
+                      std::size_t room) {
+  std::string piece;
+  std::size_t rowBytes = 0;
+  std::size_t sameBytes = 0;
+  std::size_t sameLeftOut = 0;
+  for (std::size_t i : plan.order) {
+    const PairResult pair = pairs.at(i);
+    piece.clear();
+    appendRow(piece, pair, i, plan.listing[i] != 0);
+    if (pair.status == PairStatus::kSame) {
+      if (sameBytes + piece.size() > plan.sameRoom) {
+        ++sameLeftOut;
+        continue;
+      }
+      sameBytes += piece.size();
+    } else {
+      rowBytes += piece.size();
+      if (rowBytes > room) {
+        continue;
+      }
+    }
+    if (plan.listing[i] != 0) {
+      appendListingRow(piece, pair, i, maxNumbers, plan.changes);
+    }
+    out.write(piece);
+  }
+  return sameLeftOut;
+}
+
+}  // namespace
+
+std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers) {
+  StringSink out;
+  writeHtml(run, VectorPairs(run.pairs), out, maxNumbers);
+  return std::move(out.text());
+}
+
+void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
+               std::size_t maxNumbers, std::size_t budget) {
+  std::string title;
+  appendTitle(title, run);
+  std::string header;
+  appendHeader(header, run, totalsOf(pairs, run.allowAdded));
+  std::string chart;
+  appendChart(chart, pairs, maxNumbers);
+  const std::string_view page = reportTemplate();
+  // The rows and listings take what the rest of the page leaves, with room
+  // kept for the note on what was left out (its folder table included).
+  const std::size_t fixed =
+      page.size() + title.size() + header.size() + chart.size();
+  std::size_t room = budget > fixed ? budget - fixed : 0;
+  // Room is kept for the note on what was left out, with its folder table.
+  room -= std::min(kNoteRoom, room / 8);
+  PagePlan plan = planPage(pairs, maxNumbers, room);
+  appendLeftOut(header, plan);
+
+  // The page with each {{name}} mark replaced by its filling; unknown marks
+  // stay as they are.
   std::size_t at = 0;
   while (at < page.size()) {
     std::size_t open = page.find("{{", at);
     std::size_t close =
         open == std::string_view::npos ? open : page.find("}}", open + 2);
     if (close == std::string_view::npos) {
-      out += page.substr(at);
+      out.write(page.substr(at));
       break;
     }
-    out += page.substr(at, open - at);
+    out.write(page.substr(at, open - at));
     std::string_view name = page.substr(open + 2, close - open - 2);
-    const std::string* filling = nullptr;
-    for (const auto& [key, value] : fillings) {
-      if (key == name) {
-        filling = value;
-      }
-    }
-    if (filling != nullptr) {
-      out += *filling;
+    if (name == "title") {
+      out.write(title);
+    } else if (name == "header") {
+      out.write(header);
+    } else if (name == "chart") {
+      out.write(chart);
+    } else if (name == "rows") {
+      writeRows(out, pairs, plan, maxNumbers, room);
     } else {
-      out += page.substr(open, close + 2 - open);
+      out.write(page.substr(open, close + 2 - open));
     }
     at = close + 2;
   }
-  return out;
-}
-
-}  // namespace
-
-std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers) {
-  std::string title;
-  appendTitle(title, run);
-  std::string header;
-  appendHeader(header, run);
-  std::string chart;
-  appendChart(chart, run, maxNumbers);
-  std::string rows;
-  std::size_t outputBytes = 0;
-  for (const PairResult& pair : run.pairs) {
-    outputBytes += hasListing(pair) ? pair.result.output.size() + 400 : 0;
-  }
-  rows.reserve(run.pairs.size() * 260 + outputBytes * 11 / 10);
-  appendRows(rows, run, maxNumbers);
-  return fillTemplate(
-      reportTemplate(),
-      {{"title", &title},
-       {"header", &header},
-       {"chart", &chart},
-       {"rows", &rows}},
-      title.size() + header.size() + chart.size() + rows.size());
 }
 
 }  // namespace suite

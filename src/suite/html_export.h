@@ -34,5 +34,16 @@ namespace suite {
 // unequal number pair from the histograms, and says under it when records
 // were left out.
 std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers = 100);
+// The page keeps within this many bytes, whatever the size of the run.
+inline constexpr std::size_t kHtmlBudget = 24'000'000;
+
+// The page for the pairs of `pairs` (run.pairs is not read), written to
+// `out`. A page that would pass `budget` bytes shows every pair that is not
+// the same, the listings of the pairs with the most changed lines first, as
+// many as fit, and the rows of same pairs while room is left; it counts the
+// same pairs by folder and says what it left out and that the JSON record
+// holds everything.
+void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
+               std::size_t maxNumbers = 100, std::size_t budget = kHtmlBudget);
 
 }  // namespace suite

@@ -460,8 +460,8 @@ std::string bucketName(int bucket) {
   return std::string(text, end);
 }
 
-std::string exportJson(const SuiteRun& run) {
-  Totals t = totalsOf(run);
+void writeJson(const SuiteRun& run, const PairSource& pairs, TextSink& out) {
+  Totals t = totalsOf(pairs, run.allowAdded);
   Json head{{"format", kJsonFormat},
             {"version", nameUtf8(run.version)},
             {"switches", nameUtf8(run.switches)},
@@ -493,62 +493,138 @@ std::string exportJson(const SuiteRun& run) {
   std::string text = head.dump();
   text.pop_back();
   text += ",\n \"pairs\": [";
-  for (std::size_t i = 0; i < run.pairs.size(); ++i) {
-    text += i == 0 ? "\n  " : ",\n  ";
-    text += pairJson(run.pairs[i]).dump();
+  out.write(text);
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    text = i == 0 ? "\n  " : ",\n  ";
+    text += pairJson(pairs.at(i)).dump();
+    out.write(text);
   }
-  text += "\n]}\n";
-  return text;
+  out.write("\n]}\n");
 }
+
+std::string exportJson(const SuiteRun& run) {
+  StringSink out;
+  writeJson(run, VectorPairs(run.pairs), out);
+  return std::move(out.text());
+}
+
+namespace {
+
+// The format of a record (1 or 2); 0 when it is not one.
+int formatOf(const Json& json) {
+  if (!json.is_object() || !json.contains("format")) {
+    return 0;
+  }
+  const Json& name = json.at("format");
+  return name == kJsonFormat ? 2 : name == kJsonFormat1 ? 1 : 0;
+}
+
+// The facts of a run from its record, without its pairs.
+SuiteRun runFrom(const Json& json) {
+  SuiteRun out;
+  out.version = textOf(json, "version");
+  out.switches = textOf(json, "switches");
+  out.baseline = textOf(json, "baseline");
+  out.candidate = textOf(json, "candidate");
+  out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
+  for (const Json& shard : listOf(json, "shards")) {
+    out.shards.push_back(shard.get<std::string>());
+  }
+  if (json.contains("numbers")) {
+    const Json& numbers = json.at("numbers");
+    if (numbers.is_string() && numbers.get_ref<const std::string&>() == "all") {
+      out.numbersCap = kAllNumbers;
+    } else if (numbers.is_number_unsigned()) {
+      out.numbersCap = numbers.get<std::size_t>();
+    } else {
+      throw std::runtime_error("\"numbers\" is not a count or \"all\"");
+    }
+  }
+  if (json.contains("lookahead")) {
+    const Json& lookahead = json.at("lookahead");
+    if (!lookahead.is_number_unsigned() || lookahead.get<std::uint64_t>() < 1 ||
+        lookahead.get<std::uint64_t>() > zudiz::kMaxLookahead) {
+      throw std::runtime_error("\"lookahead\" is not a count of lines");
+    }
+    out.lookahead = lookahead.get<int>();
+  }
+  out.date = textOf(json, "date");
+  out.allowAdded = json.value("allow_added", false);
+  out.seconds = numberOf<double>(json, "seconds");
+  return out;
+}
+
+constexpr const char* kNotARecord =
+    "not a zudiz-suite/2 or zudiz-suite/1 result";
+
+}  // namespace
 
 bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
   try {
     Json json = Json::parse(text);
-    int format = 0;
-    if (json.is_object() && json.contains("format")) {
-      const Json& name = json.at("format");
-      format = name == kJsonFormat ? 2 : name == kJsonFormat1 ? 1 : 0;
-    }
+    int format = formatOf(json);
     if (format == 0) {
-      *error = "not a zudiz-suite/2 or zudiz-suite/1 result";
+      *error = kNotARecord;
       return false;
     }
-    SuiteRun out;
-    out.version = textOf(json, "version");
-    out.switches = textOf(json, "switches");
-    out.baseline = textOf(json, "baseline");
-    out.candidate = textOf(json, "candidate");
-    out.shard = json.contains("shard") ? textOf(json, "shard") : "1/1";
-    for (const Json& shard : listOf(json, "shards")) {
-      out.shards.push_back(shard.get<std::string>());
-    }
-    if (json.contains("numbers")) {
-      const Json& numbers = json.at("numbers");
-      if (numbers.is_string() &&
-          numbers.get_ref<const std::string&>() == "all") {
-        out.numbersCap = kAllNumbers;
-      } else if (numbers.is_number_unsigned()) {
-        out.numbersCap = numbers.get<std::size_t>();
-      } else {
-        throw std::runtime_error("\"numbers\" is not a count or \"all\"");
-      }
-    }
-    if (json.contains("lookahead")) {
-      const Json& lookahead = json.at("lookahead");
-      if (!lookahead.is_number_unsigned() ||
-          lookahead.get<std::uint64_t>() < 1 ||
-          lookahead.get<std::uint64_t>() > zudiz::kMaxLookahead) {
-        throw std::runtime_error("\"lookahead\" is not a count of lines");
-      }
-      out.lookahead = lookahead.get<int>();
-    }
-    out.date = textOf(json, "date");
-    out.allowAdded = json.value("allow_added", false);
-    out.seconds = numberOf<double>(json, "seconds");
+    SuiteRun out = runFrom(json);
     for (const Json& pair : listOf(json, "pairs")) {
       out.pairs.push_back(pairFrom(pair, format));
     }
     *run = std::move(out);
+    return true;
+  } catch (const std::exception& e) {
+    *error = e.what();
+    return false;
+  }
+}
+
+bool readJson(std::FILE* file, SuiteRun* run, const PairReceiver& receive,
+              std::string* error) {
+  try {
+    // The record's format comes before its pairs in every record written
+    // here: each pair is then read, handed on and dropped at once. In a
+    // record that names its format after its pairs they are kept until
+    // the end, and handed on then.
+    int format = 0;
+    bool inPairs = false;
+    auto callback = [&](int depth, nlohmann::detail::parse_event_t event,
+                        Json& parsed) {
+      using Event = nlohmann::detail::parse_event_t;
+      if (depth == 1 && event == Event::key) {
+        inPairs = parsed == "pairs";
+        if (parsed == "format") {
+          format = -1;  // known once its value is read
+        }
+      } else if (depth == 1 && event == Event::value && format == -1) {
+        format = parsed == kJsonFormat ? 2 : parsed == kJsonFormat1 ? 1 : 0;
+        if (format == 0) {
+          throw std::runtime_error(kNotARecord);
+        }
+      } else if (depth == 2 && event == Event::object_end && inPairs &&
+                 format > 0) {
+        std::string failed;
+        if (!receive(pairFrom(parsed, format), &failed)) {
+          throw std::runtime_error(failed);
+        }
+        return false;
+      }
+      return true;
+    };
+    Json json = Json::parse(file, callback);
+    if (formatOf(json) == 0) {
+      *error = kNotARecord;
+      return false;
+    }
+    *run = runFrom(json);
+    for (const Json& pair : listOf(json, "pairs")) {
+      std::string failed;
+      if (!pair.is_discarded() &&
+          !receive(pairFrom(pair, formatOf(json)), &failed)) {
+        *error = failed;
+        return false;
+      }
+    }
     return true;
   } catch (const std::exception& e) {
     *error = e.what();

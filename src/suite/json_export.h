@@ -21,6 +21,8 @@
 // they are valid UTF-8, else the same way byte by byte.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,10 +37,24 @@ inline constexpr std::string_view kJsonFormat1 = "zudiz-suite/1";
 // The run as JSON text: the run's facts and totals on their own lines, then
 // one line per pair, in the order of `run.pairs`. Ends with a line end.
 std::string exportJson(const SuiteRun& run);
+// The same text for the pairs of `pairs` (run.pairs is not read), written
+// to `out` one pair at a time.
+void writeJson(const SuiteRun& run, const PairSource& pairs, TextSink& out);
 
 // Reads a run written by exportJson. Returns false with `error` set when the
 // text is not JSON, not of this format or holds a value of the wrong kind.
 bool importJson(std::string_view text, SuiteRun* run, std::string* error);
+
+// Takes each pair read; returns false with `error` set to stop the reading.
+using PairReceiver = std::function<bool(PairResult&& pair, std::string* error)>;
+
+// Reads a record from `file` as importJson does, but hands each pair to
+// `receive` in the record's order as soon as it is read instead of keeping
+// it: `run` gets the facts and no pairs, and memory stays small whatever
+// the number of pairs. Returns false with `error` set as importJson does,
+// or to the receiver's error.
+bool readJson(std::FILE* file, SuiteRun* run, const PairReceiver& receive,
+              std::string* error);
 
 // `text` without the blanks at its end.
 std::string withoutTrailingBlanks(std::string_view text);

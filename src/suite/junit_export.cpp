@@ -1,5 +1,6 @@
 #include "suite/junit_export.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -26,14 +27,36 @@ std::string pairLineUtf8(const PairResult& pair) {
   return pairLine(shown);
 }
 
-// A pair's failure text: each listed pair where it stands, with its
-// context, then the program's listing as printed.
+// A pair's failure text in UTF-8: each listed pair where it stands, with
+// its context, then the program's listing as printed; at most
+// kJunitListedPairs of the first and kJunitListingLines of the second, each
+// cut short with a line that says how much more the JSON record holds.
 std::string failureText(const PairResult& pair) {
   std::string text;
-  for (const zudiz::ListedPair& listed : pair.result.pairs) {
-    text += changePlace(listed) + "\n" + changeLines(listed) + "\n";
+  const std::vector<zudiz::ListedPair>& listed = pair.result.pairs;
+  for (std::size_t i = 0; i < listed.size() && i < kJunitListedPairs; ++i) {
+    text += bytesToUtf8(changePlace(listed[i]) + "\n" + changeLines(listed[i]) +
+                        "\n");
   }
-  return text + listingText(pair.result.output);
+  if (listed.size() > kJunitListedPairs) {
+    text += "… " + std::to_string(listed.size() - kJunitListedPairs) +
+            " more listed pairs (the JSON record holds them all)\n";
+  }
+  const std::string listing = listingText(pair.result.output);
+  std::size_t end = 0;
+  std::size_t lines = 0;
+  while (end < listing.size() && lines < kJunitListingLines) {
+    end = listing.find('\n', end) + 1;  // the listing ends with a line end
+    ++lines;
+  }
+  text += bytesToUtf8(std::string_view(listing).substr(0, end));
+  if (end < listing.size()) {
+    const auto more =
+        std::count(listing.begin() + static_cast<std::ptrdiff_t>(end),
+                   listing.end(), '\n');
+    text += "… " + std::to_string(more) + " more lines of the listing\n";
+  }
+  return text;
 }
 
 }  // namespace
@@ -92,7 +115,13 @@ std::string xmlText(std::string_view bytes, bool attribute) {
 }
 
 std::string exportJunit(const SuiteRun& run) {
-  Totals t = totalsOf(run);
+  StringSink out;
+  writeJunit(run, VectorPairs(run.pairs), out);
+  return std::move(out.text());
+}
+
+void writeJunit(const SuiteRun& run, const PairSource& pairs, TextSink& out) {
+  Totals t = totalsOf(pairs, run.allowAdded);
   std::string timestamp = run.date;
   if (!timestamp.empty() && timestamp.back() == 'Z') {
     timestamp.pop_back();  // the report format takes no time zone
@@ -120,7 +149,10 @@ std::string exportJunit(const SuiteRun& run) {
   }
   // Each testcase has a name of its own, even when the run repeats one.
   std::set<std::string> used;
-  for (const PairResult& pair : run.pairs) {
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    out.write(xml);
+    xml.clear();
+    const PairResult pair = pairs.at(i);
     std::string name = nameUtf8(pair.name);
     for (int n = 2; !used.insert(name).second; ++n) {
       name = nameUtf8(pair.name) + " (" + std::to_string(n) + ")";
@@ -141,19 +173,20 @@ std::string exportJunit(const SuiteRun& run) {
     }
     const char* element =
         pair.status == PairStatus::kError ? "error" : "failure";
-    std::string body =
-        pair.status == PairStatus::kMissing ? pair.message : failureText(pair);
+    std::string body = pair.status == PairStatus::kMissing
+                           ? bytesToUtf8(pair.message)
+                           : failureText(pair);
     if (body.empty()) {
-      body = pair.message;
+      body = bytesToUtf8(pair.message);
     }
     xml += ">\n    <";
     xml += element;
     xml += " message=\"" + xmlText(pairLineUtf8(pair), true) + "\" type=\"" +
-           statusName(pair.status) + "\">" + xmlText(bytesToUtf8(body), false) +
-           "</" + element + ">\n  </testcase>\n";
+           statusName(pair.status) + "\">" + xmlText(body, false) + "</" +
+           element + ">\n  </testcase>\n";
   }
   xml += "</testsuite>\n";
-  return xml;
+  out.write(xml);
 }
 
 }  // namespace suite

@@ -7,6 +7,7 @@
 // error pair carries an <error>.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,17 @@
 
 namespace suite {
 
+// A failure's text shows at most this many listed pairs and this many lines
+// of the listing, so that servers that load the report whole take suites of
+// any size.
+inline constexpr std::size_t kJunitListedPairs = 20;
+inline constexpr std::size_t kJunitListingLines = 100;
+
 // The report as UTF-8 XML 1.0, ending with a line end.
 std::string exportJunit(const SuiteRun& run);
+// The same for the pairs of `pairs` (run.pairs is not read), written to
+// `out` one pair at a time.
+void writeJunit(const SuiteRun& run, const PairSource& pairs, TextSink& out);
 
 // The classname of a pair named `name`: its folder with dots for slashes
 // ("level2.beams" for level2/beams/x.rpt), "zudiz" for a name at the top.

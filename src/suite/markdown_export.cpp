@@ -136,19 +136,27 @@ std::string changesOf(const PairResult& pair) {
 }  // namespace
 
 std::string exportMarkdown(const SuiteRun& run, std::size_t limit) {
-  std::vector<const PairResult*> shown;
-  for (const PairResult& pair : run.pairs) {
-    if (pair.status != PairStatus::kSame) {
-      shown.push_back(&pair);
+  return exportMarkdown(run, VectorPairs(run.pairs), limit);
+}
+
+std::string exportMarkdown(const SuiteRun& run, const PairSource& pairs,
+                           std::size_t limit) {
+  std::vector<std::size_t> shown;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (pairs.brief(i).status != PairStatus::kSame) {
+      shown.push_back(i);
     }
   }
   std::stable_sort(shown.begin(), shown.end(),
-                   [](const PairResult* a, const PairResult* b) {
-                     return statusRank(a->status) < statusRank(b->status);
+                   [&](std::size_t a, std::size_t b) {
+                     return statusRank(pairs.brief(a).status) <
+                            statusRank(pairs.brief(b).status);
                    });
 
-  std::string out = "### zudiz-suite: " +
-                    inlineText(closingLine(totalsOf(run), run.seconds)) + "\n";
+  std::string out =
+      "### zudiz-suite: " +
+      inlineText(closingLine(totalsOf(pairs, run.allowAdded), run.seconds)) +
+      "\n";
   if (shown.empty()) {
     return out;
   }
@@ -161,13 +169,13 @@ std::string exportMarkdown(const SuiteRun& run, std::size_t limit) {
       "\n| Status | Pair | Lines | Words | Numbers | Largest difference |\n"
       "|---|---|--:|--:|--:|--:|\n";
   // A long table leaves a third of the room to the changes.
-  const bool anyChanges = std::any_of(
-      shown.begin(), shown.end(),
-      [](const PairResult* pair) { return !pair->result.pairs.empty(); });
+  const bool anyChanges =
+      std::any_of(shown.begin(), shown.end(),
+                  [&](std::size_t i) { return pairs.brief(i).listed; });
   const std::size_t tableRoom = anyChanges ? room - room / 3 : room;
   std::size_t rows = 0;
-  for (const PairResult* pair : shown) {
-    std::string row = tableRow(*pair);
+  for (std::size_t i : shown) {
+    std::string row = tableRow(pairs.at(i));
     if (out.size() + row.size() > tableRoom) {
       break;
     }
@@ -177,10 +185,10 @@ std::string exportMarkdown(const SuiteRun& run, std::size_t limit) {
   std::size_t withChanges = 0;
   bool heading = false;
   for (std::size_t i = 0; i < rows && withChanges < kPairsWithChanges; ++i) {
-    if (shown[i]->result.pairs.empty()) {
+    if (!pairs.brief(shown[i]).listed) {
       continue;
     }
-    std::string changes = changesOf(*shown[i]);
+    std::string changes = changesOf(pairs.at(shown[i]));
     if (!heading) {
       changes = "\n### First changes\n" + changes;
     }

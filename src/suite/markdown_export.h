@@ -23,5 +23,8 @@ inline constexpr std::size_t kMarkdownLimit = 60000;
 // The summary as UTF-8 text, ending with a line end, at most `limit` bytes.
 std::string exportMarkdown(const SuiteRun& run,
                            std::size_t limit = kMarkdownLimit);
+// The same for the pairs of `pairs` (run.pairs is not read).
+std::string exportMarkdown(const SuiteRun& run, const PairSource& pairs,
+                           std::size_t limit = kMarkdownLimit);
 
 }  // namespace suite

@@ -350,26 +350,36 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
   walkFolder(fs::path(baseline), "", one);
   walkFolder(fs::path(candidate), "", two);
 
-  std::vector<std::string> names;
-  for (const auto& [name, entry] : one) {
-    names.push_back(name);
+  // Both trees are sorted by name: they are walked side by side, and each
+  // entry is dropped once its plan is made, so that a large suite is not
+  // held twice.
+  std::size_t count = 0;
+  for (auto i = one.begin(), j = two.begin(); i != one.end() || j != two.end();
+       ++count) {
+    const bool takeOne =
+        j == two.end() || (i != one.end() && i->first <= j->first);
+    const bool takeTwo =
+        i == one.end() || (j != two.end() && j->first <= i->first);
+    i = takeOne ? std::next(i) : i;
+    j = takeTwo ? std::next(j) : j;
   }
-  for (const auto& [name, entry] : two) {
-    if (!one.count(name)) {
-      names.push_back(name);
-    }
-  }
-  std::sort(names.begin(), names.end());
-
   std::vector<PairPlan> plans;
-  for (const std::string& name : names) {
+  plans.reserve(count);
+  while (!one.empty() || !two.empty()) {
+    const bool inOne = !one.empty() && (two.empty() || one.begin()->first <=
+                                                           two.begin()->first);
+    const bool inTwo = !two.empty() && (one.empty() || two.begin()->first <=
+                                                           one.begin()->first);
+    const std::string name = inOne ? one.begin()->first : two.begin()->first;
     std::optional<Entry> a;
     std::optional<Entry> b;
-    if (auto it = one.find(name); it != one.end()) {
-      a = it->second;
+    if (inOne) {
+      a = std::move(one.begin()->second);
+      one.erase(one.begin());
     }
-    if (auto it = two.find(name); it != two.end()) {
-      b = it->second;
+    if (inTwo) {
+      b = std::move(two.begin()->second);
+      two.erase(two.begin());
     }
     bool folderA = a && a->kind == EntryKind::kFolder;
     bool folderB = b && b->kind == EntryKind::kFolder;
@@ -534,7 +544,11 @@ std::vector<PairPlan> pairList(std::string_view text,
 
 std::vector<PairPlan> selectShard(std::vector<PairPlan> plans, int index,
                                   int count) {
+  if (count == 1) {
+    return plans;
+  }
   std::vector<PairPlan> kept;
+  kept.reserve(plans.size() / static_cast<std::size_t>(count) + 1);
   for (std::size_t i = 0; i < plans.size(); ++i) {
     if (static_cast<int>(i % static_cast<std::size_t>(count)) == index - 1) {
       kept.push_back(std::move(plans[i]));

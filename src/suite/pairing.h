@@ -17,7 +17,7 @@ namespace suite {
 // (missing, not a regular file, a bad list line) already carry their final
 // status and message; the others are compared with `row.switches`.
 struct PairPlan {
-  PairResult row;          // name, paths, switches, bytes (sizes of both)
+  PairFacts row;           // name, paths, switches, bytes (sizes of both)
   bool toCompare = false;  // false: `row` is already the result
 };
 

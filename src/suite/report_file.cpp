@@ -51,6 +51,26 @@ bool ReportFile::commit(std::string_view text, std::string* error) {
   return false;
 }
 
+bool ReportFile::write(std::string_view text, std::string* error) {
+  if (stream_ == nullptr) {
+    std::string reason;
+    if (!file_.write(text, &reason)) {
+      *error = "cannot write " + target_ + ": " + reason;
+      return false;
+    }
+    return true;
+  }
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stream_) == text.size()) {
+    return true;
+  }
+  const int reason = errno != 0 ? errno : EIO;
+  outputClosed_ = reason == EPIPE;
+  *error =
+      "cannot write to standard output: " + std::string(std::strerror(reason));
+  return false;
+}
+
 void ReportFile::abandon() {
   stream_ = nullptr;
   file_.abandon();

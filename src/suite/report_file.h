@@ -37,6 +37,11 @@ class ReportFile {
   // succeeded and commit was not called yet.
   bool commit(std::string_view text, std::string* error);
 
+  // Writes `text` now, ahead of what commit writes, so that a long report
+  // need not be held whole. Returns false with `error` set on failure (then
+  // abandon). REQUIRES: as for commit.
+  bool write(std::string_view text, std::string* error);
+
   // Removes the temporary file; the target is not touched.
   void abandon();
 

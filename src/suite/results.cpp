@@ -8,6 +8,49 @@
 
 namespace suite {
 
+namespace {
+
+void count(const PairBrief& pair, bool allowAdded, Totals* totals) {
+  ++totals->pairs;
+  switch (pair.status) {
+    case PairStatus::kSame:
+      ++totals->same;
+      break;
+    case PairStatus::kDifferent:
+      ++totals->different;
+      break;
+    case PairStatus::kMissing:
+      ++totals->missing;
+      if (allowAdded && pair.onlyInCandidate) {
+        ++totals->allowed;
+      }
+      break;
+    case PairStatus::kError:
+      ++totals->error;
+      break;
+  }
+}
+
+}  // namespace
+
+PairBrief briefOf(const PairResult& pair) {
+  PairBrief brief;
+  brief.status = pair.status;
+  brief.onlyInCandidate = onlyInCandidate(pair);
+  brief.listed = !pair.result.pairs.empty();
+  brief.change =
+      pair.result.counts.linesDiffered + pair.result.counts.surplusLines;
+  return brief;
+}
+
+Totals totalsOf(const PairSource& pairs, bool allowAdded) {
+  Totals totals;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    count(pairs.brief(i), allowAdded, &totals);
+  }
+  return totals;
+}
+
 Totals totalsOf(const SuiteRun& run) {
   Totals totals;
   for (const PairResult& pair : run.pairs) {
@@ -33,7 +76,7 @@ Totals totalsOf(const SuiteRun& run) {
   return totals;
 }
 
-bool onlyInCandidate(const PairResult& pair) {
+bool onlyInCandidate(const PairFacts& pair) {
   if (pair.status != PairStatus::kMissing) {
     return false;
   }
@@ -43,7 +86,7 @@ bool onlyInCandidate(const PairResult& pair) {
   return pair.baseline.empty() && !pair.candidate.empty();
 }
 
-bool onlyInBaseline(const PairResult& pair) {
+bool onlyInBaseline(const PairFacts& pair) {
   if (pair.status != PairStatus::kMissing) {
     return false;
   }
@@ -85,13 +128,16 @@ int exitStatusOf(const Totals& totals) {
   return totals.different + totals.missing - totals.allowed > 0 ? 1 : 0;
 }
 
-bool pairBefore(const PairResult& a, const PairResult& b) {
+bool pairBefore(const PairFacts& a, const PairFacts& b) {
   return std::tie(a.name, a.baseline, a.candidate, a.switches) <
          std::tie(b.name, b.baseline, b.candidate, b.switches);
 }
 
 void sortPairs(std::vector<PairResult>& pairs) {
-  std::stable_sort(pairs.begin(), pairs.end(), pairBefore);
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const PairResult& a, const PairResult& b) {
+                     return pairBefore(a, b);
+                   });
 }
 
 void keepLargestNumbers(zudiz::Result& result, std::size_t cap) {

@@ -28,7 +28,10 @@ struct FileFacts {
   std::int64_t mtimeNs = 0;  // last modification, ns since 1970 UTC
 };
 
-struct PairResult {
+// What a pair is before it runs: its name, where its files are and what
+// the plan already knows (a missing or failing side). The runner's plans
+// hold only this, so that a suite of any size is planned in little memory.
+struct PairFacts {
   // The relative path (folder mode) or the list line's first path.
   std::string name;
   std::string baseline;   // path of the baseline file ("" when it is missing)
@@ -36,13 +39,71 @@ struct PairResult {
   // This pair's own switches (list mode), after the global ones.
   std::string switches;
   PairStatus status = PairStatus::kError;
-  std::string message;  // missing / error: what happened, one line
-  double seconds = 0;
-  zudiz::Result result;    // the comparison (counts, listing, numbers, output)
+  std::string message;     // missing / error: what happened, one line
   std::int64_t bytes = 0;  // bytes of both files read
   // What stood at each side when the pairs were planned; empty paths in
   // results of older versions.
   FileFacts baselineFile, candidateFile;
+};
+
+struct PairResult : PairFacts {
+  double seconds = 0;
+  zudiz::Result result;  // the comparison (counts, listing, numbers, output)
+};
+
+// The little a run keeps in memory of each pair once its full record is
+// spooled: enough for the totals and for choosing what a bounded report
+// shows first.
+struct PairBrief {
+  PairStatus status = PairStatus::kError;
+  bool onlyInCandidate = false;
+  bool listed = false;  // the listing holds at least one pair of lines
+  // How much changed: lines that differ plus surplus lines.
+  std::int64_t change = 0;
+};
+
+PairBrief briefOf(const PairResult& pair);
+
+// The pairs of a run as the exporters read them, in pair order: from memory
+// (VectorPairs) or from the spool a run writes them to (PairSpool). at()
+// throws std::runtime_error when a stored record cannot be read back.
+class PairSource {
+ public:
+  virtual ~PairSource() = default;
+  virtual std::size_t size() const = 0;
+  virtual PairResult at(std::size_t index) const = 0;
+  virtual PairBrief brief(std::size_t index) const = 0;
+};
+
+// The pairs of a vector, which must outlive it.
+class VectorPairs : public PairSource {
+ public:
+  explicit VectorPairs(const std::vector<PairResult>& pairs) : pairs_(pairs) {}
+  std::size_t size() const override { return pairs_.size(); }
+  PairResult at(std::size_t index) const override { return pairs_[index]; }
+  PairBrief brief(std::size_t index) const override {
+    return briefOf(pairs_[index]);
+  }
+
+ private:
+  const std::vector<PairResult>& pairs_;
+};
+
+// Where an exporter writes its text, piece by piece.
+class TextSink {
+ public:
+  virtual ~TextSink() = default;
+  virtual void write(std::string_view text) = 0;
+};
+
+// A sink that collects the text in memory.
+class StringSink : public TextSink {
+ public:
+  void write(std::string_view text) override { text_ += text; }
+  std::string& text() { return text_; }
+
+ private:
+  std::string text_;
 };
 
 struct Totals {
@@ -74,11 +135,13 @@ struct SuiteRun {
 };
 
 Totals totalsOf(const SuiteRun& run);
+// The totals of `pairs`; `allowAdded` as in SuiteRun.
+Totals totalsOf(const PairSource& pairs, bool allowAdded);
 
 // True for a missing pair whose file is only in the candidate, or only in
 // the baseline.
-bool onlyInCandidate(const PairResult& pair);
-bool onlyInBaseline(const PairResult& pair);
+bool onlyInCandidate(const PairFacts& pair);
+bool onlyInBaseline(const PairFacts& pair);
 
 // "same", "different", "missing", "error".
 const char* statusName(PairStatus status);
@@ -92,7 +155,7 @@ int exitStatusOf(const Totals& totals);
 
 // The order of pairs in every report: by name, then baseline, candidate and
 // switches, comparing bytes. Shards are cut from this order.
-bool pairBefore(const PairResult& a, const PairResult& b);
+bool pairBefore(const PairFacts& a, const PairFacts& b);
 void sortPairs(std::vector<PairResult>& pairs);
 
 // Keeps at most `cap` of the number records of `result`: those with the

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -32,7 +33,8 @@ PairStatus statusOf(zudiz::Status status) {
 // Runs one pair on a worker thread.
 PairResult runOne(PairPlan& plan, const RunnerSettings& settings,
                   const RunnerHooks& hooks) {
-  PairResult row = std::move(plan.row);
+  PairResult row;
+  static_cast<PairFacts&>(row) = std::move(plan.row);
   if (!plan.toCompare) {
     return row;
   }
@@ -65,7 +67,10 @@ RunnerOutcome runPairs(std::vector<PairPlan> plans,
     progress.bytesTotal += plan.row.bytes;
   }
 
-  std::vector<PairResult> rows(total);
+  // A finished pair waits in its slot until it is handed on; only the pairs
+  // finished ahead of the first unfinished one are held at any time.
+  std::vector<std::unique_ptr<PairResult>> slots(total);
+  std::vector<PairResult> kept;
   std::vector<char> done(total, 0);
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
@@ -84,9 +89,10 @@ RunnerOutcome runPairs(std::vector<PairPlan> plans,
         break;
       }
       std::int64_t bytes = plans[i].row.bytes;
-      PairResult row = runOne(plans[i], settings, hooks);
+      auto row =
+          std::make_unique<PairResult>(runOne(plans[i], settings, hooks));
       std::lock_guard<std::mutex> lock(mutex);
-      rows[i] = std::move(row);
+      slots[i] = std::move(row);
       done[i] = 1;
       bytesDone += bytes;
       ++pairsDone;
@@ -117,10 +123,15 @@ RunnerOutcome runPairs(std::vector<PairPlan> plans,
     // Hand on every finished pair at the front, without the lock: a worker
     // never touches a slot once it is marked done.
     while (handed < total && done[handed]) {
+      std::unique_ptr<PairResult> row = std::move(slots[handed]);
       lock.unlock();
       if (hooks.finished) {
-        hooks.finished(rows[handed]);
+        hooks.finished(*row);
       }
+      if (settings.keepRows) {
+        kept.push_back(std::move(*row));
+      }
+      row.reset();
       ++handed;
       lock.lock();
     }
@@ -145,8 +156,8 @@ RunnerOutcome runPairs(std::vector<PairPlan> plans,
 
   RunnerOutcome outcome;
   outcome.stopped = handed < total;
-  rows.resize(handed);
-  outcome.rows = std::move(rows);
+  outcome.pairsRun = handed;
+  outcome.rows = std::move(kept);
   return outcome;
 }
 

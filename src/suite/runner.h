@@ -25,6 +25,10 @@ struct RunnerSettings {
   int jobs = 1;                          // worker threads (at least 1)
   std::size_t numbersCap = kAllNumbers;  // number records kept per pair
   double progressInterval = 0.1;         // seconds between progress calls
+  // Keep every finished pair in RunnerOutcome::rows; without it a pair is
+  // dropped once `finished` has seen it, so memory does not grow with the
+  // suite.
+  bool keepRows = true;
 };
 
 struct RunnerHooks {
@@ -39,7 +43,8 @@ struct RunnerHooks {
 };
 
 struct RunnerOutcome {
-  std::vector<PairResult> rows;  // the pairs that ran, in plan order
+  std::vector<PairResult> rows;  // the pairs that ran, in plan order (keepRows)
+  std::size_t pairsRun = 0;      // how many pairs were handed to `finished`
   bool stopped = false;          // stopRequested ended the run early
 };
 

@@ -62,10 +62,10 @@ std::string makeReport(std::size_t size, int variant) {
 
 // Opens both reports and readies the comparison, as the driver does.
 void startBoth(RunState& run, FakeHost& host) {
-  run.files[0].fileHandle = host.openForReading("one.rpt", "one.rpt");
-  run.files[1].fileHandle = host.openForReading("two.rpt", "two.rpt");
-  resetReader(run, 1);
-  resetReader(run, 2);
+  run.files[Side::kOne].fileHandle = host.openForReading("one.rpt", "one.rpt");
+  run.files[Side::kTwo].fileHandle = host.openForReading("two.rpt", "two.rpt");
+  resetReader(run, Side::kOne);
+  resetReader(run, Side::kTwo);
   startComparison(run);
 }
 
@@ -81,11 +81,11 @@ void BM_NextToken(benchmark::State& state) {
     state.PauseTiming();
     startBoth(run, host);
     state.ResumeTiming();
-    while (!atFileEnd(run, 1)) {
-      nextToken(run, 1);
+    while (!atFileEnd(run, Side::kOne)) {
+      nextToken(run, Side::kOne);
       ++tokens;
-      if (position(run, 1).atLineEnd) {
-        moveMarksToCurrent(run, 1);
+      if (position(run, Side::kOne).atLineEnd) {
+        moveMarksToCurrent(run, Side::kOne);
       }
     }
   }
@@ -137,11 +137,12 @@ void BM_CompareWords(benchmark::State& state) {
     clearDiff(run);
     state.ResumeTiming();
     nextTokenBoth(run);
-    while (!atFileEnd(run, 1) && !atFileEnd(run, 2)) {
-      if (position(run, 1).atLineEnd || position(run, 2).atLineEnd) {
+    while (!atFileEnd(run, Side::kOne) && !atFileEnd(run, Side::kTwo)) {
+      if (position(run, Side::kOne).atLineEnd ||
+          position(run, Side::kTwo).atLineEnd) {
         nextTokenBoth(run);
-        moveMarksToCurrent(run, 1);
-        moveMarksToCurrent(run, 2);
+        moveMarksToCurrent(run, Side::kOne);
+        moveMarksToCurrent(run, Side::kTwo);
         continue;
       }
       benchmark::DoNotOptimize(compareWords(run));

@@ -62,8 +62,8 @@ std::int32_t addLineEnds(std::int32_t lineCount, std::int64_t more) {
 }
 
 void setPositions(RunState& run, const std::array<ReaderPosition, 2>& to) {
-  run.readers[0].position = to[0];
-  run.readers[1].position = to[1];
+  run.readers[Side::kOne].position = to[0];
+  run.readers[Side::kTwo].position = to[1];
 }
 
 // One file's walk over its lines in the valid bytes, from its current token
@@ -128,8 +128,8 @@ bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
 
 EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   EqualLines found;
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   const ReaderPosition& a = r1.position;
   const ReaderPosition& b = r2.position;
   if (readsWords(run) || a.atLineEnd || b.atLineEnd ||
@@ -231,8 +231,8 @@ bool passEqualLines(RunState& run) {
   // lineMark taken there, wordMark at its last word (the words before it
   // read the same), and on to its line end and past it.
   setPositions(run, equal.firstWord);
-  moveMarksToCurrent(run, 1);
-  moveMarksToCurrent(run, 2);
+  moveMarksToCurrent(run, Side::kOne);
+  moveMarksToCurrent(run, Side::kTwo);
   saveLineMark(run);
   setPositions(run, equal.lastWord);
   saveWordMark(run);
@@ -241,14 +241,14 @@ bool passEqualLines(RunState& run) {
     // And the runs of blank lines after it, which match whatever their
     // lengths: marks at their start, wordMark on their last line ends.
     setPositions(run, equal.firstBlank);
-    moveMarksToCurrent(run, 1);
-    moveMarksToCurrent(run, 2);
+    moveMarksToCurrent(run, Side::kOne);
+    moveMarksToCurrent(run, Side::kTwo);
     setPositions(run, equal.lastBlank);
     saveWordMark(run);
   } else {
     setPositions(run, equal.lineEnd);
   }
-  nextToken(run, 1);
-  nextToken(run, 2);
+  nextToken(run, Side::kOne);
+  nextToken(run, Side::kTwo);
   return true;
 }

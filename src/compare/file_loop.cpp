@@ -17,54 +17,54 @@
 namespace {
 
 // A line end that is not a page end. May refill (atPageEndMayRefill).
-bool atLineBreakMayRefill(RunState& run, int fileNo) {
-  return atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo);
+bool atLineBreakMayRefill(RunState& run, Side side) {
+  return atLineEnd(run, side) && !atPageEndMayRefill(run, side);
 }
 
 // Passes the line ends of blank lines, stopping at a word or a page end.
-void passBlankLines(RunState& run, int fileNo) {
-  while (atLineBreakMayRefill(run, fileNo)) {
-    nextToken(run, fileNo);
+void passBlankLines(RunState& run, Side side) {
+  while (atLineBreakMayRefill(run, side)) {
+    nextToken(run, side);
   }
 }
 
-// Moves file `fileNo` to its next token; returns 1 when that token is a line
+// Moves file `side` to its next token; returns 1 when that token is a line
 // end (lineCount has counted it), else 0. The page trimming counts the line
 // ends it passes itself, so that it stays exact when lineCount is held at
 // its largest value.
-int nextCountingLineEnds(RunState& run, int fileNo) {
-  nextToken(run, fileNo);
-  return atLineBreakMayRefill(run, fileNo) ? 1 : 0;
+int nextCountingLineEnds(RunState& run, Side side) {
+  nextToken(run, side);
+  return atLineBreakMayRefill(run, side) ? 1 : 0;
 }
 
 // Passes a line: up to its line end and past it. Returns the line ends
 // passed.
-int passLine(RunState& run, int fileNo) {
+int passLine(RunState& run, Side side) {
   int passed = 0;
-  if (!atLineEnd(run, fileNo)) {
+  if (!atLineEnd(run, side)) {
     // The words need not be read one by one; only the token that ends the
     // line can be a line end.
-    skipToLineEnd(run, fileNo);
-    passed += atLineBreakMayRefill(run, fileNo) ? 1 : 0;
+    skipToLineEnd(run, side);
+    passed += atLineBreakMayRefill(run, side) ? 1 : 0;
   }
-  if (!atPageEndMayRefill(run, fileNo)) {
-    passed += nextCountingLineEnds(run, fileNo);
+  if (!atPageEndMayRefill(run, side)) {
+    passed += nextCountingLineEnds(run, side);
   }
   return passed;
 }
 
-// Removes the first skipHead lines of the page of file `fileNo`: passes
+// Removes the first skipHead lines of the page of file `side`: passes
 // lines until skipHead line ends are behind. On the first call of the run it
 // also measures the block of further non-blank lines, which every page of
 // both files drops too (headLines). Only a blank line ends a block: when the
 // page ends first, the page has no block (the count is 0) and the file goes
 // back to where the measurement began.
-void trimHead(RunState& run, int fileNo) {
+void trimHead(RunState& run, Side side) {
   saveWordMark(run);
   const std::int32_t lines = headLines(run);
   std::int64_t passed = 0;
-  while (passed < lines && !atPageEndMayRefill(run, fileNo)) {
-    passed += passLine(run, fileNo);
+  while (passed < lines && !atPageEndMayRefill(run, side)) {
+    passed += passLine(run, side);
   }
   std::int32_t& extra = run.values.extraHeadLines;
   if (extra >= 0) {
@@ -74,30 +74,30 @@ void trimHead(RunState& run, int fileNo) {
   // The mark holds the bytes from here on (the line marks already hold the
   // whole page), so going back needs no more room than measuring.
   saveWordMark(run);
-  while (!atLineEnd(run, fileNo)) {
-    skipRestOfLine(run, fileNo);
+  while (!atLineEnd(run, side)) {
+    skipRestOfLine(run, side);
     bump(extra);
   }
-  if (atPageEndMayRefill(run, fileNo)) {
+  if (atPageEndMayRefill(run, side)) {
     restoreWordMark(run);
     extra = 0;
   }
 }
 
 // Blanks the lines whose line ends are among the last skipFoot line ends of
-// the page of file `fileNo`: their text is removed, their line ends stay.
+// the page of file `side`: their text is removed, their line ends stay.
 // Returns with the file back on the first token of the body; when the first
 // body line was blanked, on its line end (or on the page end when the page
 // held no line end). Line ends are counted from the start of the body.
-void trimFoot(RunState& run, int fileNo) {
-  const int index = fileIndex(fileNo);
-  ReaderPosition& current = position(run, fileNo);
+void trimFoot(RunState& run, Side side) {
+  const Side index = side;
+  ReaderPosition& current = position(run, side);
   const std::int64_t skipFoot = run.settings.skipFoot;
 
   saveWordMark(run);
   std::int64_t pageLineEnds = 0;
-  while (!atPageEndMayRefill(run, fileNo)) {
-    pageLineEnds += nextCountingLineEnds(run, fileNo);
+  while (!atPageEndMayRefill(run, side)) {
+    pageLineEnds += nextCountingLineEnds(run, side);
   }
   const std::int64_t keepUpTo = pageLineEnds - skipFoot;
   restoreWordMark(run);
@@ -107,7 +107,7 @@ void trimFoot(RunState& run, int fileNo) {
   std::int64_t passed = 0;
   for (;;) {
     while (!current.atLineEnd) {
-      passed += nextCountingLineEnds(run, fileNo);
+      passed += nextCountingLineEnds(run, side);
     }
     if (passed > keepUpTo) {
       const std::uint32_t lineStart =
@@ -119,12 +119,12 @@ void trimFoot(RunState& run, int fileNo) {
           bodyStart - lineStart < count) {
         bodyStartRemoved = true;
       }
-      deleteBytes(run, fileNo, lineStart, count);
+      deleteBytes(run, side, lineStart, count);
       if (passed >= keepUpTo + skipFoot) {
         break;
       }
     }
-    passed += nextCountingLineEnds(run, fileNo);  // past the line end
+    passed += nextCountingLineEnds(run, side);  // past the line end
     saveLineMark(run);
   }
 
@@ -133,21 +133,21 @@ void trimFoot(RunState& run, int fileNo) {
     // The restored token's bytes are gone: read the token that now stands
     // there, the line end of the first blanked line or the page end.
     current.tokenLength = 0;
-    nextToken(run, fileNo);
+    nextToken(run, side);
   }
 }
 
 }  // namespace
 
 void compareFiles(RunState& run) {
-  skipLeadIn(run, 1);
-  skipLeadIn(run, 2);
+  skipLeadIn(run, Side::kOne);
+  skipLeadIn(run, Side::kTwo);
   do {
     if (!(run.values.shortcuts && passRepeatedPages(run))) {
       comparePagePair(run);
     }
-  } while (!atFileEnd(run, 1) && !atFileEnd(run, 2));
-  if (atFileEnd(run, 1) && atFileEnd(run, 2)) {
+  } while (!atFileEnd(run, Side::kOne) && !atFileEnd(run, Side::kTwo));
+  if (atFileEnd(run, Side::kOne) && atFileEnd(run, Side::kTwo)) {
     return;
   }
 
@@ -155,7 +155,7 @@ void compareFiles(RunState& run) {
   // stands on, the first of its next page, counts too. In line mode a line
   // counts once, at its line end, or at the page end it runs into when it
   // has text and no line end of its own.
-  const int surplus = atFileEnd(run, 2) ? 1 : 2;
+  const Side surplus = atFileEnd(run, Side::kTwo) ? Side::kOne : Side::kTwo;
   const bool wordMode = run.settings.wordMode;
   std::int32_t& extra = run.counters.extraCount;
   extra = 0;
@@ -179,7 +179,7 @@ void compareFiles(RunState& run) {
     moveMarksToCurrent(run, surplus);
     nextToken(run, surplus);
   }
-  if (surplus == 2) {
+  if (surplus == Side::kTwo) {
     extra = -extra;
   }
 }
@@ -191,25 +191,28 @@ void comparePagePair(RunState& run) {
   const PagePairStart start = startPagePair(run);
   bool flowed = false;  // a page went on into the file's next page
 
-  preparePage(run, 1);
-  preparePage(run, 2);
+  preparePage(run, Side::kOne);
+  preparePage(run, Side::kTwo);
   for (;;) {
     if (settings.wordMode) {
-      while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+      while (!atLineEnd(run, Side::kOne) && !atLineEnd(run, Side::kTwo)) {
         compareWordPair(run);
       }
     } else {
-      while (!atPageEndMayRefill(run, 1) && !atPageEndMayRefill(run, 2)) {
+      while (!atPageEndMayRefill(run, Side::kOne) &&
+             !atPageEndMayRefill(run, Side::kTwo)) {
         compareLinePair(run);
       }
     }
-    passBlankLines(run, 1);
-    passBlankLines(run, 2);
-    if (atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) {
+    passBlankLines(run, Side::kOne);
+    passBlankLines(run, Side::kTwo);
+    if (atPageEndMayRefill(run, Side::kOne) &&
+        atPageEndMayRefill(run, Side::kTwo)) {
       break;
     }
-    const int longer = atPageEndMayRefill(run, 1) ? 2 : 1;
-    const int other = 3 - longer;
+    const Side longer =
+        atPageEndMayRefill(run, Side::kOne) ? Side::kTwo : Side::kOne;
+    const Side other = otherSide(longer);
     if (settings.noPage && !atFileEnd(run, other)) {
       // The rest of the longer page goes on against the next page of the
       // other file.
@@ -235,30 +238,30 @@ void comparePagePair(RunState& run) {
     break;
   }
   recordPagePair(run, start, flowed);
-  nextToken(run, 1);
-  nextToken(run, 2);
+  nextToken(run, Side::kOne);
+  nextToken(run, Side::kTwo);
 }
 
-void preparePage(RunState& run, int fileNo) {
+void preparePage(RunState& run, Side side) {
   const Settings& settings = run.settings;
   // Head and foot are lines, in word mode too.
   run.values.trimmingPage = true;
-  ++reader(run, fileNo).pageNumber;
+  ++reader(run, side).pageNumber;
   // Nothing before the page is needed again: let compaction drop it.
-  moveMarksToCurrent(run, fileNo);
+  moveMarksToCurrent(run, side);
 
   if (settings.skipHead > 0) {
-    trimHead(run, fileNo);
+    trimHead(run, side);
   }
-  passBlankLines(run, fileNo);
+  passBlankLines(run, side);
   if (settings.skipFoot > 0) {
-    trimFoot(run, fileNo);
+    trimFoot(run, side);
   }
 
   run.values.trimmingPage = false;
-  if (settings.wordMode && atLineBreakMayRefill(run, fileNo)) {
+  if (settings.wordMode && atLineBreakMayRefill(run, side)) {
     // A blanked first line leaves the file on a line end, which word mode
     // never stands on: pass the blanked lines.
-    nextToken(run, fileNo);
+    nextToken(run, side);
   }
 }

@@ -5,6 +5,8 @@
 // Called once by the driver.
 #pragma once
 
+#include "core/side.h"
+
 struct RunState;
 
 // Compares the two open files to their ends. Requires both readers reset and
@@ -16,5 +18,5 @@ void compareFiles(RunState& run);
 void comparePagePair(RunState& run);
 
 // Trims the head, leading blank lines and foot of the current page of file
-// `fileNo`; leaves it on the first token of the body or on the page end.
-void preparePage(RunState& run, int fileNo);
+// `side`; leaves it on the first token of the body or on the page end.
+void preparePage(RunState& run, Side side);

@@ -25,20 +25,20 @@ bool isTaggedPair(RunState& run) {
   return bothMatchAt(run, 0, "D&T=") || bothMatchAt(run, 0, "P&V=");
 }
 
-// Leaves file `fileNo`, when it stands on a blank line, on the line end of
+// Leaves file `side`, when it stands on a blank line, on the line end of
 // the last blank line of the run, passing the ones before it silently.
-void skipToLastBlankLine(RunState& run, int fileNo) {
-  if (!atLineEnd(run, fileNo)) {
+void skipToLastBlankLine(RunState& run, Side side) {
+  if (!atLineEnd(run, side)) {
     return;
   }
-  if (run.values.shortcuts && skipToLastLineEndInBuffer(run, fileNo)) {
+  if (run.values.shortcuts && skipToLastLineEndInBuffer(run, side)) {
     saveWordMark(run);
     return;
   }
   do {
     saveWordMark(run);
-    nextToken(run, fileNo);
-  } while (atLineEnd(run, fileNo) && !atPageEndMayRefill(run, fileNo));
+    nextToken(run, side);
+  } while (atLineEnd(run, side) && !atPageEndMayRefill(run, side));
   restoreWordMark(run);
 }
 
@@ -53,7 +53,7 @@ bool lineTrial(RunState& run) {
 // Tries the current line of file `extra` as a line that only that file has:
 // true, with the line listed, when the next line of `extra` matches the
 // current line of the other file. Starts from the state before the pair.
-bool tryExtraLine(RunState& run, int extra) {
+bool tryExtraLine(RunState& run, Side extra) {
   restoreAltLineMark(run);
   clearDiff(run);
   collectRestOfLine(run, extra);
@@ -66,14 +66,14 @@ bool tryExtraLine(RunState& run, int extra) {
   restoreLineMark(run);
   swapDiff(run);
   PendingDiff& pending = run.pending;
-  int other = 3 - extra;
-  if (pending.diffText(fileIndex(extra)).empty()) {
+  const Side other = otherSide(extra);
+  if (pending.diffText(extra).empty()) {
     // A blank extra line still gets a listing entry with its line number.
-    pending.diffText(0).assign(" ");
-    pending.diffText(1).assign(" ");
-    pending.diffLine(fileIndex(extra)) =
+    pending.diffText(Side::kOne).assign(" ");
+    pending.diffText(Side::kTwo).assign(" ");
+    pending.diffLine(extra) =
         static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine(fileIndex(other)) = static_cast<std::uint32_t>(
+    pending.diffLine(other) = static_cast<std::uint32_t>(
         std::int64_t{position(run, other).lineCount} + 1);
   }
   listDifference(run, extra);
@@ -85,7 +85,7 @@ bool tryExtraLine(RunState& run, int extra) {
 // only that file has. Starts from wordMark; true, with the word added to the
 // pending text and both files on the matched pair, when the next word of
 // `extra` matches the other file's word.
-bool tryExtraLineWord(RunState& run, int extra, std::size_t keep) {
+bool tryExtraLineWord(RunState& run, Side extra, std::size_t keep) {
   restoreWordMark(run);
   restoreWordCounts(run);
   truncateDiff(run, keep);
@@ -103,7 +103,7 @@ bool tryExtraLineWord(RunState& run, int extra, std::size_t keep) {
 
 // Word mode: tries the current word of file `extra` as an extra word and
 // lists it at once when it is one. Starts from wordMark.
-bool tryExtraWord(RunState& run, int extra) {
+bool tryExtraWord(RunState& run, Side extra) {
   restoreWordMark(run);
   restoreWordCounts(run);
   clearDiff(run);
@@ -127,20 +127,20 @@ void compareLinePair(RunState& run) {
   // Nothing before this line is needed again: let compaction drop it, and
   // what was counted before it stays.
   settleRecords(run);
-  moveMarksToCurrent(run, 1);
-  moveMarksToCurrent(run, 2);
+  moveMarksToCurrent(run, Side::kOne);
+  moveMarksToCurrent(run, Side::kTwo);
 
-  skipToLastBlankLine(run, 1);
-  skipToLastBlankLine(run, 2);
-  if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
+  skipToLastBlankLine(run, Side::kOne);
+  skipToLastBlankLine(run, Side::kTwo);
+  if (atLineEnd(run, Side::kOne) && atLineEnd(run, Side::kTwo)) {
     // Runs of blank lines in both files match whatever their lengths.
-    collectRestOfLine(run, 1);
-    collectRestOfLine(run, 2);
+    collectRestOfLine(run, Side::kOne);
+    collectRestOfLine(run, Side::kTwo);
     return;
   }
   if (run.settings.skipHead > 0 && isTaggedPair(run)) {
-    skipRestOfLine(run, 1);
-    skipRestOfLine(run, 2);
+    skipRestOfLine(run, Side::kOne);
+    skipRestOfLine(run, Side::kTwo);
     return;
   }
 
@@ -151,7 +151,7 @@ void compareLinePair(RunState& run) {
   bump(run.counters.linesCompared);
   saveLineMark(run);  // S0: before the pair
   if (compareLineWords(run)) {
-    listDifference(run, 0);
+    listDifference(run, std::nullopt);
     return;
   }
 
@@ -162,22 +162,23 @@ void compareLinePair(RunState& run) {
   saveLineMark(run);
   if (run.values.shortcuts && noLineTrialMatches(run)) {
     swapDiff(run);
-    listDifference(run, 0);
+    listDifference(run, std::nullopt);
     bump(run.counters.linesDiffered);
     return;
   }
 
   // A changed line when the next pair matches (or both next lines are blank
   // or both pages ended).
-  if ((atLineEnd(run, 1) && atLineEnd(run, 2)) || lineTrial(run)) {
+  if ((atLineEnd(run, Side::kOne) && atLineEnd(run, Side::kTwo)) ||
+      lineTrial(run)) {
     restoreLineMark(run);
     swapDiff(run);
-    listDifference(run, 0);
+    listDifference(run, std::nullopt);
     bump(run.counters.linesDiffered);
     return;
   }
 
-  if (tryExtraLine(run, 1) || tryExtraLine(run, 2)) {
+  if (tryExtraLine(run, Side::kOne) || tryExtraLine(run, Side::kTwo)) {
     return;
   }
 
@@ -185,7 +186,7 @@ void compareLinePair(RunState& run) {
   restoreAltLineMark(run);
   clearDiff(run);
   compareLineWords(run);
-  listDifference(run, 0);
+  listDifference(run, std::nullopt);
   bump(run.counters.linesDiffered);
 }
 
@@ -195,7 +196,7 @@ bool compareLineWords(RunState& run) {
   const std::int32_t numbersBefore = counts.numericDiffCount;
 
   JudgedPair next;
-  while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+  while (!atLineEnd(run, Side::kOne) && !atLineEnd(run, Side::kTwo)) {
     // Words that read the same in both files compare equal and change
     // nothing: only the pairs from the first difference on, or the last
     // pair of the line, are compared.
@@ -204,7 +205,7 @@ bool compareLineWords(RunState& run) {
     }
     saveWordMark(run);
     saveWordCounts(run);
-    const std::size_t keep = run.pending.diffText(0).length;
+    const std::size_t keep = run.pending.diffText(Side::kOne).length;
     const bool same = judgedHere(run, next)
                           ? compareJudgedWords(run, next.judged)
                           : compareWords(run);
@@ -212,7 +213,7 @@ bool compareLineWords(RunState& run) {
     if (same) {
       continue;
     }
-    if (atLineEnd(run, 1) && atLineEnd(run, 2)) {
+    if (atLineEnd(run, Side::kOne) && atLineEnd(run, Side::kTwo)) {
       continue;
     }
     if (run.values.shortcuts && noWordTrialMatches(run, next)) {
@@ -222,7 +223,8 @@ bool compareLineWords(RunState& run) {
     if (compareWords(run)) {
       continue;
     }
-    if (tryExtraLineWord(run, 1, keep) || tryExtraLineWord(run, 2, keep)) {
+    if (tryExtraLineWord(run, Side::kOne, keep) ||
+        tryExtraLineWord(run, Side::kTwo, keep)) {
       continue;
     }
     restoreWordMark(run);
@@ -231,8 +233,8 @@ bool compareLineWords(RunState& run) {
     compareWords(run);
   }
   // Words left on the longer line are extra words.
-  collectRestOfLine(run, 1);
-  collectRestOfLine(run, 2);
+  collectRestOfLine(run, Side::kOne);
+  collectRestOfLine(run, Side::kTwo);
   return counts.wordDiffCount == wordsBefore &&
          counts.numericDiffCount == numbersBefore;
 }
@@ -244,35 +246,36 @@ void compareWordPair(RunState& run) {
   if (compareWords(run)) {
     return;
   }
-  if ((atPageEndMayRefill(run, 1) && atPageEndMayRefill(run, 2)) ||
+  if ((atPageEndMayRefill(run, Side::kOne) &&
+       atPageEndMayRefill(run, Side::kTwo)) ||
       compareWords(run)) {
-    listDifference(run, 0);
+    listDifference(run, std::nullopt);
     return;
   }
-  if (tryExtraWord(run, 1) || tryExtraWord(run, 2)) {
+  if (tryExtraWord(run, Side::kOne) || tryExtraWord(run, Side::kTwo)) {
     return;
   }
   restoreWordMark(run);
   restoreWordCounts(run);
   clearDiff(run);
   compareWords(run);
-  listDifference(run, 0);
+  listDifference(run, std::nullopt);
 }
 
-void collectRestOfLine(RunState& run, int fileNo) {
-  while (!atLineEnd(run, fileNo)) {
-    appendDiffWords(run, fileNo);
+void collectRestOfLine(RunState& run, Side side) {
+  while (!atLineEnd(run, side)) {
+    appendDiffWords(run, side);
     bump(run.counters.words.wordDiffCount);
-    nextToken(run, fileNo);
+    nextToken(run, side);
   }
-  if (!atPageEndMayRefill(run, fileNo)) {
-    nextToken(run, fileNo);
+  if (!atPageEndMayRefill(run, side)) {
+    nextToken(run, side);
   }
 }
 
-void skipRestOfLine(RunState& run, int fileNo) {
-  skipToLineEnd(run, fileNo);
-  if (!atPageEndMayRefill(run, fileNo)) {
-    nextToken(run, fileNo);
+void skipRestOfLine(RunState& run, Side side) {
+  skipToLineEnd(run, side);
+  if (!atPageEndMayRefill(run, side)) {
+    nextToken(run, side);
   }
 }

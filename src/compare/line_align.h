@@ -4,6 +4,8 @@
 // Called one step at a time by the page loop (file_loop.h).
 #pragma once
 
+#include "core/side.h"
+
 struct RunState;
 
 // One line-mode step. Neither file may stand on a page end; both stand at the
@@ -18,11 +20,11 @@ bool compareLineWords(RunState& run);
 // One word-mode step. Neither file may stand on a page end.
 void compareWordPair(RunState& run);
 
-// Adds the rest of the current line of file `fileNo` to the pending text as
+// Adds the rest of the current line of file `side` to the pending text as
 // extra words (each counted in wordDiffCount) and passes the line end (not a
 // page end).
-void collectRestOfLine(RunState& run, int fileNo);
+void collectRestOfLine(RunState& run, Side side);
 
-// Passes the rest of the current line of file `fileNo` and its line end (not
+// Passes the rest of the current line of file `side` and its line end (not
 // a page end) without counting.
-void skipRestOfLine(RunState& run, int fileNo);
+void skipRestOfLine(RunState& run, Side side);

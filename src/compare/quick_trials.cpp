@@ -42,8 +42,8 @@ bool linesSurelyDiffer(RunState& run, const LineInBuffer& line1,
   if (line1.end.kind == Kind::kUnknown || line2.end.kind == Kind::kUnknown) {
     return false;
   }
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   PeekedToken a = line1.first;
   PeekedToken b = line2.first;
   // The same bytes through the line ends read the same.
@@ -74,14 +74,14 @@ bool linesSurelyDiffer(RunState& run, const LineInBuffer& line1,
 }  // namespace
 
 bool currentLinesSurelyDiffer(RunState& run) {
-  return linesSurelyDiffer(run,
-                           peekLine(run.readers[0], run.readers[0].position),
-                           peekLine(run.readers[1], run.readers[1].position));
+  return linesSurelyDiffer(
+      run, peekLine(run.readers[Side::kOne], run.readers[Side::kOne].position),
+      peekLine(run.readers[Side::kTwo], run.readers[Side::kTwo].position));
 }
 
 bool noLineTrialMatches(RunState& run) {
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   if (r1.position.atLineEnd && r2.position.atLineEnd) {
     return false;
   }
@@ -89,30 +89,33 @@ bool noLineTrialMatches(RunState& run) {
   const LineInBuffer after2 = peekLine(r2, r2.position);
   const Mark& before = run.marks.altLineMark;
   return linesSurelyDiffer(run, after1, after2) &&
-         linesSurelyDiffer(run, after1, peekLine(r2, before.files[1])) &&
-         linesSurelyDiffer(run, peekLine(r1, before.files[0]), after2);
+         linesSurelyDiffer(run, after1,
+                           peekLine(r2, before.files[Side::kTwo])) &&
+         linesSurelyDiffer(run, peekLine(r1, before.files[Side::kOne]), after2);
 }
 
 bool noWordTrialMatches(RunState& run, JudgedPair& next) {
-  if (atLineEnd(run, 1) || atLineEnd(run, 2)) {
+  if (atLineEnd(run, Side::kOne) || atLineEnd(run, Side::kTwo)) {
     return false;
   }
   const Mark& mark = run.marks.wordMark;
-  const TokenBytes next1 = currentToken(run, 1);
-  const TokenBytes next2 = currentToken(run, 2);
-  const TokenBytes word1 = tokenAt(run.readers[0], mark.files[0]);
-  const TokenBytes word2 = tokenAt(run.readers[1], mark.files[1]);
+  const TokenBytes next1 = currentToken(run, Side::kOne);
+  const TokenBytes next2 = currentToken(run, Side::kTwo);
+  const TokenBytes word1 =
+      tokenAt(run.readers[Side::kOne], mark.files[Side::kOne]);
+  const TokenBytes word2 =
+      tokenAt(run.readers[Side::kTwo], mark.files[Side::kTwo]);
   const WordJudgement judged = judgeWords(run, next1, next2);
   if (judged.same() || wordsReadSame(run, next1, word2) ||
       wordsReadSame(run, word1, next2)) {
     return false;
   }
-  next = {true, position(run, 1).tokenStart, position(run, 2).tokenStart,
-          judged};
+  next = {true, position(run, Side::kOne).tokenStart,
+          position(run, Side::kTwo).tokenStart, judged};
   return true;
 }
 
 bool judgedHere(RunState& run, const JudgedPair& pair) {
-  return pair.valid && position(run, 1).tokenStart == pair.at1 &&
-         position(run, 2).tokenStart == pair.at2;
+  return pair.valid && position(run, Side::kOne).tokenStart == pair.at1 &&
+         position(run, Side::kTwo).tokenStart == pair.at2;
 }

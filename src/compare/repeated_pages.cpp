@@ -15,8 +15,9 @@ namespace {
 PageState pageState(const RunState& run) {
   const PendingDiff& pending = run.pending;
   return {pending.pendingSet,
-          {pending.diffText(0).length, pending.diffText(1).length},
-          {pending.diffLine(0), pending.diffLine(1)},
+          {{pending.diffText(Side::kOne).length,
+            pending.diffText(Side::kTwo).length}},
+          {{pending.diffLine(Side::kOne), pending.diffLine(Side::kTwo)}},
           run.values.extraHeadLines};
 }
 
@@ -73,15 +74,13 @@ std::uint32_t shortPageLength(const PageReader& r, std::uint32_t at) {
   return std::memchr(text, kSub, length) == nullptr ? length : 0;
 }
 
-// Whether the page of file index `i` that starts at `at` repeats the
-// recorded one.
+// Whether the page of file `side` that starts at `at` repeats the recorded
+// one.
 bool repeatsAt(const PageReader& r, std::uint32_t at, const RepeatedPage& page,
-               int i) {
-  const std::uint32_t length = page.lengths[static_cast<std::size_t>(i)];
+               Side side) {
+  const std::uint32_t length = page.lengths[side];
   return at < r.bufLen && r.bufLen - at >= length &&
-         std::memcmp(r.bytes() + at,
-                     page.bytes[static_cast<std::size_t>(i)].data(),
-                     length) == 0;
+         std::memcmp(r.bytes() + at, page.bytes[side].data(), length) == 0;
 }
 
 // The start of the page after the one at `at`: past its page end and the
@@ -107,10 +106,10 @@ std::int64_t repeatsBeforeTheLimit(RunState& run, const RepeatedPage& page) {
       most = std::min<std::int64_t>(most, (INT32_MAX - 1 - *now[k]) / *step[k]);
     }
   }
-  const std::int32_t steps[3] = {page.lineEnds[0], page.lineEnds[1],
-                                 page.pairsAdded};
-  const std::int32_t counts[3] = {run.readers[0].position.lineCount,
-                                  run.readers[1].position.lineCount,
+  const std::int32_t steps[3] = {page.lineEnds[Side::kOne],
+                                 page.lineEnds[Side::kTwo], page.pairsAdded};
+  const std::int32_t counts[3] = {run.readers[Side::kOne].position.lineCount,
+                                  run.readers[Side::kTwo].position.lineCount,
                                   run.values.pairsListed};
   for (int k = 0; k < 3; ++k) {
     if (steps[k] > 0) {
@@ -126,13 +125,13 @@ std::int64_t repeatsBeforeTheLimit(RunState& run, const RepeatedPage& page) {
 PagePairStart startPagePair(RunState& run) {
   RepeatedPage& repeated = run.repeatedPage;
   repeated.recorded = false;
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   PagePairStart start;
-  start.lengths = {shortPageLength(r1, r1.position.tokenStart),
-                   shortPageLength(r2, r2.position.tokenStart)};
-  start.candidate =
-      run.values.shortcuts && start.lengths[0] > 0 && start.lengths[1] > 0;
+  start.lengths = {{shortPageLength(r1, r1.position.tokenStart),
+                    shortPageLength(r2, r2.position.tokenStart)}};
+  start.candidate = run.values.shortcuts && start.lengths[Side::kOne] > 0 &&
+                    start.lengths[Side::kTwo] > 0;
   if (!start.candidate) {
     return start;
   }
@@ -140,11 +139,11 @@ PagePairStart startPagePair(RunState& run) {
   start.counters = run.counters;
   start.pairsListed = run.values.pairsListed;
   start.listingWasOver = listingIsOver(run);
-  start.lineCounts = {r1.position.lineCount, r2.position.lineCount};
-  for (std::size_t i = 0; i < 2; ++i) {
-    const PageReader& r = run.readers[i];
-    std::memcpy(repeated.bytes[i].data(), r.bytes() + r.position.tokenStart,
-                start.lengths[i]);
+  start.lineCounts = {{r1.position.lineCount, r2.position.lineCount}};
+  for (const Side side : kBothSides) {
+    const PageReader& r = run.readers[side];
+    std::memcpy(repeated.bytes[side].data(), r.bytes() + r.position.tokenStart,
+                start.lengths[side]);
   }
   return start;
 }
@@ -166,20 +165,22 @@ void recordPagePair(RunState& run, const PagePairStart& start, bool flowed) {
     return;
   }
   RepeatedPage& repeated = run.repeatedPage;
-  for (std::size_t i = 0; i < 2; ++i) {
-    const PageReader& r = run.readers[i];
+  for (const Side side : kBothSides) {
+    const PageReader& r = run.readers[side];
     const std::uint32_t end = r.position.tokenStart;
-    const std::uint32_t length = start.lengths[i];
+    const std::uint32_t length = start.lengths[side];
     if (end >= r.bufLen || end + 1 < length ||
-        std::memcmp(r.bytes() + (end + 1 - length), repeated.bytes[i].data(),
+        std::memcmp(r.bytes() + (end + 1 - length), repeated.bytes[side].data(),
                     length) != 0) {
       return;
     }
   }
   repeated.recorded = true;
   repeated.lengths = start.lengths;
-  repeated.lineEnds = {run.readers[0].position.lineCount - start.lineCounts[0],
-                       run.readers[1].position.lineCount - start.lineCounts[1]};
+  for (const Side side : kBothSides) {
+    repeated.lineEnds[side] =
+        run.readers[side].position.lineCount - start.lineCounts[side];
+  }
   repeated.added = added;
   repeated.pairsAdded = run.values.pairsListed - start.pairsListed;
 }
@@ -189,11 +190,12 @@ bool passRepeatedPages(RunState& run) {
   if (!page.recorded) {
     return false;
   }
-  const PageReader& r1 = run.readers[0];
-  const PageReader& r2 = run.readers[1];
+  const PageReader& r1 = run.readers[Side::kOne];
+  const PageReader& r2 = run.readers[Side::kTwo];
   std::uint32_t at1 = r1.position.tokenStart;
   std::uint32_t at2 = r2.position.tokenStart;
-  if (!repeatsAt(r1, at1, page, 0) || !repeatsAt(r2, at2, page, 1)) {
+  if (!repeatsAt(r1, at1, page, Side::kOne) ||
+      !repeatsAt(r2, at2, page, Side::kTwo)) {
     return false;
   }
   const std::int64_t most = repeatsBeforeTheLimit(run, page);
@@ -201,13 +203,16 @@ bool passRepeatedPages(RunState& run) {
   std::uint32_t end1 = 0;
   std::uint32_t end2 = 0;
   while (passed < most) {
-    const std::uint32_t next1 = nextPageStart(r1, at1, page.lengths[0]);
-    const std::uint32_t next2 = nextPageStart(r2, at2, page.lengths[1]);
-    if (!repeatsAt(r1, next1, page, 0) || !repeatsAt(r2, next2, page, 1)) {
+    const std::uint32_t next1 =
+        nextPageStart(r1, at1, page.lengths[Side::kOne]);
+    const std::uint32_t next2 =
+        nextPageStart(r2, at2, page.lengths[Side::kTwo]);
+    if (!repeatsAt(r1, next1, page, Side::kOne) ||
+        !repeatsAt(r2, next2, page, Side::kTwo)) {
       break;
     }
-    end1 = at1 + page.lengths[0] - 1;
-    end2 = at2 + page.lengths[1] - 1;
+    end1 = at1 + page.lengths[Side::kOne] - 1;
+    end2 = at2 + page.lengths[Side::kTwo] - 1;
     at1 = next1;
     at2 = next2;
     ++passed;
@@ -215,14 +220,14 @@ bool passRepeatedPages(RunState& run) {
   if (passed == 0) {
     return false;
   }
-  const std::uint32_t ends[2] = {end1, end2};
-  for (std::size_t i = 0; i < 2; ++i) {
-    ReaderPosition& pos = run.readers[i].position;
-    pos.tokenStart = ends[i];
+  const BySide<std::uint32_t> ends{{end1, end2}};
+  for (const Side side : kBothSides) {
+    ReaderPosition& pos = run.readers[side].position;
+    pos.tokenStart = ends[side];
     pos.tokenLength = 1;
     pos.atLineEnd = true;
-    pos.lineCount += static_cast<std::int32_t>(passed * page.lineEnds[i]);
-    run.readers[i].pageNumber += passed;
+    pos.lineCount += static_cast<std::int32_t>(passed * page.lineEnds[side]);
+    run.readers[side].pageNumber += passed;
   }
   Counters added = page.added;
   const auto now = counterFields(run.counters);
@@ -231,7 +236,7 @@ bool passRepeatedPages(RunState& run) {
     *now[k] += static_cast<std::int32_t>(passed * *step[k]);
   }
   run.values.pairsListed += static_cast<std::int32_t>(passed * page.pairsAdded);
-  nextToken(run, 1);
-  nextToken(run, 2);
+  nextToken(run, Side::kOne);
+  nextToken(run, Side::kTwo);
   return true;
 }

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "core/settings.h"
+#include "core/side.h"
 
 struct RunState;
 
@@ -29,8 +30,8 @@ struct RunState;
 // the pairs listed.
 struct PageState {
   int pendingSet;
-  std::array<std::uint32_t, 2> textLengths;
-  std::array<std::uint32_t, 2> lines;
+  BySide<std::uint32_t> textLengths;
+  BySide<std::uint32_t> lines;
   std::int32_t extraHeadLines;
 
   bool operator==(const PageState&) const = default;
@@ -39,12 +40,12 @@ struct PageState {
 // A page pair's start, for recording the pair once it is compared.
 struct PagePairStart {
   bool candidate = false;  // both pages short enough to be recorded
-  std::array<std::uint32_t, 2> lengths{};
+  BySide<std::uint32_t> lengths{};
   PageState before{};
   Counters counters;
   std::int32_t pairsListed = 0;
   bool listingWasOver = false;
-  std::array<std::int32_t, 2> lineCounts{};
+  BySide<std::int32_t> lineCounts{};
 };
 
 // Called before a page pair is compared, with both files on the first token

@@ -127,7 +127,7 @@ void loadWord(WordCache* cache, WorkWord& w, const TokenBytes& token) {
 // Counts a word whose trailing texts differ or that is no number at all.
 bool textDifference(RunState& run) {
   bump(run.counters.words.wordDiffCount);
-  appendDiffWords(run, 0);
+  appendDiffWords(run);
   return false;
 }
 
@@ -147,7 +147,7 @@ bool countVerdict(RunState& run, NumberVerdict verdict) {
       break;
   }
   bump(counts.numericDiffCount);
-  appendDiffWords(run, 0);
+  appendDiffWords(run);
   return false;
 }
 
@@ -273,8 +273,8 @@ bool compareJudgedWords(RunState& run, const WordJudgement& judged) {
 }
 
 bool compareWords(RunState& run) {
-  return compareJudgedWords(
-      run, judgeWords(run, currentToken(run, 1), currentToken(run, 2)));
+  return compareJudgedWords(run, judgeWords(run, currentToken(run, Side::kOne),
+                                            currentToken(run, Side::kTwo)));
 }
 
 bool wordsReadSame(RunState& run, const TokenBytes& token1,

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/fixed_text.h"
+#include "core/side.h"
 
 // A pending text holds at most this many characters.
 inline constexpr std::size_t kDiffTextCapacity = 255;
@@ -17,13 +18,13 @@ using DiffText = FixedText<kDiffTextCapacity>;
 // Two sets of texts and line numbers, the pending one and the saved one;
 // `pendingSet` says which is which, so that exchanging them moves no text.
 struct PendingDiff {
-  std::array<std::array<DiffText, 2>, 2> texts;
-  std::array<std::array<std::uint32_t, 2>, 2> lines{};
+  std::array<BySide<DiffText>, 2> texts;
+  std::array<BySide<std::uint32_t>, 2> lines{};
   int pendingSet = 0;
 
-  // Text and line number of file index `i` (0 or 1) in the pending set.
-  DiffText& diffText(int i) { return texts[pendingSet][i]; }
-  const DiffText& diffText(int i) const { return texts[pendingSet][i]; }
-  std::uint32_t& diffLine(int i) { return lines[pendingSet][i]; }
-  std::uint32_t diffLine(int i) const { return lines[pendingSet][i]; }
+  // Text and line number of file `side` in the pending set.
+  DiffText& diffText(Side side) { return texts[pendingSet][side]; }
+  const DiffText& diffText(Side side) const { return texts[pendingSet][side]; }
+  std::uint32_t& diffLine(Side side) { return lines[pendingSet][side]; }
+  std::uint32_t diffLine(Side side) const { return lines[pendingSet][side]; }
 };

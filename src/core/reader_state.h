@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/settings.h"
+#include "core/side.h"
 
 inline constexpr std::uint32_t kPageBufferSize = 30000;
 // A read never brings a buffer above this many bytes; the byte after them is
@@ -61,7 +62,7 @@ struct PageReader {
 
 // A saved copy of both files' positions and the four word-level counters.
 struct Mark {
-  std::array<ReaderPosition, 2> files;
+  BySide<ReaderPosition> files;
   WordCounts counts;
 };
 

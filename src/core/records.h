@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "core/run_state.h"
@@ -48,10 +49,11 @@ class RunRecords {
   virtual ~RunRecords() = default;
 
   // A pair the listing printed: the line numbers shown (0 where none is
-  // shown), the file marked " + " (1 or 2, else 0), the texts as printed
-  // after the prefix, and each side's line with its context.
-  virtual void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                          std::string_view text1, std::string_view text2,
+  // shown), the file marked " + " (none for a changed pair), the texts as
+  // printed after the prefix, and each side's line with its context.
+  virtual void listedPair(std::uint32_t line1, std::uint32_t line2,
+                          std::optional<Side> extra, std::string_view text1,
+                          std::string_view text2,
                           const std::array<ListedLine, 2>& lines) = 0;
 
   // Unequal numbers met: record number `index` (from 0). Every record from
@@ -75,9 +77,10 @@ inline void recordNumbers(RunState& run, double value1, double value2,
     return;
   }
   std::int64_t& met = run.counters.words.numbersMet;
-  run.records->numberPair(
-      met, value1, value2, std::int64_t{position(run, 1).lineCount} + 1,
-      std::int64_t{position(run, 2).lineCount} + 1, verdict);
+  run.records->numberPair(met, value1, value2,
+                          std::int64_t{position(run, Side::kOne).lineCount} + 1,
+                          std::int64_t{position(run, Side::kTwo).lineCount} + 1,
+                          verdict);
   ++met;
 }
 

@@ -9,16 +9,17 @@
 #include <cstdint>
 
 #include "core/settings.h"
+#include "core/side.h"
 
 struct RepeatedPage {
   static constexpr std::uint32_t kMaxLength = 64;
   bool recorded = false;
   // Each file's page, from its first token through its page end.
-  std::array<std::array<unsigned char, kMaxLength>, 2> bytes{};
-  std::array<std::uint32_t, 2> lengths{};
+  BySide<std::array<unsigned char, kMaxLength>> bytes{};
+  BySide<std::uint32_t> lengths{};
   // What comparing the pair added: line ends each file passed, every
   // counter, and pairs counted past the cap on listed pairs.
-  std::array<std::int32_t, 2> lineEnds{};
+  BySide<std::int32_t> lineEnds{};
   Counters added;
   std::int32_t pairsAdded = 0;
 };

@@ -2,7 +2,7 @@
 // settings and counters, both file slots and page readers, the marks, the
 // pending difference and the output writer. main() builds one on its stack;
 // a test builds a fresh one around a FakeHost. Operations take the run and,
-// where they act on one file, the file number 1 or 2.
+// where they act on one file, its Side.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "core/reader_state.h"
 #include "core/repeated_page.h"
 #include "core/settings.h"
+#include "core/side.h"
 #include "core/word_cache.h"
 #include "host/host.h"
 
@@ -29,8 +30,8 @@ struct RunState {
   Settings settings;
   RunValues values;
   Counters counters;
-  std::array<FileSlot, 2> files;
-  std::array<PageReader, 2> readers;
+  BySide<FileSlot> files;
+  BySide<PageReader> readers;
   Marks marks;
   PendingDiff pending;
   WordCache wordCache;
@@ -39,16 +40,11 @@ struct RunState {
   RunRecords* records = nullptr;
 };
 
-// Maps a file number (1 or 2) to its index in the per-file arrays.
-inline int fileIndex(int fileNo) {
-  assert(fileNo == 1 || fileNo == 2);
-  return fileNo == 2 ? 1 : 0;
+inline PageReader& reader(RunState& run, Side side) {
+  return run.readers[side];
 }
-inline PageReader& reader(RunState& run, int fileNo) {
-  return run.readers[fileIndex(fileNo)];
-}
-inline ReaderPosition& position(RunState& run, int fileNo) {
-  return run.readers[fileIndex(fileNo)].position;
+inline ReaderPosition& position(RunState& run, Side side) {
+  return run.readers[side].position;
 }
 
 // Whether the token reader passes over line ends: in word mode, except

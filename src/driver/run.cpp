@@ -11,8 +11,8 @@
 
 namespace {
 
-void openReportFile(RunState& run, int fileNo) {
-  FileSlot& slot = run.files[fileIndex(fileNo)];
+void openReportFile(RunState& run, Side side) {
+  FileSlot& slot = run.files[side];
   char typed[kNameCapacity + 1];
   char stored[kNameCapacity + 1];
   slot.typedName.copyTerminated(typed);
@@ -25,7 +25,7 @@ void openReportFile(RunState& run, int fileNo) {
     message.append(slot.fileName.view());
     fatalError(run, message.view());
   }
-  resetReader(run, fileNo);
+  resetReader(run, side);
 }
 
 // The letter s after a count that is not 1.
@@ -37,8 +37,8 @@ void plural(Output& out, std::int64_t count) {
 
 }  // namespace
 
-void deriveLabel(RunState& run, int fileNo) {
-  FileSlot& slot = run.files[fileIndex(fileNo)];
+void deriveLabel(RunState& run, Side side) {
+  FileSlot& slot = run.files[side];
   std::string_view name = slot.fileName.view();
   std::size_t cut = name.find_last_of("\\/");
   if (cut != std::string_view::npos) {
@@ -67,7 +67,7 @@ void writeSummary(RunState& run) {
     out.text(s.wordMode ? "word" : "line");
     plural(out, magnitude);
     out.text(" in file ");
-    out.text(run.files[extra > 0 ? 0 : 1].fileLabel.view());
+    out.text(run.files[extra > 0 ? Side::kOne : Side::kTwo].fileLabel.view());
     out.endLine();
   }
   if (!s.wordMode) {
@@ -135,8 +135,8 @@ void runProgram(RunState& run) {
 }
 
 void compareNamedFiles(RunState& run) {
-  bool noName1 = run.files[0].fileName.empty();
-  bool noName2 = run.files[1].fileName.empty();
+  bool noName1 = run.files[Side::kOne].fileName.empty();
+  bool noName2 = run.files[Side::kTwo].fileName.empty();
   if (noName1 && noName2) {
     printUsage(run);
     endRun(run);
@@ -145,17 +145,17 @@ void compareNamedFiles(RunState& run) {
     fatalError(run, "Missing compare file");
   }
 
-  for (int fileNo = 1; fileNo <= 2; ++fileNo) {
-    deriveLabel(run, fileNo);
-    openReportFile(run, fileNo);
+  for (const Side side : kBothSides) {
+    deriveLabel(run, side);
+    openReportFile(run, side);
   }
 
   startComparison(run);
 
   run.out.text("Comparing ");
-  run.out.text(run.files[0].fileName.view());
+  run.out.text(run.files[Side::kOne].fileName.view());
   run.out.text(" vs. ");
-  run.out.text(run.files[1].fileName.view());
+  run.out.text(run.files[Side::kTwo].fileName.view());
   run.out.endLine();
 
   compareFiles(run);

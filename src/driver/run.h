@@ -3,6 +3,8 @@
 // summary. Ends the process with status 9 on every path.
 #pragma once
 
+#include "core/side.h"
+
 struct RunState;
 
 // Runs the whole program on `run` (whose host gives the command line and the
@@ -19,7 +21,7 @@ void compareNamedFiles(RunState& run);
 
 // The label of a file name: the text after its last backslash (or slash, on
 // POSIX), cut to 16 characters, without anything up to its last colon.
-void deriveLabel(RunState& run, int fileNo);
+void deriveLabel(RunState& run, Side side);
 
 // Writes the closing summary from the counters.
 void writeSummary(RunState& run);

@@ -35,10 +35,11 @@ void printCapNotice(RunState& run) {
   out.endLine();
 }
 
-// Label, line number and the extra marker of file `fileNo`, then `text`.
-void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
+// Label, line number and the extra marker of file `side`, then `text`.
+void printLine(RunState& run, Side side, std::optional<Side> extra,
+               std::string_view text) {
   Output& out = run.out;
-  int i = fileIndex(fileNo);
+  const Side i = side;
   std::string_view label = run.files[i].fileLabel.view();
   out.text(label);
   if (label.size() < run.values.labelWidth) {
@@ -50,20 +51,20 @@ void printLine(RunState& run, int fileNo, int extra, std::string_view text) {
   } else {
     out.number(line, kLineNumberWidth);
   }
-  out.text(fileNo == extra ? " + " : "   ");
+  out.text(side == extra ? " + " : "   ");
   out.text(text);
   out.endLine();
 }
 
-// Where the listed line of file `fileNo` stands: its page, its text and the
+// Where the listed line of file `side` stands: its page, its text and the
 // lines before it that the window holds, for the run's collector.
-ListedLine listedLine(RunState& run, int fileNo) {
+ListedLine listedLine(RunState& run, Side side) {
   ListedLine line;
-  const std::uint32_t number = run.pending.diffLine(fileIndex(fileNo));
+  const std::uint32_t number = run.pending.diffLine(side);
   if (number == 0) {
     return line;
   }
-  const PageReader& r = reader(run, fileNo);
+  const PageReader& r = reader(run, side);
   line.page = r.pageNumber;
   LineSpan span;
   if (!findLine(r, number, &span)) {
@@ -83,15 +84,16 @@ ListedLine listedLine(RunState& run, int fileNo) {
 }
 
 // One pair: the lines of file 1 and file 2, then an empty line.
-void printPair(RunState& run, int extra, std::string_view text1,
+void printPair(RunState& run, std::optional<Side> extra, std::string_view text1,
                std::string_view text2) {
-  printLine(run, 1, extra, text1);
-  printLine(run, 2, extra, text2);
+  printLine(run, Side::kOne, extra, text1);
+  printLine(run, Side::kTwo, extra, text2);
   run.out.endLine();
   if (run.records != nullptr) {
-    run.records->listedPair(run.pending.diffLine(0), run.pending.diffLine(1),
-                            extra, text1, text2,
-                            {listedLine(run, 1), listedLine(run, 2)});
+    run.records->listedPair(
+        run.pending.diffLine(Side::kOne), run.pending.diffLine(Side::kTwo),
+        extra, text1, text2,
+        {listedLine(run, Side::kOne), listedLine(run, Side::kTwo)});
   }
 }
 
@@ -139,9 +141,9 @@ bool admitPair(RunState& run) {
 
 }  // namespace
 
-void listDifference(RunState& run, int extra) {
-  std::string_view text1 = run.pending.diffText(0).view();
-  std::string_view text2 = run.pending.diffText(1).view();
+void listDifference(RunState& run, std::optional<Side> extra) {
+  std::string_view text1 = run.pending.diffText(Side::kOne).view();
+  std::string_view text2 = run.pending.diffText(Side::kTwo).view();
   if (text1.empty() && text2.empty()) {
     return;
   }

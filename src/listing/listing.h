@@ -4,11 +4,15 @@
 // values.pairsListed. Called by the alignment and the page loop.
 #pragma once
 
+#include <optional>
+
+#include "core/side.h"
+
 struct RunState;
 
 // Prints the pending pair (or, once, the "*** More than " notice when the cap
-// is passed) and empties the pending difference. `extra` is the file (1 or
-// 2) whose text is extra, marked " + ", or 0 for a pair of changed texts.
+// is passed) and empties the pending difference. `extra` is the file whose
+// text is extra, marked " + ", or none for a pair of changed texts.
 // Nothing happens when nothing is pending. In word mode each column is
 // printed as a pair of its own.
-void listDifference(RunState& run, int extra);
+void listDifference(RunState& run, std::optional<Side> extra);

@@ -17,17 +17,16 @@ bool textsPrintable(const RunState& run) {
          run.values.pairsListed < run.settings.maxPairs;
 }
 
-}  // namespace
-
-void appendDiffWords(RunState& run, int which) {
+// appendDiffWords with the tokens of the files `take` says.
+void appendWords(RunState& run, BySide<bool> take) {
   PendingDiff& pending = run.pending;
   const bool printable = textsPrintable(run);
-  for (int fileNo = 1; fileNo <= 2; ++fileNo) {
-    int i = fileIndex(fileNo);
-    unsigned char first = charAt(run, fileNo, 0);
-    const ReaderPosition& pos = position(run, fileNo);
-    if ((which == 0 || which == fileNo) && !isLineTerminator(first)) {
-      const TokenBytes token = currentToken(run, fileNo);
+  for (const Side side : kBothSides) {
+    const Side i = side;
+    unsigned char first = charAt(run, side, 0);
+    const ReaderPosition& pos = position(run, side);
+    if (take[side] && !isLineTerminator(first)) {
+      const TokenBytes token = currentToken(run, side);
       if (printable) {
         pending.diffText(i).append(token.data, token.length);
       } else {
@@ -39,8 +38,8 @@ void appendDiffWords(RunState& run, int which) {
     pending.diffLine(i) =
         static_cast<std::uint32_t>(pos.lineCount) + (onLineEnd ? 0u : 1u);
   }
-  DiffText& text1 = pending.diffText(0);
-  DiffText& text2 = pending.diffText(1);
+  DiffText& text1 = pending.diffText(Side::kOne);
+  DiffText& text2 = pending.diffText(Side::kTwo);
   std::uint32_t width = std::max(text1.length, text2.length);
   if (!printable) {
     text1.extend(width - text1.length + 1);
@@ -53,10 +52,22 @@ void appendDiffWords(RunState& run, int which) {
   text2.appendRepeated(' ', 1);
 }
 
+}  // namespace
+
+void appendDiffWords(RunState& run) {
+  appendWords(run, {{true, true}});
+}
+
+void appendDiffWords(RunState& run, Side only) {
+  BySide<bool> take{};
+  take[only] = true;
+  appendWords(run, take);
+}
+
 void clearDiff(RunState& run) {
-  for (int i = 0; i < 2; ++i) {
-    run.pending.diffText(i).clear();
-    run.pending.diffLine(i) = 0;
+  for (const Side side : kBothSides) {
+    run.pending.diffText(side).clear();
+    run.pending.diffLine(side) = 0;
   }
 }
 
@@ -65,6 +76,6 @@ void swapDiff(RunState& run) {
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  run.pending.diffText(0).truncate(n);
-  run.pending.diffText(1).truncate(n);
+  run.pending.diffText(Side::kOne).truncate(n);
+  run.pending.diffText(Side::kTwo).truncate(n);
 }

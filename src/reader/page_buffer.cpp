@@ -29,8 +29,8 @@ bool isBlank(unsigned char c) {
 // current position and wordMark's always, the two line marks' only while
 // lines are compared (in word mode they are not used).
 template <typename Visit>
-void forEachProtected(RunState& run, int fileNo, Visit visit) {
-  const int i = fileIndex(fileNo);
+void forEachProtected(RunState& run, Side side, Visit visit) {
+  const Side i = side;
   visit(run.readers[i].position.tokenStart);
   visit(run.marks.wordMark.files[i].tokenStart);
   if (!readsWords(run)) {
@@ -39,9 +39,9 @@ void forEachProtected(RunState& run, int fileNo, Visit visit) {
   }
 }
 
-std::uint32_t smallestProtected(RunState& run, int fileNo) {
+std::uint32_t smallestProtected(RunState& run, Side side) {
   std::uint32_t m = UINT32_MAX;
-  forEachProtected(run, fileNo, [&](std::uint32_t& p) { m = std::min(m, p); });
+  forEachProtected(run, side, [&](std::uint32_t& p) { m = std::min(m, p); });
   return m;
 }
 
@@ -72,14 +72,14 @@ void handBack(PageReader& r, std::uint32_t from) {
 // Reads up to `room` bytes to the end of the valid bytes: the held-back
 // bytes first, then the file. Returns the count; fewer than `room` means the
 // file has ended.
-std::uint32_t readMore(RunState& run, int fileNo, std::uint32_t room) {
-  PageReader& r = reader(run, fileNo);
+std::uint32_t readMore(RunState& run, Side side, std::uint32_t room) {
+  PageReader& r = reader(run, side);
   joinHeldBack(r);
   const std::uint32_t fromHeld = std::min(r.heldBackLen, room);
   r.heldBackLen -= fromHeld;
   r.heldBackAt += fromHeld;
   std::uint32_t got = fromHeld;
-  const FileHandle file = run.files[fileIndex(fileNo)].fileHandle;
+  const FileHandle file = run.files[side].fileHandle;
   if (got < room && file != kNoFile) {
     const std::size_t want = room - got;
     unsigned char* dest = r.bytes() + r.bufLen + got;
@@ -244,10 +244,10 @@ void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
 
 // The end of the file is reached: close it, drop the SUB bytes at the end
 // and make the last byte a form feed.
-void finishFile(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
+void finishFile(RunState& run, Side side) {
+  PageReader& r = reader(run, side);
   r.atEof = true;
-  const FileHandle file = run.files[fileIndex(fileNo)].fileHandle;
+  const FileHandle file = run.files[side].fileHandle;
   if (file != kNoFile) {
     run.host.closeFile(file);
   }
@@ -257,7 +257,7 @@ void finishFile(RunState& run, int fileNo) {
   }
   // A position that had passed over the dropped bytes now stands at the
   // final form feed, so that no position lies beyond the valid bytes.
-  forEachProtected(run, fileNo,
+  forEachProtected(run, side,
                    [&](std::uint32_t& p) { p = std::min(p, r.bufLen); });
   if (r.bufLen == 0 || buf[r.bufLen - 1] != kFf) {
     buf[r.bufLen] = kFf;
@@ -267,11 +267,11 @@ void finishFile(RunState& run, int fileNo) {
 }
 
 // charAt for any 64-bit offset.
-unsigned char byteAt(RunState& run, int fileNo, std::int64_t offset) {
-  PageReader& r = reader(run, fileNo);
+unsigned char byteAt(RunState& run, Side side, std::int64_t offset) {
+  PageReader& r = reader(run, side);
   std::int64_t p = std::int64_t{r.position.tokenStart} + offset;
   if (p >= std::int64_t{r.bufLen} && !r.atEof) {
-    fillBuffer(run, fileNo);
+    fillBuffer(run, side);
     p = std::int64_t{r.position.tokenStart} + offset;
     if (p >= std::int64_t{r.bufLen} && !r.atEof) {
       fatalError(run, "Page too large to fit in buffer");
@@ -288,12 +288,12 @@ unsigned char byteAt(RunState& run, int fileNo, std::int64_t offset) {
 
 }  // namespace
 
-void fillBuffer(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
+void fillBuffer(RunState& run, Side side) {
+  PageReader& r = reader(run, side);
   if (r.atEof) {
     return;
   }
-  deleteBytes(run, fileNo, 0, smallestProtected(run, fileNo));
+  deleteBytes(run, side, 0, smallestProtected(run, side));
   const std::uint32_t start = r.bufLen;
   const bool skipPlot = run.settings.skipPlot;
   PlotSearch plot;
@@ -301,7 +301,7 @@ void fillBuffer(RunState& run, int fileNo) {
   do {
     const std::uint32_t n = r.bufLen;
     const std::uint32_t room = n < kMaxRead ? kMaxRead - n : 0;
-    ended = readMore(run, fileNo, room) < room;
+    ended = readMore(run, side, room) < room;
     if (skipPlot) {
       removePlotSections(r, n, start, ended, plot);
     }
@@ -313,33 +313,33 @@ void fillBuffer(RunState& run, int fileNo) {
     removeCodesAndHiddenLines(r, start);
   }
   if (ended) {
-    finishFile(run, fileNo);
+    finishFile(run, side);
   }
 }
 
-void fillBufferAtPageEnd(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
+void fillBufferAtPageEnd(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
   const std::uint32_t next = r.position.tokenStart + 1;
   // A byte after the page end that is no SUB stays whatever the end of the
   // file drops, so this page end cannot be the file's last one.
   if (run.values.shortcuts && !r.atEof && next < r.bufLen &&
       r.bytes()[next] != kSub) {
-    const std::uint32_t freed = smallestProtected(run, fileNo) +
+    const std::uint32_t freed = smallestProtected(run, side) +
                                 (kMaxRead - std::min(r.bufLen, kMaxRead));
     if (freed < kMinPageEndFill) {
       return;
     }
   }
-  fillBuffer(run, fileNo);
+  fillBuffer(run, side);
 }
 
-unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset) {
-  return byteAt(run, fileNo, offset);
+unsigned char charAtSlow(RunState& run, Side side, std::int32_t offset) {
+  return byteAt(run, side, offset);
 }
 
-void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
+void deleteBytes(RunState& run, Side side, std::uint32_t pos,
                  std::uint32_t count) {
-  PageReader& r = reader(run, fileNo);
+  PageReader& r = reader(run, side);
   if (pos >= r.bufLen || count == 0) {
     return;
   }
@@ -357,7 +357,7 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
     std::memmove(r.bytes() + pos, r.bytes() + end, tail);
   }
   r.bufLen -= count;
-  forEachProtected(run, fileNo, [&](std::uint32_t& p) {
+  forEachProtected(run, side, [&](std::uint32_t& p) {
     if (p >= end) {
       p -= count;
     } else if (p > pos) {
@@ -374,11 +374,11 @@ void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
   }
 }
 
-bool matchAt(RunState& run, int fileNo, std::int32_t offset,
+bool matchAt(RunState& run, Side side, std::int32_t offset,
              std::string_view text) {
   for (std::size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
     const std::int64_t at = std::int64_t{offset} + static_cast<std::int64_t>(i);
-    if (byteAt(run, fileNo, at) != static_cast<unsigned char>(text[i])) {
+    if (byteAt(run, side, at) != static_cast<unsigned char>(text[i])) {
       return false;
     }
   }
@@ -386,7 +386,8 @@ bool matchAt(RunState& run, int fileNo, std::int32_t offset,
 }
 
 bool bothMatchAt(RunState& run, std::int32_t offset, std::string_view text) {
-  return matchAt(run, 1, offset, text) && matchAt(run, 2, offset, text);
+  return matchAt(run, Side::kOne, offset, text) &&
+         matchAt(run, Side::kTwo, offset, text);
 }
 
 std::uint32_t trailingCodeLength(const unsigned char* buffer,

@@ -16,10 +16,10 @@
 
 #include "core/run_state.h"
 
-// Compacts the buffer of file `fileNo` (dropping the bytes before the
+// Compacts the buffer of file `side` (dropping the bytes before the
 // smallest protected position) and reads more of the file, filtering what it
 // reads. Does nothing once the file has been read to its end.
-void fillBuffer(RunState& run, int fileNo);
+void fillBuffer(RunState& run, Side side);
 
 // The fill of a page end (nextToken): fillBuffer, unless the fill could
 // free less than a tenth of the window and more text follows the page end
@@ -27,49 +27,49 @@ void fillBuffer(RunState& run, int fileNo);
 // window and read a few bytes each time; the bytes are read when they are
 // asked for, or at a later page end. What the filters remove does not
 // depend on how the file is read, so this holds with them on too.
-void fillBufferAtPageEnd(RunState& run, int fileNo);
+void fillBufferAtPageEnd(RunState& run, Side side);
 
 // The slow path of charAt: the byte lies outside the valid bytes.
-unsigned char charAtSlow(RunState& run, int fileNo, std::int32_t offset);
+unsigned char charAtSlow(RunState& run, Side side, std::int32_t offset);
 
 // Returns the byte `offset` bytes after the current token start of file
-// `fileNo`; before the buffer start it returns 0, past the end of a fully
+// `side`; before the buffer start it returns 0, past the end of a fully
 // read file a form feed (12). May refill the page buffer, which shifts every
 // offset held for this file: take tokenStart afresh after the call. Ends the
 // run with "Page too large to fit in buffer" when the byte cannot be brought
 // into the window.
-inline unsigned char charAt(RunState& run, int fileNo, std::int32_t offset) {
-  PageReader& r = reader(run, fileNo);
+inline unsigned char charAt(RunState& run, Side side, std::int32_t offset) {
+  PageReader& r = reader(run, side);
   std::int64_t p = std::int64_t{r.position.tokenStart} + offset;
   if (p >= 0 && p < std::int64_t{r.bufLen}) {
     return r.bytes()[static_cast<std::size_t>(p)];
   }
-  return charAtSlow(run, fileNo, offset);
+  return charAtSlow(run, side, offset);
 }
 
 // True when the file is read to its end and the current token is its final
 // form feed (or lies beyond it).
-inline bool atFileEnd(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
+inline bool atFileEnd(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
   return r.atEof && std::uint64_t{r.position.tokenStart} + 1 >= r.bufLen;
 }
 
-// True when file `fileNo` stands on a page end. Reads the current byte with
+// True when file `side` stands on a page end. Reads the current byte with
 // charAt, so it may refill (see there).
-inline bool atPageEndMayRefill(RunState& run, int fileNo) {
-  return charAt(run, fileNo, 0) == kFf;
+inline bool atPageEndMayRefill(RunState& run, Side side) {
+  return charAt(run, side, 0) == kFf;
 }
 
-// Removes `count` bytes at `pos` from the buffer of file `fileNo` (cut to the
+// Removes `count` bytes at `pos` from the buffer of file `side` (cut to the
 // valid bytes; nothing when pos is at or past them) and moves the positions:
 // the current position and wordMark's always, lineMark's and altLineMark's
 // only while wordMode is off.
-void deleteBytes(RunState& run, int fileNo, std::uint32_t pos,
+void deleteBytes(RunState& run, Side side, std::uint32_t pos,
                  std::uint32_t count);
 
 // True when the bytes at `offset`, `offset` + 1, ... from the current token
-// of file `fileNo` equal `text`. May refill (see charAt).
-bool matchAt(RunState& run, int fileNo, std::int32_t offset,
+// of file `side` equal `text`. May refill (see charAt).
+bool matchAt(RunState& run, Side side, std::int32_t offset,
              std::string_view text);
 
 // matchAt for file 1 and, only when that holds, for file 2.

@@ -98,9 +98,9 @@ DifferingWords findDifferingWords(const unsigned char* text1,
 
 }  // namespace
 
-bool standBeforeLineEndInBuffer(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
-  ReaderPosition& pos = position(run, fileNo);
+bool standBeforeLineEndInBuffer(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
+  ReaderPosition& pos = position(run, side);
   if (pos.atLineEnd || readsWords(run)) {
     return false;
   }
@@ -119,8 +119,8 @@ bool standBeforeLineEndInBuffer(RunState& run, int fileNo) {
 }
 
 bool skipToLastEqualWord(RunState& run) {
-  PageReader& r1 = run.readers[0];
-  PageReader& r2 = run.readers[1];
+  PageReader& r1 = run.readers[Side::kOne];
+  PageReader& r2 = run.readers[Side::kTwo];
   ReaderPosition& a = r1.position;
   ReaderPosition& b = r2.position;
   if (a.atLineEnd || b.atLineEnd || a.tokenStart >= r1.bufLen ||
@@ -141,8 +141,8 @@ bool skipToLastEqualWord(RunState& run) {
 // skipToLastEqualWord, and else the move to the first differing word pair,
 // from one scan of the two lines.
 bool skipEqualWords(RunState& run) {
-  PageReader& r1 = run.readers[0];
-  PageReader& r2 = run.readers[1];
+  PageReader& r1 = run.readers[Side::kOne];
+  PageReader& r2 = run.readers[Side::kTwo];
   ReaderPosition& a = r1.position;
   ReaderPosition& b = r2.position;
   if (a.atLineEnd || b.atLineEnd || a.tokenStart >= r1.bufLen ||
@@ -190,8 +190,8 @@ bool peekPastEqualWords(const PageReader& r1, PeekedToken& a,
   return true;
 }
 
-bool skipToLastLineEndInBuffer(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
+bool skipToLastLineEndInBuffer(RunState& run, Side side) {
+  PageReader& r = reader(run, side);
   ReaderPosition& pos = r.position;
   const unsigned char* text = r.bytes();
   if (!pos.atLineEnd || readsWords(run) ||

@@ -48,18 +48,18 @@ PeekedToken peekLineEnd(const PageReader& r, const PeekedToken& token);
 bool peekPastEqualWords(const PageReader& r1, PeekedToken& a,
                         const PageReader& r2, PeekedToken& b);
 
-// Line mode, file `fileNo` on a word: when the terminator that ends its
+// Line mode, file `side` on a word: when the terminator that ends its
 // line lies in the valid bytes, stands just before it (tokenLength 0), so
 // that the next nextToken reads that terminator as walking the words would
 // have, and returns true. Otherwise changes nothing and returns false.
-bool standBeforeLineEndInBuffer(RunState& run, int fileNo);
+bool standBeforeLineEndInBuffer(RunState& run, Side side);
 
-// Line mode, file `fileNo` on a line end (not a page end): moves it to the
+// Line mode, file `side` on a line end (not a page end): moves it to the
 // last line end of the run of blank lines it stands in, where nextToken
 // would leave it just before reading the token after the run, and returns
 // true, when the run and that token lie in the valid bytes. Otherwise
 // changes nothing and returns false.
-bool skipToLastLineEndInBuffer(RunState& run, int fileNo);
+bool skipToLastLineEndInBuffer(RunState& run, Side side);
 
 // When the rest of the current line reads the same in both files (the same
 // bytes from each file's current word up to a line end or page end, all of

@@ -12,12 +12,12 @@ namespace {
 // The length of the word whose first byte `first` stands at the current
 // position, byte by byte through charAt (which may refill and shift the
 // position), by the word-end rule (words.h).
-std::uint32_t plainWordLength(RunState& run, int fileNo, unsigned char first) {
+std::uint32_t plainWordLength(RunState& run, Side side, unsigned char first) {
   std::uint32_t length = 1;
   unsigned char prev = first;
   for (;;) {
     const unsigned char next =
-        charAt(run, fileNo, static_cast<std::int32_t>(length));
+        charAt(run, side, static_cast<std::int32_t>(length));
     switch (wordStep(prev, next)) {
       case WordStep::kGoesOn:
         ++length;
@@ -35,8 +35,8 @@ std::uint32_t plainWordLength(RunState& run, int fileNo, unsigned char first) {
 // sixteen at a time (findWordEnd): a run of word bytes goes on by the rule
 // whatever they are, so only the byte after the run needs the rule, and
 // charAt is asked only for the bytes past the valid bytes.
-std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
-  const PageReader& r = reader(run, fileNo);
+std::uint32_t wordLength(RunState& run, Side side, unsigned char first) {
+  const PageReader& r = reader(run, side);
   std::uint32_t length = 1;
   unsigned char prev = first;
   for (;;) {
@@ -51,7 +51,7 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
       }
     }
     const unsigned char next =
-        charAt(run, fileNo, static_cast<std::int32_t>(length));
+        charAt(run, side, static_cast<std::int32_t>(length));
     switch (wordStep(prev, next)) {
       case WordStep::kGoesOn:
         ++length;
@@ -66,20 +66,20 @@ std::uint32_t wordLength(RunState& run, int fileNo, unsigned char first) {
 }
 
 void savePositions(RunState& run, Mark& mark) {
-  mark.files[0] = run.readers[0].position;
-  mark.files[1] = run.readers[1].position;
+  mark.files[Side::kOne] = run.readers[Side::kOne].position;
+  mark.files[Side::kTwo] = run.readers[Side::kTwo].position;
 }
 
 void restorePositions(RunState& run, const Mark& mark) {
-  run.readers[0].position = mark.files[0];
-  run.readers[1].position = mark.files[1];
+  run.readers[Side::kOne].position = mark.files[Side::kOne];
+  run.readers[Side::kTwo].position = mark.files[Side::kTwo];
 }
 
 }  // namespace
 
-void nextToken(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
-  ReaderPosition& pos = position(run, fileNo);
+void nextToken(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
+  ReaderPosition& pos = position(run, side);
   const bool wordMode = readsWords(run);
   for (;;) {
     pos.tokenStart += pos.tokenLength;
@@ -88,10 +88,10 @@ void nextToken(RunState& run, int fileNo) {
     if (pos.tokenStart < r.bufLen) {
       pos.tokenStart = skipBlanks(r.bytes(), pos.tokenStart, r.bufLen);
     }
-    const unsigned char c = charAt(run, fileNo, 0);
+    const unsigned char c = charAt(run, side, 0);
     switch (kByteClass[c]) {
       case ByteClass::kLineEnd:
-        if (c == kCr && charAt(run, fileNo, 1) == kLf) {
+        if (c == kCr && charAt(run, side, 1) == kLf) {
           pos.tokenLength = 2;
         }
         bump(pos.lineCount);
@@ -101,8 +101,8 @@ void nextToken(RunState& run, int fileNo) {
         }
         return;
       case ByteClass::kPageEnd:
-        fillBufferAtPageEnd(run, fileNo);
-        if (atFileEnd(run, fileNo)) {
+        fillBufferAtPageEnd(run, side);
+        if (atFileEnd(run, side)) {
           pos.tokenLength = 0;
         }
         pos.atLineEnd = true;
@@ -110,38 +110,37 @@ void nextToken(RunState& run, int fileNo) {
       case ByteClass::kBlank:
         continue;
       case ByteClass::kWordByte:
-        pos.tokenLength = run.values.shortcuts
-                              ? wordLength(run, fileNo, c)
-                              : plainWordLength(run, fileNo, c);
+        pos.tokenLength = run.values.shortcuts ? wordLength(run, side, c)
+                                               : plainWordLength(run, side, c);
         return;
     }
   }
 }
 
 void nextTokenBoth(RunState& run) {
-  nextToken(run, 1);
-  nextToken(run, 2);
+  nextToken(run, Side::kOne);
+  nextToken(run, Side::kTwo);
 }
 
-void skipLeadIn(RunState& run, int fileNo) {
-  ReaderPosition& pos = position(run, fileNo);
+void skipLeadIn(RunState& run, Side side) {
+  ReaderPosition& pos = position(run, side);
   // A leading plot section (only there when skipPlot is off). wordMark goes
   // along so that in word mode compaction may drop what is passed.
-  while (charAt(run, fileNo, 0) == kPlotMarker) {
+  while (charAt(run, side, 0) == kPlotMarker) {
     do {
       ++pos.tokenStart;
       saveWordMark(run);
-    } while (charAt(run, fileNo, 0) != kPlotMarker && !atFileEnd(run, fileNo));
-    if (!atFileEnd(run, fileNo)) {
+    } while (charAt(run, side, 0) != kPlotMarker && !atFileEnd(run, side));
+    if (!atFileEnd(run, side)) {
       ++pos.tokenStart;
     }
   }
   // A leading form feed and the CR or CR LF line ends right after it.
-  if (!atFileEnd(run, fileNo) && charAt(run, fileNo, 0) == kFf) {
+  if (!atFileEnd(run, side) && charAt(run, side, 0) == kFf) {
     ++pos.tokenStart;
-    while (!atFileEnd(run, fileNo) && charAt(run, fileNo, 0) == kCr) {
+    while (!atFileEnd(run, side) && charAt(run, side, 0) == kCr) {
       ++pos.tokenStart;
-      if (!atFileEnd(run, fileNo) && charAt(run, fileNo, 0) == kLf) {
+      if (!atFileEnd(run, side) && charAt(run, side, 0) == kLf) {
         ++pos.tokenStart;
       }
     }
@@ -149,27 +148,27 @@ void skipLeadIn(RunState& run, int fileNo) {
   saveWordMark(run);
 }
 
-void skipToLineEnd(RunState& run, int fileNo) {
-  ReaderPosition& pos = position(run, fileNo);
-  if (run.values.shortcuts && standBeforeLineEndInBuffer(run, fileNo)) {
+void skipToLineEnd(RunState& run, Side side) {
+  ReaderPosition& pos = position(run, side);
+  if (run.values.shortcuts && standBeforeLineEndInBuffer(run, side)) {
     // The words up to the terminator lie in the buffer: nextToken takes the
     // terminator as walking them would.
-    nextToken(run, fileNo);
+    nextToken(run, side);
   }
   while (!pos.atLineEnd) {
-    nextToken(run, fileNo);
+    nextToken(run, side);
   }
 }
 
-void resetReader(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
+void resetReader(RunState& run, Side side) {
+  PageReader& r = reader(run, side);
   r.atEof = false;
   r.bufLen = 0;
   r.windowStart = 0;
   r.heldBackAt = 0;
   r.heldBackLen = 0;
   r.position = ReaderPosition{};
-  run.marks.lineMark.files[fileIndex(fileNo)].tokenStart = 0;
+  run.marks.lineMark.files[side].tokenStart = 0;
 }
 
 void startComparison(RunState& run) {
@@ -181,8 +180,8 @@ void startComparison(RunState& run) {
   saveLineMark(run);
   swapLineMarks(run);
   saveLineMark(run);
-  fillBuffer(run, 1);
-  fillBuffer(run, 2);
+  fillBuffer(run, Side::kOne);
+  fillBuffer(run, Side::kTwo);
 }
 
 void saveWordMark(RunState& run) {
@@ -220,8 +219,8 @@ void swapLineMarks(RunState& run) {
   std::swap(run.marks.lineMark, run.marks.altLineMark);
 }
 
-void moveMarksToCurrent(RunState& run, int fileNo) {
-  const int i = fileIndex(fileNo);
+void moveMarksToCurrent(RunState& run, Side side) {
+  const Side i = side;
   const std::uint32_t current = run.readers[i].position.tokenStart;
   run.marks.wordMark.files[i].tokenStart = current;
   run.marks.lineMark.files[i].tokenStart = current;

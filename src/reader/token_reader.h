@@ -12,8 +12,8 @@
 
 #include "core/run_state.h"
 
-// Puts the reader of file `fileNo` at the start of its freshly opened file.
-void resetReader(RunState& run, int fileNo);
+// Puts the reader of file `side` at the start of its freshly opened file.
+void resetReader(RunState& run, Side side);
 
 // Readies a comparison of the two open, reset files: zero counters, an empty
 // pending difference and saved copy, no recorded page pair, every mark at
@@ -22,17 +22,17 @@ void resetReader(RunState& run, int fileNo);
 // benchmarks that compare without the driver.
 void startComparison(RunState& run);
 
-// Moves file `fileNo` to its next token. In word mode line ends are passed
+// Moves file `side` to its next token. In word mode line ends are passed
 // over (and counted). At the final page end of a fully read file the token
 // length becomes 0 and the position stays there for good.
-void nextToken(RunState& run, int fileNo);
+void nextToken(RunState& run, Side side);
 
-// True when the current token of file `fileNo` is a line end or page end.
-inline bool atLineEnd(RunState& run, int fileNo) {
-  return position(run, fileNo).atLineEnd;
+// True when the current token of file `side` is a line end or page end.
+inline bool atLineEnd(RunState& run, Side side) {
+  return position(run, side).atLineEnd;
 }
 
-// The bytes of the current token of file `fileNo` in its page buffer, cut to
+// The bytes of the current token of file `side` in its page buffer, cut to
 // the buffer. Valid until the next call that may refill.
 struct TokenBytes {
   const unsigned char* data;
@@ -48,24 +48,24 @@ inline TokenBytes tokenAt(const PageReader& r, const ReaderPosition& pos) {
   return {r.bytes() + start, length};
 }
 
-inline TokenBytes currentToken(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
+inline TokenBytes currentToken(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
   return tokenAt(r, r.position);
 }
 
 // nextToken for file 1, then file 2.
 void nextTokenBoth(RunState& run);
 
-// Passes what stands before the first page of file `fileNo`: a leading plot
+// Passes what stands before the first page of file `side`: a leading plot
 // section, a leading form feed and the CR / CR LF pairs right after it; then
 // saves wordMark. Leaves tokenLength, lineCount and atLineEnd as they are.
-void skipLeadIn(RunState& run, int fileNo);
+void skipLeadIn(RunState& run, Side side);
 
-// Moves file `fileNo` on to the line end or page end that ends its current
+// Moves file `side` on to the line end or page end that ends its current
 // line, exactly as calling nextToken until atLineEnd is set would (and
 // stays when it is set already). In line mode the words in between are
 // passed without being read one by one.
-void skipToLineEnd(RunState& run, int fileNo);
+void skipToLineEnd(RunState& run, Side side);
 
 // Both files' positions to and from wordMark.
 void saveWordMark(RunState& run);
@@ -84,6 +84,6 @@ void swapLineMarks(RunState& run);
 void restoreAltLineMark(RunState& run);
 
 // Sets the tokenStart held by wordMark, lineMark and altLineMark for file
-// `fileNo` to its current tokenStart, so that compaction may drop the text
+// `side` to its current tokenStart, so that compaction may drop the text
 // before the current position.
-void moveMarksToCurrent(RunState& run, int fileNo);
+void moveMarksToCurrent(RunState& run, Side side);

@@ -39,13 +39,14 @@ Collector::Collector(Result& result, const CompareOptions& options)
   contextLines = std::clamp(options.contextLines, 0, kMaxContextLines);
 }
 
-void Collector::listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                           std::string_view text1, std::string_view text2,
+void Collector::listedPair(std::uint32_t line1, std::uint32_t line2,
+                           std::optional<Side> extra, std::string_view text1,
+                           std::string_view text2,
                            const std::array<ListedLine, 2>& lines) {
   ListedPair& pair = result_.pairs.emplace_back();
   pair.line1 = line1;
   pair.line2 = line2;
-  pair.extra = extra;
+  pair.extra = extra ? fileNumber(*extra) : 0;
   pair.text1.assign(text1);
   pair.text2.assign(text2);
   std::int64_t* pages[2] = {&pair.page1, &pair.page2};

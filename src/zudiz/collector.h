@@ -27,8 +27,9 @@ class Collector : public RunRecords {
   // `result.largest` and `result.histogram`, which `result` must hold empty.
   explicit Collector(Result& result, const CompareOptions& options = {});
 
-  void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                  std::string_view text1, std::string_view text2,
+  void listedPair(std::uint32_t line1, std::uint32_t line2,
+                  std::optional<Side> extra, std::string_view text1,
+                  std::string_view text2,
                   const std::array<ListedLine, 2>& lines) override;
   void numberPair(std::int64_t index, double value1, double value2,
                   std::int64_t line1, std::int64_t line2,

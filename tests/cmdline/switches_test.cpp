@@ -39,10 +39,10 @@ std::string describe(const RunState& run) {
   add(s.maxPairs != d.maxPairs, "pairs=" + std::to_string(s.maxPairs));
   add(!s.noPage, "page");
   add(!s.skipPlot, "plots");
-  for (int i = 0; i < 2; ++i) {
-    std::string name(run.files[i].fileName.view());
-    std::string typed(run.files[i].typedName.view());
-    add(!name.empty(), std::to_string(i + 1) + "=" + name +
+  for (const Side side : kBothSides) {
+    std::string name(run.files[side].fileName.view());
+    std::string typed(run.files[side].typedName.view());
+    add(!name.empty(), std::to_string(fileNumber(side)) + "=" + name +
                            (typed == name ? "" : "(" + typed + ")"));
   }
   return text.empty() ? text : text.substr(0, text.size() - 1);

@@ -51,11 +51,12 @@ struct CompareRun {
   void open(const std::string& one, const std::string& two) {
     host.addFile("ONE", one);
     host.addFile("TWO", two);
-    const char* labels[2] = {"ONE", "TWO"};
-    for (int i = 0; i < 2; ++i) {
-      run.files[i].fileLabel.assign(labels[i]);
-      run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
-      resetReader(run, i + 1);
+    const BySide<const char*> labels{{"ONE", "TWO"}};
+    for (const Side side : kBothSides) {
+      run.files[side].fileLabel.assign(labels[side]);
+      run.files[side].fileHandle =
+          host.openForReading(labels[side], labels[side]);
+      resetReader(run, side);
     }
     run.values.labelWidth = 3;
     startComparison(run);

@@ -17,20 +17,20 @@ std::string show(const ReaderPosition& p) {
 }
 
 // Where a walk of `count` lines with nextToken, from the current word of
-// file `fileNo`, finds the last line's first word, its last word and its
+// file `side`, finds the last line's first word, its last word and its
 // line end.
-std::string walkLines(RunState& run, int fileNo, int count) {
-  ReaderPosition& pos = position(run, fileNo);
+std::string walkLines(RunState& run, Side side, int count) {
+  ReaderPosition& pos = position(run, side);
   std::string first;
   std::string last;
   for (int line = 0; line < count; ++line) {
     if (line > 0) {
-      nextToken(run, fileNo);
+      nextToken(run, side);
     }
     first = show(pos);
     while (!pos.atLineEnd) {
       last = show(pos);
-      nextToken(run, fileNo);
+      nextToken(run, side);
     }
   }
   return first + " / " + last + " / " + show(pos);
@@ -109,8 +109,8 @@ TEST(EqualRuns, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
     }
     // The walk reads only bytes in the buffers.
     const int reads = host.readCalls;
-    EXPECT_EQ(walkLines(run, 1, equal.count), shown(equal, 0));
-    EXPECT_EQ(walkLines(run, 2, equal.count), shown(equal, 1));
+    EXPECT_EQ(walkLines(run, Side::kOne, equal.count), shown(equal, 0));
+    EXPECT_EQ(walkLines(run, Side::kTwo, equal.count), shown(equal, 1));
     EXPECT_EQ(reads, host.readCalls);
   }
 }

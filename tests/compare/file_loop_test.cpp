@@ -476,14 +476,14 @@ class ReportPairs {
     }
   }
 
-  // File 1 (`fileNo` 1) or file 2; in file 2 word `changedWord` of line
+  // File one or file two; in file two word `changedWord` of line
   // `changedLine` reads `changed` instead, when changedLine is not -1.
-  std::string render(int fileNo, int changedLine = -1, int changedWord = 0,
+  std::string render(Side side, int changedLine = -1, int changedWord = 0,
                      const std::string& changed = "") const {
     std::string text = "REPORT PAGE 1\nRUN 7\n\n";
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       std::mt19937 random(seed_ * 7919u + static_cast<unsigned>(i) * 2u +
-                          static_cast<unsigned>(fileNo));
+                          static_cast<unsigned>(fileNumber(side)));
       Line line = lines_[i];
       if (static_cast<int>(i) == changedLine) {
         line.words[static_cast<std::size_t>(changedWord)] = changed;
@@ -644,7 +644,7 @@ TEST(FileLoop, OneChangedLineChangesOnlyItsOwnPair) {
   const std::string changed = "CHANGEDWORD";
   for (unsigned seed = 1; seed <= 5; ++seed) {
     const ReportPairs reports(seed);
-    const std::string one = reports.render(1);
+    const std::string one = reports.render(Side::kOne);
     const std::vector<int> candidates = reports.wordLines();
     std::mt19937 random(seed);
     for (const Mode& mode : modes) {
@@ -652,7 +652,7 @@ TEST(FileLoop, OneChangedLineChangesOnlyItsOwnPair) {
       CompareRun base;
       base.run.settings.wordMode = mode.wordMode;
       base.run.settings.skipFoot = mode.skipFoot;
-      EXPECT_EQ("", base.compare(one, reports.render(2)));
+      EXPECT_EQ("", base.compare(one, reports.render(Side::kTwo)));
       ASSERT_EQ(-1, base.status);
       const Counters& b = base.run.counters;
       EXPECT_EQ(0, b.linesDiffered);
@@ -672,7 +672,7 @@ TEST(FileLoop, OneChangedLineChangesOnlyItsOwnPair) {
         cr.run.settings.wordMode = mode.wordMode;
         cr.run.settings.skipFoot = mode.skipFoot;
         const std::vector<std::string> pairs = listedPairs(
-            cr.compare(one, reports.render(2, line, word, changed)));
+            cr.compare(one, reports.render(Side::kTwo, line, word, changed)));
         ASSERT_EQ(-1, cr.status);
         for (const std::string& pair : pairs) {
           EXPECT_NE(std::string::npos, pair.find(changed)) << pair;

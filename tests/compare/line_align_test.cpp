@@ -283,7 +283,7 @@ void makeLines(unsigned seed, std::string& one, std::string& two) {
 // counters, pending difference and listing.
 std::string stateOf(CompareRun& cr) {
   RunState& run = cr.run;
-  const PageReader& r = run.readers[0];
+  const PageReader& r = run.readers[Side::kOne];
   auto show = [](const ReaderPosition& p) {
     return std::to_string(p.tokenStart) + "+" + std::to_string(p.tokenLength) +
            "/" + std::to_string(p.lineCount) + (p.atLineEnd ? "e " : " ");
@@ -291,17 +291,17 @@ std::string stateOf(CompareRun& cr) {
   const Counters& n = run.counters;
   return "window " + std::to_string(r.windowStart) + " " +
          std::to_string(r.bufLen) + " at " + show(r.position) + "word " +
-         show(run.marks.wordMark.files[0]) + "line " +
-         show(run.marks.lineMark.files[0]) + "alt " +
-         show(run.marks.altLineMark.files[0]) + "counts " +
+         show(run.marks.wordMark.files[Side::kOne]) + "line " +
+         show(run.marks.lineMark.files[Side::kOne]) + "alt " +
+         show(run.marks.altLineMark.files[Side::kOne]) + "counts " +
          std::to_string(n.linesCompared) + " " +
          std::to_string(n.linesDiffered) + " " +
          std::to_string(n.words.wordDiffCount) + " " +
          std::to_string(n.words.numericDiffCount) + " " +
          std::to_string(n.words.lastDigitCount) + " " +
          std::to_string(n.words.tinyDiffCount) + " pending " +
-         std::string(run.pending.diffText(0).view()) + "|" +
-         std::string(run.pending.diffText(1).view()) + " listing " +
+         std::string(run.pending.diffText(Side::kOne).view()) + "|" +
+         std::string(run.pending.diffText(Side::kTwo).view()) + " listing " +
          cr.host.output;
 }
 
@@ -330,23 +330,24 @@ TEST(LineAlign, EqualLinesEndWhereComparingThemOneByOneEnds) {
     }
     int steps = 0;
     int fastSteps = 0;
-    auto atPageEnd = [](CompareRun& cr, int fileNo) {
-      return charAt(cr.run, fileNo, 0) == kFf;
+    auto atPageEnd = [](CompareRun& cr, Side side) {
+      return charAt(cr.run, side, 0) == kFf;
     };
     // How far a file is: a blank line's line end comes before the word of
     // the line after it.
-    auto progress = [](CompareRun& cr, int fileNo) {
-      const ReaderPosition& p = position(cr.run, fileNo);
+    auto progress = [](CompareRun& cr, Side side) {
+      const ReaderPosition& p = position(cr.run, side);
       return std::int64_t{p.lineCount} * 2 + (p.atLineEnd ? 0 : 1);
     };
     auto behind = [&] {
-      return progress(slow, 1) < progress(fast, 1) ||
-             progress(slow, 2) < progress(fast, 2);
+      return progress(slow, Side::kOne) < progress(fast, Side::kOne) ||
+             progress(slow, Side::kTwo) < progress(fast, Side::kTwo);
     };
-    while (!atPageEnd(fast, 1) && !atPageEnd(fast, 2)) {
+    while (!atPageEnd(fast, Side::kOne) && !atPageEnd(fast, Side::kTwo)) {
       compareLinePair(fast.run);
       ++fastSteps;
-      while (behind() && !atPageEnd(slow, 1) && !atPageEnd(slow, 2)) {
+      while (behind() && !atPageEnd(slow, Side::kOne) &&
+             !atPageEnd(slow, Side::kTwo)) {
         compareLinePair(slow.run);
         ++steps;
       }

@@ -131,12 +131,13 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
 
     // Asked without counting, the answer is the same and nothing moves.
     EXPECT_EQ(row.outcome != 'w' && row.outcome != 'n',
-              wordsReadSame(run, currentToken(run, 1), currentToken(run, 2)));
+              wordsReadSame(run, currentToken(run, Side::kOne),
+                            currentToken(run, Side::kTwo)));
     EXPECT_EQ(0, run.counters.words.wordDiffCount +
                      run.counters.words.numericDiffCount +
                      run.counters.words.lastDigitCount +
                      run.counters.words.tinyDiffCount);
-    EXPECT_EQ(0u, run.pending.diffText(0).length);
+    EXPECT_EQ(0u, run.pending.diffText(Side::kOne).length);
     bool same = compareWords(run);
 
     const WordCounts& c = run.counters.words;
@@ -155,11 +156,11 @@ TEST(CompareWords, OutcomesAndTheirCounters) {
     std::string text2 = row.two.substr(0, width);
     text1.resize(width, ' ');
     text2.resize(width, ' ');
-    EXPECT_EQ(text1, run.pending.diffText(0).view());
-    EXPECT_EQ(text2, run.pending.diffText(1).view());
+    EXPECT_EQ(text1, run.pending.diffText(Side::kOne).view());
+    EXPECT_EQ(text2, run.pending.diffText(Side::kTwo).view());
     // Both files moved on to their line ends.
-    EXPECT_EQ(kCr, charAt(run, 1, 0));
-    EXPECT_EQ(kCr, charAt(run, 2, 0));
+    EXPECT_EQ(kCr, charAt(run, Side::kOne, 0));
+    EXPECT_EQ(kCr, charAt(run, Side::kTwo, 0));
   }
 }
 
@@ -239,11 +240,11 @@ TEST(CompareWords, FinalPageEndReadsAsZero) {
     FakeHost host;
     RunState run{host};
     startRun(host, run, "", row.two);
-    ASSERT_EQ(0u, position(run, 1).tokenLength);
+    ASSERT_EQ(0u, position(run, Side::kOne).tokenLength);
     EXPECT_EQ(row.same, compareWords(run));
     EXPECT_EQ(row.numericDiffs, run.counters.words.numericDiffCount);
     EXPECT_EQ(0, run.counters.words.wordDiffCount);
-    EXPECT_TRUE(atFileEnd(run, 1));
+    EXPECT_TRUE(atFileEnd(run, Side::kOne));
   }
 }
 
@@ -266,7 +267,7 @@ WordCounts countsOfLine(
   FakeHost host;
   RunState run{host};
   startRun(host, run, one + "\r\n", two + "\r\n");
-  while (!atLineEnd(run, 1) && !atLineEnd(run, 2)) {
+  while (!atLineEnd(run, Side::kOne) && !atLineEnd(run, Side::kTwo)) {
     compareWords(run);
   }
   return run.counters.words;

@@ -9,7 +9,7 @@ TEST(Settings, DefaultsAreTheDocumentedOnes) {
   run.settings.wordMode = true;
   run.settings.skipHead = 9;
   run.values.labelWidth = 12;
-  run.files[0].fileName.assign("OLD");
+  run.files[Side::kOne].fileName.assign("OLD");
   setDefaults(run);
   EXPECT_FALSE(run.settings.wordMode);
   EXPECT_FALSE(run.settings.showAll);
@@ -23,7 +23,7 @@ TEST(Settings, DefaultsAreTheDocumentedOnes) {
   EXPECT_EQ(-1, run.values.extraHeadLines);
   EXPECT_EQ(0, run.values.pairsListed);
   EXPECT_EQ(3u, run.values.labelWidth);
-  EXPECT_TRUE(run.files[0].fileName.empty());
+  EXPECT_TRUE(run.files[Side::kOne].fileName.empty());
 }
 
 TEST(Settings, CountersSaturateInsteadOfWrapping) {

@@ -113,12 +113,13 @@ struct LateRun {
                       std::int32_t lineCount) {
     host.addFile("ONE", one);
     host.addFile("TWO", two);
-    const char* labels[2] = {"ONE", "TWO"};
-    for (int i = 0; i < 2; ++i) {
-      run.files[i].fileLabel.assign(labels[i]);
-      run.files[i].fileHandle = host.openForReading(labels[i], labels[i]);
-      run.readers[i].position = ReaderPosition{};
-      run.readers[i].position.lineCount = lineCount;
+    const BySide<const char*> labels{{"ONE", "TWO"}};
+    for (const Side side : kBothSides) {
+      run.files[side].fileLabel.assign(labels[side]);
+      run.files[side].fileHandle =
+          host.openForReading(labels[side], labels[side]);
+      run.readers[side].position = ReaderPosition{};
+      run.readers[side].position.lineCount = lineCount;
     }
     startComparison(run);
     return shown(runAndCatch(
@@ -192,18 +193,18 @@ TEST(AbsurdValues, CapNoticeOnceWhenThePairCountSaturates) {
   FakeHost host;
   RunState run{host};
   setDefaults(run);
-  run.files[0].fileLabel.assign("ONE");
-  run.files[1].fileLabel.assign("TWO");
+  run.files[Side::kOne].fileLabel.assign("ONE");
+  run.files[Side::kTwo].fileLabel.assign("TWO");
   run.settings.maxPairs = INT32_MAX - 1;
   run.values.pairsListed = INT32_MAX - 2;
   std::string printed;
   for (int i = 0; i < 4; ++i) {
-    run.pending.diffText(0).assign("x ");
-    run.pending.diffText(1).assign("y ");
-    run.pending.diffLine(0) = 1;
-    run.pending.diffLine(1) = 1;
+    run.pending.diffText(Side::kOne).assign("x ");
+    run.pending.diffText(Side::kTwo).assign("y ");
+    run.pending.diffLine(Side::kOne) = 1;
+    run.pending.diffLine(Side::kTwo) = 1;
     host.output.clear();
-    listDifference(run, 0);
+    listDifference(run, std::nullopt);
     run.out.flush();
     printed += shown(host.output);
   }

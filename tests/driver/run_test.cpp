@@ -32,9 +32,9 @@ TEST(Driver, LabelsDropFolderCutToSixteenThenDropDrive) {
     FakeHost host;
     RunState run{host};
     setDefaults(run);
-    run.files[1].fileName.assign(row.name);
-    deriveLabel(run, 2);
-    EXPECT_EQ(row.label, run.files[1].fileLabel.view());
+    run.files[Side::kTwo].fileName.assign(row.name);
+    deriveLabel(run, Side::kTwo);
+    EXPECT_EQ(row.label, run.files[Side::kTwo].fileLabel.view());
     EXPECT_EQ(row.width, run.values.labelWidth);
   }
 }
@@ -85,8 +85,8 @@ TEST(Driver, SummaryLinesAndPlurals) {
     FakeHost host;
     RunState run{host};
     setDefaults(run);
-    run.files[0].fileLabel.assign("ONE.RPT");
-    run.files[1].fileLabel.assign("TWO.RPT");
+    run.files[Side::kOne].fileLabel.assign("ONE.RPT");
+    run.files[Side::kTwo].fileLabel.assign("TWO.RPT");
     run.settings.wordMode = row.wordMode;
     run.settings.showAll = row.showAll;
     run.settings.skipHead = row.skipHead;

@@ -35,12 +35,13 @@ class RecordLog : public RunRecords {
   std::vector<std::string> listed;
   std::vector<std::string> numbers;
 
-  void listedPair(std::uint32_t line1, std::uint32_t line2, int extra,
-                  std::string_view text1, std::string_view text2,
+  void listedPair(std::uint32_t line1, std::uint32_t line2,
+                  std::optional<Side> extra, std::string_view text1,
+                  std::string_view text2,
                   const std::array<ListedLine, 2>& lines) override {
     std::ostringstream s;
-    s << line1 << ' ' << line2 << ' ' << extra << " [" << text1 << "] ["
-      << text2 << ']';
+    s << line1 << ' ' << line2 << ' ' << (extra ? fileNumber(*extra) : 0)
+      << " [" << text1 << "] [" << text2 << ']';
     // The page of each side; its text and context come from what the window
     // holds at that moment, which the shortcuts may change.
     for (const ListedLine& line : lines) {

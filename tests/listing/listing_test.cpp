@@ -21,27 +21,27 @@ struct ListingTest : ::testing::Test {
     labels("ONE", "TWO");
   }
   void labels(const char* one, const char* two) {
-    run.files[0].fileLabel.assign(one);
-    run.files[1].fileLabel.assign(two);
+    run.files[Side::kOne].fileLabel.assign(one);
+    run.files[Side::kTwo].fileLabel.assign(two);
     run.values.labelWidth = static_cast<std::uint32_t>(
         std::max<std::size_t>({3, std::strlen(one), std::strlen(two)}));
   }
   // Sets the pending pair directly, as the word comparison leaves it.
   void pending(const std::string& text1, std::uint32_t line1,
                const std::string& text2, std::uint32_t line2) {
-    run.pending.diffText(0).assign(text1);
-    run.pending.diffText(1).assign(text2);
-    run.pending.diffLine(0) = line1;
-    run.pending.diffLine(1) = line2;
+    run.pending.diffText(Side::kOne).assign(text1);
+    run.pending.diffText(Side::kTwo).assign(text2);
+    run.pending.diffLine(Side::kOne) = line1;
+    run.pending.diffLine(Side::kTwo) = line2;
   }
   // Lists the pending pair and returns what was printed.
-  std::string list(int extra) {
+  std::string list(std::optional<Side> extra) {
     host.output.clear();
     listDifference(run, extra);
     run.out.flush();
-    EXPECT_TRUE(run.pending.diffText(0).empty());
-    EXPECT_TRUE(run.pending.diffText(1).empty());
-    EXPECT_EQ(0u, run.pending.diffLine(0));
+    EXPECT_TRUE(run.pending.diffText(Side::kOne).empty());
+    EXPECT_TRUE(run.pending.diffText(Side::kTwo).empty());
+    EXPECT_EQ(0u, run.pending.diffLine(Side::kOne));
     return host.output;
   }
 };
@@ -55,18 +55,19 @@ TEST_F(ListingTest, LinePairUnderTheHeading) {
       "REPORT1.OUT    57   12.50 3.1416\r\n"
       "REPORT2.OUT    57   12.75 3.1   \r\n"
       "\r\n",
-      list(0));
+      list(std::nullopt));
   pending("a ", 1234567, "b ", 0);
   EXPECT_EQ(
       "REPORT1.OUT1234567   a\r\n"
       "REPORT2.OUT         b\r\n"
       "\r\n",
-      list(0));
+      list(std::nullopt));
   EXPECT_EQ(2, run.values.pairsListed);
 }
 
 TEST_F(ListingTest, ExtraWordsAndLineEndColumns) {
-  EXPECT_EQ("", list(0));  // nothing pending: no heading, nothing counted
+  EXPECT_EQ(
+      "", list(std::nullopt));  // nothing pending: no heading, nothing counted
   EXPECT_EQ(0, run.values.pairsListed);
   labels("A.RPT", "B");
   pending("      ", 12, "EXTRA ", 13);
@@ -76,14 +77,14 @@ TEST_F(ListingTest, ExtraWordsAndLineEndColumns) {
       "A.RPT    12        \r\n"
       "B        13 + EXTRA\r\n"
       "\r\n",
-      list(2));
+      list(Side::kTwo));
   // A line end of file 1 against one of file 2: one empty column.
   pending(" ", 8, " ", 5);
   EXPECT_EQ(
       "A.RPT     8 + \r\n"
       "B         5   \r\n"
       "\r\n",
-      list(1));
+      list(Side::kOne));
 }
 
 TEST_F(ListingTest, CapOnPairs) {
@@ -109,7 +110,7 @@ TEST_F(ListingTest, CapOnPairs) {
     std::string printed;
     for (int i = 0; i < row.pairs; ++i) {
       pending("x ", 1, "y ", 1);
-      printed += list(0);
+      printed += list(std::nullopt);
     }
     std::string expected;
     if (row.maxPairs > 0) {
@@ -139,7 +140,7 @@ TEST_F(ListingTest, WordModeListsEachColumnAsAPair) {
       "REPORT1.OUT    57   3.1416\r\n"
       "REPORT2.OUT    58   3.1   \r\n"
       "\r\n",
-      list(0));
+      list(std::nullopt));
   EXPECT_EQ(2, run.values.pairsListed);
 }
 
@@ -171,7 +172,7 @@ TEST_F(ListingTest, WordModeColumnsEndWhereFileOneHasAWord) {
       "ONE     4   xy\r\n"
       "TWO     4   xz\r\n"
       "\r\n",
-      list(0));
+      list(std::nullopt));
   EXPECT_EQ(4, run.values.pairsListed);
 }
 
@@ -186,7 +187,7 @@ TEST_F(ListingTest, WordModeStopsAtTheCap) {
       "\r\n"
       "*** More than 2 differences\r\n"
       "\r\n",
-      list(0));
+      list(std::nullopt));
   EXPECT_EQ(3, run.values.pairsListed);
 }
 
@@ -197,12 +198,12 @@ TEST_F(ListingTest, FullTextsArePrintedWhole) {
   pending(full1, 1, full2, 1);
   EXPECT_EQ("ONE     1   " + full1 + "\r\n" + "TWO     1   " +
                 full2.substr(0, 254) + "\r\n\r\n",
-            list(0));
+            list(std::nullopt));
   run.settings.wordMode = true;
   pending(full1, 1, full2, 1);
   EXPECT_EQ("ONE     1   " + full1 + "\r\n" + "TWO     1   " +
                 full2.substr(0, 254) + "\r\n\r\n",
-            list(0));
+            list(std::nullopt));
 }
 
 }  // namespace

@@ -15,10 +15,10 @@ inline void openReports(FakeHost& host, RunState& run, const std::string& one,
                         const std::string& two = "") {
   host.addFile("ONE", one);
   host.addFile("TWO", two);
-  run.files[0].fileHandle = host.openForReading("ONE", "ONE");
-  run.files[1].fileHandle = host.openForReading("TWO", "TWO");
-  resetReader(run, 1);
-  resetReader(run, 2);
+  run.files[Side::kOne].fileHandle = host.openForReading("ONE", "ONE");
+  run.files[Side::kTwo].fileHandle = host.openForReading("TWO", "TWO");
+  resetReader(run, Side::kOne);
+  resetReader(run, Side::kTwo);
   startComparison(run);
 }
 
@@ -27,15 +27,15 @@ inline std::string bytesAt(const PageReader& r, std::uint32_t start,
   return std::string(reinterpret_cast<const char*>(r.bytes()) + start, length);
 }
 
-inline std::string bufferText(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
+inline std::string bufferText(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
   return bytesAt(r, 0, r.bufLen);
 }
 
 // The current token: a word as itself, line ends as <LF>, <CR> or <CRLF>, a
 // page end as <FF> and the final page end (length 0) as <END>.
-inline std::string tokenText(RunState& run, int fileNo) {
-  const PageReader& r = reader(run, fileNo);
+inline std::string tokenText(RunState& run, Side side) {
+  const PageReader& r = reader(run, side);
   const ReaderPosition& p = r.position;
   if (p.tokenLength == 0) {
     return "<END>";
@@ -59,16 +59,16 @@ inline std::string tokenText(RunState& run, int fileNo) {
   return "<?" + bytes + ">";
 }
 
-// Reads file `fileNo` token by token up to and including its final page
+// Reads file `side` token by token up to and including its final page
 // end; the tokens separated by single blanks. All marks follow the reader,
 // so that nothing but the current token needs to stay in the buffer.
-inline std::string readTokens(RunState& run, int fileNo = 1) {
+inline std::string readTokens(RunState& run, Side side = Side::kOne) {
   std::string out;
   for (int i = 0; i < 10'000'000; ++i) {
-    nextToken(run, fileNo);
-    moveMarksToCurrent(run, fileNo);
-    out += (out.empty() ? "" : " ") + tokenText(run, fileNo);
-    if (position(run, fileNo).tokenLength == 0) {
+    nextToken(run, side);
+    moveMarksToCurrent(run, side);
+    out += (out.empty() ? "" : " ") + tokenText(run, side);
+    if (position(run, side).tokenLength == 0) {
       break;
     }
   }

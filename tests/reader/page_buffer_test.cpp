@@ -13,19 +13,19 @@ namespace {
 
 using namespace std::string_literals;
 
-// Everything file `fileNo` delivers from the current position to its end,
+// Everything file `side` delivers from the current position to its end,
 // as the bytes pass through the buffer; each fill may drop all it held.
-std::string drain(RunState& run, int fileNo) {
-  PageReader& r = reader(run, fileNo);
+std::string drain(RunState& run, Side side) {
+  PageReader& r = reader(run, side);
   std::string out;
   for (;;) {
     out += bytesAt(r, r.position.tokenStart, r.bufLen - r.position.tokenStart);
     r.position.tokenStart = r.bufLen;
-    moveMarksToCurrent(run, fileNo);
+    moveMarksToCurrent(run, side);
     if (r.atEof) {
       return out;
     }
-    fillBuffer(run, fileNo);
+    fillBuffer(run, side);
     if (r.bufLen == 0 && !r.atEof) {
       return out + "<STUCK>";
     }
@@ -37,7 +37,7 @@ std::string filtered(const std::string& file, bool skipPlot = true) {
   RunState run{host};
   run.settings.skipPlot = skipPlot;
   openReports(host, run, file);
-  return drain(run, 1);
+  return drain(run, Side::kOne);
 }
 
 // The reader's filters applied to a whole file at once, as a reference for
@@ -124,9 +124,9 @@ TEST(PageBuffer, EveryFileEndsWithOnePageEnd) {
       RunState run{host};
       run.settings.skipPlot = skipPlot;
       openReports(host, run, row.file);
-      EXPECT_EQ(row.buffer, bufferText(run, 1));
-      EXPECT_TRUE(reader(run, 1).atEof);
-      EXPECT_EQ(row.buffer == "\f", atFileEnd(run, 1));
+      EXPECT_EQ(row.buffer, bufferText(run, Side::kOne));
+      EXPECT_TRUE(reader(run, Side::kOne).atEof);
+      EXPECT_EQ(row.buffer == "\f", atFileEnd(run, Side::kOne));
       EXPECT_EQ(0, host.openFiles);
     }
   }
@@ -137,15 +137,15 @@ TEST(PageBuffer, ReadTakingExactlyTheRestLeavesTheEndToTheNextFill) {
   RunState run{host};
   run.settings.skipPlot = false;
   openReports(host, run, lines(29999));
-  EXPECT_FALSE(reader(run, 1).atEof);
-  EXPECT_EQ(29999u, reader(run, 1).bufLen);
+  EXPECT_FALSE(reader(run, Side::kOne).atEof);
+  EXPECT_EQ(29999u, reader(run, Side::kOne).bufLen);
   EXPECT_EQ(1, host.openFiles);
   // Asking past the end makes the next fill find the end of the file.
-  position(run, 1).tokenStart = 29990;
-  moveMarksToCurrent(run, 1);
-  EXPECT_EQ('\f', charAt(run, 1, 100));
+  position(run, Side::kOne).tokenStart = 29990;
+  moveMarksToCurrent(run, Side::kOne);
+  EXPECT_EQ('\f', charAt(run, Side::kOne, 100));
   EXPECT_EQ(0, host.openFiles);
-  EXPECT_EQ(lines(29999).substr(29990) + "\f", bufferText(run, 1));
+  EXPECT_EQ(lines(29999).substr(29990) + "\f", bufferText(run, Side::kOne));
 }
 
 TEST(PageBuffer, PositionOverDroppedSubsStandsAtTheFinalPageEnd) {
@@ -153,14 +153,14 @@ TEST(PageBuffer, PositionOverDroppedSubsStandsAtTheFinalPageEnd) {
   RunState run{host};
   run.settings.skipPlot = false;
   openReports(host, run, lines(29996) + "\x1a\x1a\x1a");
-  while (tokenText(run, 1) != "xxxxxx") {
-    nextToken(run, 1);
-    moveMarksToCurrent(run, 1);
+  while (tokenText(run, Side::kOne) != "xxxxxx") {
+    nextToken(run, Side::kOne);
+    moveMarksToCurrent(run, Side::kOne);
   }
-  nextToken(run, 1);
-  EXPECT_EQ("<END>", tokenText(run, 1));
-  EXPECT_EQ("xxxxxx\f", bufferText(run, 1));
-  EXPECT_EQ(6u, position(run, 1).tokenStart);
+  nextToken(run, Side::kOne);
+  EXPECT_EQ("<END>", tokenText(run, Side::kOne));
+  EXPECT_EQ("xxxxxx\f", bufferText(run, Side::kOne));
+  EXPECT_EQ(6u, position(run, Side::kOne).tokenStart);
 }
 
 TEST(PageBuffer, ShortReadMidFileIsTakenAsTheEnd) {
@@ -169,8 +169,8 @@ TEST(PageBuffer, ShortReadMidFileIsTakenAsTheEnd) {
   RunState run{host};
   const std::string file = lines(50000);
   openReports(host, run, file);
-  EXPECT_TRUE(reader(run, 1).atEof);
-  EXPECT_EQ(file.substr(0, 1005) + "\f", bufferText(run, 1));
+  EXPECT_TRUE(reader(run, Side::kOne).atEof);
+  EXPECT_EQ(file.substr(0, 1005) + "\f", bufferText(run, Side::kOne));
   EXPECT_EQ(0, host.openFiles);
 }
 
@@ -245,9 +245,9 @@ TEST(PageBuffer, LatePlotMarkerWaitsUntilCompactionMakesRoom) {
   RunState run{host};
   openReports(host, run, file);
   // The line holding the marker and the line before it are kept back.
-  EXPECT_EQ(27980u, reader(run, 1).bufLen);
-  EXPECT_EQ(29999u - 27980u, reader(run, 1).heldBackLen);
-  EXPECT_EQ(wholeFileFilter(file, true), drain(run, 1));
+  EXPECT_EQ(27980u, reader(run, Side::kOne).bufLen);
+  EXPECT_EQ(29999u - 27980u, reader(run, Side::kOne).heldBackLen);
+  EXPECT_EQ(wholeFileFilter(file, true), drain(run, Side::kOne));
 }
 
 TEST(PageBuffer, LastLineIsHandedBackAndReadAgain) {
@@ -267,9 +267,9 @@ TEST(PageBuffer, LastLineIsHandedBackAndReadAgain) {
     FakeHost host;
     RunState run{host};
     openReports(host, run, file);
-    EXPECT_EQ(29990u, reader(run, 1).bufLen);
-    EXPECT_EQ(9u, reader(run, 1).heldBackLen);
-    EXPECT_EQ(file + "\f", drain(run, 1));
+    EXPECT_EQ(29990u, reader(run, Side::kOne).bufLen);
+    EXPECT_EQ(9u, reader(run, Side::kOne).heldBackLen);
+    EXPECT_EQ(file + "\f", drain(run, Side::kOne));
   }
 }
 
@@ -382,19 +382,20 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
     FakeHost host;
     RunState run{host};
     run.settings.wordMode = row.wordMode;
-    PageReader& r = reader(run, 2);
+    PageReader& r = reader(run, Side::kTwo);
     std::memcpy(r.bytes(), "0123456789", 10);
     r.bufLen = 10;
-    std::uint32_t* positions[] = {&r.position.tokenStart,
-                                  &run.marks.wordMark.files[1].tokenStart,
-                                  &run.marks.lineMark.files[1].tokenStart,
-                                  &run.marks.altLineMark.files[1].tokenStart};
+    std::uint32_t* positions[] = {
+        &r.position.tokenStart,
+        &run.marks.wordMark.files[Side::kTwo].tokenStart,
+        &run.marks.lineMark.files[Side::kTwo].tokenStart,
+        &run.marks.altLineMark.files[Side::kTwo].tokenStart};
     const std::uint32_t before[] = {2, 3, 5, 9};
     for (int i = 0; i < 4; ++i) {
       *positions[i] = before[i];
     }
-    deleteBytes(run, 2, row.pos, row.count);
-    EXPECT_EQ(row.buffer, bufferText(run, 2));
+    deleteBytes(run, Side::kTwo, row.pos, row.count);
+    EXPECT_EQ(row.buffer, bufferText(run, Side::kTwo));
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(row.after[i], *positions[i]) << "position " << i;
     }
@@ -424,10 +425,10 @@ TEST(PageBuffer, HeldBackBytesOutlastDeletions) {
     FakeHost host;
     RunState run{host};
     openReports(host, run, file);
-    ASSERT_EQ(9u, reader(run, 1).heldBackLen);
-    deleteBytes(run, 1, row.pos, row.count);
+    ASSERT_EQ(9u, reader(run, Side::kOne).heldBackLen);
+    deleteBytes(run, Side::kOne, row.pos, row.count);
     EXPECT_EQ(file.substr(0, row.pos) + file.substr(row.pos + row.count) + "\f",
-              drain(run, 1));
+              drain(run, Side::kOne));
   }
 }
 
@@ -435,11 +436,12 @@ TEST(PageBuffer, CharAtOutsideTheText) {
   FakeHost host;
   RunState run{host};
   openReports(host, run, "ab\n");
-  EXPECT_EQ(0, charAt(run, 1, -1));
-  EXPECT_EQ('a', charAt(run, 1, 0));
-  EXPECT_EQ('\f', charAt(run, 1, 3));
-  const auto far = INT32_MAX - static_cast<std::int32_t>(reader(run, 1).bufLen);
-  EXPECT_EQ('\f', charAt(run, 1, far));
+  EXPECT_EQ(0, charAt(run, Side::kOne, -1));
+  EXPECT_EQ('a', charAt(run, Side::kOne, 0));
+  EXPECT_EQ('\f', charAt(run, Side::kOne, 3));
+  const auto far =
+      INT32_MAX - static_cast<std::int32_t>(reader(run, Side::kOne).bufLen);
+  EXPECT_EQ('\f', charAt(run, Side::kOne, far));
 }
 
 TEST(PageBuffer, MatchAtRefillsAcrossTheWindowEdge) {
@@ -448,20 +450,20 @@ TEST(PageBuffer, MatchAtRefillsAcrossTheWindowEdge) {
   run.settings.skipPlot = false;
   const std::string file = lines(29997) + "D&T=1\n";
   openReports(host, run, file, file);
-  for (int fileNo : {1, 2}) {
-    position(run, fileNo).tokenStart = 29997;
-    moveMarksToCurrent(run, fileNo);
+  for (const Side side : kBothSides) {
+    position(run, side).tokenStart = 29997;
+    moveMarksToCurrent(run, side);
   }
-  EXPECT_TRUE(matchAt(run, 1, 0, "D&T="));
-  EXPECT_EQ(0u, position(run, 1).tokenStart);
-  EXPECT_TRUE(matchAt(run, 1, 0, ""));
-  EXPECT_TRUE(matchAt(run, 1, 0, std::string_view("D&T\0x", 5)));
-  EXPECT_FALSE(matchAt(run, 1, -1, "D&T="));
+  EXPECT_TRUE(matchAt(run, Side::kOne, 0, "D&T="));
+  EXPECT_EQ(0u, position(run, Side::kOne).tokenStart);
+  EXPECT_TRUE(matchAt(run, Side::kOne, 0, ""));
+  EXPECT_TRUE(matchAt(run, Side::kOne, 0, std::string_view("D&T\0x", 5)));
+  EXPECT_FALSE(matchAt(run, Side::kOne, -1, "D&T="));
   // File 2 is looked at only when file 1 matches.
   EXPECT_FALSE(bothMatchAt(run, 0, "P&V="));
-  EXPECT_EQ(29997u, position(run, 2).tokenStart);
+  EXPECT_EQ(29997u, position(run, Side::kTwo).tokenStart);
   EXPECT_TRUE(bothMatchAt(run, 0, "D&T="));
-  EXPECT_EQ(0u, position(run, 2).tokenStart);
+  EXPECT_EQ(0u, position(run, Side::kTwo).tokenStart);
 }
 
 }  // namespace

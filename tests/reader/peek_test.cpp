@@ -22,10 +22,10 @@ std::string show(const ReaderPosition& p) {
 // 1's current line, or where it stands when that is its last word. The same
 // for file 2, whose text is the same.
 std::string lastWordByWalking(RunState& run) {
-  std::string last = show(position(run, 1));
-  while (!position(run, 1).atLineEnd) {
-    last = show(position(run, 1));
-    nextToken(run, 1);
+  std::string last = show(position(run, Side::kOne));
+  while (!position(run, Side::kOne).atLineEnd) {
+    last = show(position(run, Side::kOne));
+    nextToken(run, Side::kOne);
   }
   return last;
 }
@@ -59,19 +59,19 @@ TEST(Peek, SkipToLastEqualWordStopsWhereAWalkWould) {
     setDefaults(skip);
     openReports(skipHost, skip, text, "x " + text);
     for (int i = 0; i < 3; ++i) {
-      nextToken(walk, 1);
-      nextToken(skip, 1);
-      nextToken(skip, 2);
+      nextToken(walk, Side::kOne);
+      nextToken(skip, Side::kOne);
+      nextToken(skip, Side::kTwo);
     }
-    nextToken(skip, 2);
+    nextToken(skip, Side::kTwo);
     const std::string expected = lastWordByWalking(walk);
-    const std::string before = show(position(skip, 1));
+    const std::string before = show(position(skip, Side::kOne));
     const bool moved = skipToLastEqualWord(skip);
-    EXPECT_EQ(expected, show(position(skip, 1)));
+    EXPECT_EQ(expected, show(position(skip, Side::kOne)));
     EXPECT_EQ(moved, expected != before);
-    ReaderPosition second = position(skip, 2);
+    ReaderPosition second = position(skip, Side::kTwo);
     second.tokenStart -= 2;  // file 2 has "x " in front
-    EXPECT_EQ(show(position(skip, 1)), show(second));
+    EXPECT_EQ(show(position(skip, Side::kOne)), show(second));
   }
 }
 
@@ -98,10 +98,11 @@ TEST(Peek, SkipToLastEqualWordNeedsTheSameBytesToALineEnd) {
     run.settings.skipPlot = false;
     openReports(host, run, row.one, row.two);
     nextTokenBoth(run);
-    const std::string before =
-        show(position(run, 1)) + " / " + show(position(run, 2));
+    const std::string before = show(position(run, Side::kOne)) + " / " +
+                               show(position(run, Side::kTwo));
     EXPECT_FALSE(skipToLastEqualWord(run));
-    EXPECT_EQ(before, show(position(run, 1)) + " / " + show(position(run, 2)));
+    EXPECT_EQ(before, show(position(run, Side::kOne)) + " / " +
+                          show(position(run, Side::kTwo)));
   }
 }
 
@@ -142,25 +143,26 @@ TEST(Peek, SkipEqualWordsStopsWhereAWalkOfEqualPairsWould) {
     }
     std::vector<std::string> reachable;
     for (;;) {
-      const ReaderPosition& a = position(walk, 1);
-      const ReaderPosition& b = position(walk, 2);
+      const ReaderPosition& a = position(walk, Side::kOne);
+      const ReaderPosition& b = position(walk, Side::kTwo);
       if (a.atLineEnd || b.atLineEnd) {
         break;
       }
       reachable.push_back(show(a) + " / " + show(b));
-      if (tokenText(walk, 1) != tokenText(walk, 2)) {
+      if (tokenText(walk, Side::kOne) != tokenText(walk, Side::kTwo)) {
         break;
       }
       nextTokenBoth(walk);
     }
-    if (position(run, 1).atLineEnd || position(run, 2).atLineEnd) {
+    if (position(run, Side::kOne).atLineEnd ||
+        position(run, Side::kTwo).atLineEnd) {
       continue;
     }
-    const std::string before =
-        show(position(run, 1)) + " / " + show(position(run, 2));
+    const std::string before = show(position(run, Side::kOne)) + " / " +
+                               show(position(run, Side::kTwo));
     const bool moved = skipEqualWords(run);
-    const std::string after =
-        show(position(run, 1)) + " / " + show(position(run, 2));
+    const std::string after = show(position(run, Side::kOne)) + " / " +
+                              show(position(run, Side::kTwo));
     EXPECT_EQ(moved, after != before);
     EXPECT_NE(std::find(reachable.begin(), reachable.end(), after),
               reachable.end());

@@ -32,9 +32,9 @@ std::string fillerTo(std::size_t count) {
 std::string readLine(RunState& run) {
   std::string out;
   do {
-    nextToken(run, 1);
-    out += tokenText(run, 1) + " ";
-  } while (!position(run, 1).atLineEnd);
+    nextToken(run, Side::kOne);
+    out += tokenText(run, Side::kOne) + " ";
+  } while (!position(run, Side::kOne).atLineEnd);
   return out;
 }
 
@@ -109,12 +109,12 @@ TEST(TokenReader, SplitsBytesIntoTokens) {
     run.settings.wordMode = row.wordMode;
     openReports(host, run, row.input);
     EXPECT_EQ(row.tokens, readTokens(run));
-    EXPECT_EQ(row.lines, position(run, 1).lineCount);
+    EXPECT_EQ(row.lines, position(run, Side::kOne).lineCount);
     // The final page end stays put.
-    const std::string end = show(position(run, 1));
-    nextToken(run, 1);
-    EXPECT_EQ(end, show(position(run, 1)));
-    EXPECT_TRUE(atFileEnd(run, 1));
+    const std::string end = show(position(run, Side::kOne));
+    nextToken(run, Side::kOne);
+    EXPECT_EQ(end, show(position(run, Side::kOne)));
+    EXPECT_TRUE(atFileEnd(run, Side::kOne));
   }
 }
 
@@ -144,8 +144,9 @@ TEST(TokenReader, MatchesANaiveSplitOverManyReads) {
         run.settings.skipPlot = skipPlot;
         openReports(host, run, file, file + "tail");
         const std::string text = file.back() == '\f' ? file : file + "\f";
-        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
-        EXPECT_EQ(naiveTokens(file + "tail\f", wordMode), readTokens(run, 2));
+        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, Side::kOne));
+        EXPECT_EQ(naiveTokens(file + "tail\f", wordMode),
+                  readTokens(run, Side::kTwo));
       }
     }
   }
@@ -192,7 +193,7 @@ TEST(TokenReader, ManyShortPagesAreReadInLargeBlocks) {
         if (text.back() != '\f') {
           text += '\f';
         }
-        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, 1));
+        EXPECT_EQ(naiveTokens(text, wordMode), readTokens(run, Side::kOne));
         if (!skipPlot) {
           EXPECT_LT(host.readCalls, 40);
         }
@@ -227,7 +228,7 @@ TEST(TokenReader, WindowEdgeSweepKeepsMarkedLines) {
       EXPECT_EQ(naiveTokens(text, false), readWithMarks(run));
       EXPECT_EQ(
           static_cast<std::int32_t>(std::count(text.begin(), text.end(), '\n')),
-          position(run, 1).lineCount);
+          position(run, Side::kOne).lineCount);
     }
   }
 }
@@ -261,11 +262,12 @@ TEST(TokenReader, SkipLeadIn) {
     RunState run{host};
     run.settings.skipPlot = row.skipPlot;
     openReports(host, run, row.input);
-    skipLeadIn(run, 1);
-    EXPECT_EQ(show(position(run, 1)), show(run.marks.wordMark.files[0]));
-    EXPECT_EQ(0u, position(run, 1).tokenLength);
+    skipLeadIn(run, Side::kOne);
+    EXPECT_EQ(show(position(run, Side::kOne)),
+              show(run.marks.wordMark.files[Side::kOne]));
+    EXPECT_EQ(0u, position(run, Side::kOne).tokenLength);
     EXPECT_EQ(row.tokens, readTokens(run));
-    EXPECT_EQ(row.lines, position(run, 1).lineCount);
+    EXPECT_EQ(row.lines, position(run, Side::kOne).lineCount);
   }
 }
 
@@ -284,7 +286,8 @@ TEST(TokenReader, LongLeadingPlotSectionNeedsWordMode) {
     run.settings.skipPlot = false;
     run.settings.wordMode = wordMode;
     openReports(host, run, file);
-    const std::string output = runAndCatch(host, [&] { skipLeadIn(run, 1); });
+    const std::string output =
+        runAndCatch(host, [&] { skipLeadIn(run, Side::kOne); });
     if (wordMode) {
       EXPECT_EQ("", output);
       EXPECT_EQ("abc <END>", readTokens(run));
@@ -298,13 +301,15 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   FakeHost host;
   RunState run{host};
   auto setState = [&](std::uint32_t start, std::int32_t counts) {
-    position(run, 1) = ReaderPosition{start, 2, counts, false};
-    position(run, 2) = ReaderPosition{start + 100, 1, counts + 1, true};
+    position(run, Side::kOne) = ReaderPosition{start, 2, counts, false};
+    position(run, Side::kTwo) =
+        ReaderPosition{start + 100, 1, counts + 1, true};
     run.counters.words = WordCounts{counts, counts + 1, counts + 2, counts + 3};
   };
   auto state = [&] {
     const WordCounts& w = run.counters.words;
-    return show(position(run, 1)) + " / " + show(position(run, 2)) + " / " +
+    return show(position(run, Side::kOne)) + " / " +
+           show(position(run, Side::kTwo)) + " / " +
            std::to_string(w.wordDiffCount) +
            std::to_string(w.numericDiffCount) +
            std::to_string(w.lastDigitCount) + std::to_string(w.tinyDiffCount);
@@ -329,17 +334,17 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   // Positions and counters of wordMark come back separately.
   setState(30, 7);
   restoreWordMark(run);
-  EXPECT_EQ(10u, position(run, 1).tokenStart);
+  EXPECT_EQ(10u, position(run, Side::kOne).tokenStart);
   EXPECT_EQ(7, run.counters.words.wordDiffCount);
   restoreWordCounts(run);
   EXPECT_EQ(first, state());
 
   setState(40, 0);
-  moveMarksToCurrent(run, 2);
+  moveMarksToCurrent(run, Side::kTwo);
   for (const Mark* m :
        {&run.marks.wordMark, &run.marks.lineMark, &run.marks.altLineMark}) {
-    EXPECT_EQ(140u, m->files[1].tokenStart);
-    EXPECT_NE(40u, m->files[0].tokenStart);
+    EXPECT_EQ(140u, m->files[Side::kTwo].tokenStart);
+    EXPECT_NE(40u, m->files[Side::kOne].tokenStart);
   }
 }
 
@@ -377,25 +382,26 @@ TEST(TokenReader, SkipToLineEndStopsWhereAWalkWould) {
     // same line end, with the same buffer, as the walk.
     int skips = 0;
     do {
-      nextToken(walk, 1);
-      nextToken(skip, 1);
-      if (position(walk, 1).atLineEnd) {
+      nextToken(walk, Side::kOne);
+      nextToken(skip, Side::kOne);
+      if (position(walk, Side::kOne).atLineEnd) {
         // As the line comparison does: the text before is not needed.
-        moveMarksToCurrent(walk, 1);
-        moveMarksToCurrent(skip, 1);
+        moveMarksToCurrent(walk, Side::kOne);
+        moveMarksToCurrent(skip, Side::kOne);
         continue;
       }
       if (random() % 3 != 0) {
         continue;
       }
       ++skips;
-      while (!position(walk, 1).atLineEnd) {
-        nextToken(walk, 1);
+      while (!position(walk, Side::kOne).atLineEnd) {
+        nextToken(walk, Side::kOne);
       }
-      skipToLineEnd(skip, 1);
-      ASSERT_EQ(show(position(walk, 1)), show(position(skip, 1)));
-      ASSERT_EQ(bufferText(walk, 1), bufferText(skip, 1));
-    } while (position(walk, 1).tokenLength != 0);
+      skipToLineEnd(skip, Side::kOne);
+      ASSERT_EQ(show(position(walk, Side::kOne)),
+                show(position(skip, Side::kOne)));
+      ASSERT_EQ(bufferText(walk, Side::kOne), bufferText(skip, Side::kOne));
+    } while (position(walk, Side::kOne).tokenLength != 0);
     EXPECT_GT(skips, 1000);
   }
 }

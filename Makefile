@@ -88,7 +88,7 @@ demo: deps $(BUILD)/CMakeCache.txt
 # build type as the native build; GCC 12 at -O3 (Release) warns falsely
 # about std::string copies, and warnings are errors.
 windows-deps:
-	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64
+	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 groff
 
 $(BUILD_WIN)/CMakeCache.txt:
 	cmake -S . -B $(BUILD_WIN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -100,10 +100,11 @@ windows: windows-deps $(BUILD_WIN)/CMakeCache.txt
 windows-check: windows
 	cd $(BUILD_WIN) && ctest --output-on-failure -j $(JOBS)
 
-# Release packages: a Debian package of the native build and a zip of
-# zudiz.exe with the README and the manual page, both in out/.
+# Release packages: the Debian packages of the native build and a zip of
+# the Windows programs with the README and the manuals (troff and HTML), in
+# out/.
 package-deps:
-	@scripts/install-deps.sh dpkg-dev file lintian
+	@scripts/install-deps.sh dpkg-dev file lintian groff unzip
 
 # The Debian package of the native build, checked by lintian: any error or
 # warning fails.
@@ -115,6 +116,7 @@ deb-check: package-deps build
 package: package-deps build windows
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/out
 	cd $(BUILD_WIN) && cpack -G ZIP -B $(CURDIR)/out
+	unzip -l out/zudiz-*-windows-*.zip | grep -q 'zudiz-suite\.html$$'
 
 # Times the program against cmp, diff and numdiff on generated reports;
 # settings by environment (BENCH_SIZES, BENCH_DIR, ...: see the script).

@@ -22,6 +22,35 @@ if(WIN32)
                 ${CMAKE_SOURCE_DIR}/CHANGELOG.md ${CMAKE_SOURCE_DIR}/doc/zudiz.1
                 ${CMAKE_SOURCE_DIR}/doc/zudiz-suite.1
           DESTINATION . COMPONENT program)
+  # Windows has no man: the manuals also go into the zip as HTML pages,
+  # rendered on the build machine by groff's html device (Debian package
+  # groff), without groff's time stamp so that the zip is reproducible.
+  find_program(ZUDIZ_GROFF groff)
+  if(ZUDIZ_GROFF)
+    execute_process(COMMAND ${ZUDIZ_GROFF} -Thtml -man /dev/null
+                    RESULT_VARIABLE zudiz_groff_html OUTPUT_QUIET ERROR_QUIET)
+  endif()
+  if(NOT ZUDIZ_GROFF OR NOT zudiz_groff_html EQUAL 0)
+    message(FATAL_ERROR "The manuals' HTML pages need groff's html device "
+                        "(apt-get install groff)")
+  endif()
+  set(zudiz_html_dir ${CMAKE_BINARY_DIR}/manuals)
+  file(MAKE_DIRECTORY ${zudiz_html_dir})
+  set(zudiz_html_pages)
+  foreach(page zudiz zudiz-suite)
+    set(html ${zudiz_html_dir}/${page}.html)
+    add_custom_command(
+      OUTPUT ${html}
+      COMMAND sh -c "\"$0\" -Thtml -man \"$1\" > \"$2.tmp\" && \
+                     sed '/^<!-- CreationDate:/d' \"$2.tmp\" > \"$2\" && \
+                     rm \"$2.tmp\""
+              ${ZUDIZ_GROFF} ${CMAKE_SOURCE_DIR}/doc/${page}.1 ${html}
+      WORKING_DIRECTORY ${zudiz_html_dir}
+      DEPENDS ${CMAKE_SOURCE_DIR}/doc/${page}.1 VERBATIM)
+    list(APPEND zudiz_html_pages ${html})
+  endforeach()
+  add_custom_target(manuals_html ALL DEPENDS ${zudiz_html_pages})
+  install(FILES ${zudiz_html_pages} DESTINATION . COMPONENT program)
 else()
   include(GNUInstallDirs)
   # Debian wants the manual page and the changelog gzipped (without a time

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Checks that the examples in README.md and doc/zudiz.1 show what the program
-# does. Each example is a golden case under tests/cases/ (whose expected.txt
+# Checks that the examples in README.md, the pages doc/*.md and doc/zudiz.1
+# show what the program does. Each example is a golden case under tests/cases/ (whose expected.txt
 # the golden tests hold to the program) and is marked in the documents:
 #
-#   README.md      <!-- input CASE... -->   or   <!-- output CASE... -->
-#                  followed by a ``` fenced block
+#   README.md, doc/*.md   <!-- input CASE... -->   or   <!-- output CASE... -->
+#                         followed by a ``` fenced block
 #   doc/zudiz.1    .\" input CASE...        or   .\" output CASE...
 #                  followed by a .nf ... .fi block (\- \e \& are unescaped)
 #
@@ -17,7 +17,7 @@
 # its args file, or from the `exec "$1" ...` line of its run.sh); its other
 # lines must appear in expected.txt in the same order and together, except
 # where a line "..." leaves some out. Trailing blanks are not compared.
-# Every case named doc_* must be shown in README.md.
+# Every case named doc_* must be shown in doc/rules.md.
 #
 #   check-doc-examples.sh [--show CASE]
 # --show prints a case's input and output blocks, ready to paste.
@@ -102,10 +102,10 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Writes each marked block of a document to $work/<style>N.text, and where
-# it stands, its kind and its cases to <style>N.meta.
-extract_blocks() { # file style(md|man)
-  awk -v dir="$work" -v src="$1" -v style="$2" '
+# Writes each marked block of a document to $work/<tag>N.text, and where
+# it stands, its kind and its cases to <tag>N.meta.
+extract_blocks() { # file style(md|man) tag
+  awk -v dir="$work" -v src="$1" -v style="$2" -v tag="$3" '
     function marker(line) {
       if (style == "md" && match(line, /^<!-- (input|output)( [A-Za-z0-9_]+)+ -->$/))
         return substr(line, 6, length(line) - 9)
@@ -120,7 +120,7 @@ extract_blocks() { # file style(md|man)
       return line
     }
     state == "" && (m = marker($0)) != "" {
-      n = style (++count)
+      n = tag (++count)
       print src ":" NR, m > (dir "/" n ".meta")
       close(dir "/" n ".meta")
       printf "" > (dir "/" n ".text")
@@ -151,8 +151,12 @@ extract_blocks() { # file style(md|man)
 }
 
 fail=0
-extract_blocks README.md md || fail=1
-extract_blocks doc/zudiz.1 man || fail=1
+extract_blocks README.md md readme || fail=1
+pages=0
+for page in "$root"/doc/*.md; do
+  extract_blocks "doc/$(basename "$page")" md page$((++pages))- || fail=1
+done
+extract_blocks doc/zudiz.1 man man || fail=1
 
 check_block() { # where kind case text
   local where=$1 kind=$2 name=$3 text=$4 shown want
@@ -211,12 +215,12 @@ for meta in "$work"/*.meta; do
   done
 done
 
-# Every documentation case is shown in the README.
+# Every documentation case is shown on the page of the rules.
 for dir in "$cases"/doc_*/; do
   name=$(basename "$dir")
   if ! grep -Eq "^<!-- (input|output)( [A-Za-z0-9_]+)* $name( [A-Za-z0-9_]+)* -->$" \
-       "$root/README.md"; then
-    echo "README.md: golden case $name is not shown"
+       "$root/doc/rules.md"; then
+    echo "doc/rules.md: golden case $name is not shown"
     fail=1
   fi
 done

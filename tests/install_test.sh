@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `make install` into a staging folder (DESTDIR) puts in place every file the
-# README's "Installing" list names, and PREFIX moves them all.
+# README's "Install" list names, and PREFIX moves them all.
 #   install_test.sh SOURCE_DIR BUILD_DIR WORK_DIR
 set -u
 src=$1

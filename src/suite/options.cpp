@@ -25,7 +25,13 @@ constexpr const char* kFooter =
     "a shard (unless --allow-partial) or when a report or the console cannot "
     "be written, 130 when interrupted (Ctrl-C), 129 on SIGHUP, 143 on "
     "SIGTERM, 141 when standard output is closed. --accept: 0 done, 2 "
-    "refused (nothing changed) or failed part way, 130 interrupted.";
+    "refused (nothing changed) or failed part way, 130 interrupted.\n\n"
+    "Examples:\n"
+    "  zudiz-suite --html report.html baseline/ candidate/\n"
+    "  zudiz-suite --pairs cases.txt --junit cases.xml --markdown -\n"
+    "  zudiz-suite --accept run.json --only 'loads/**' --dry-run\n\n"
+    "For every option, the reports and the pair lists, see `man "
+    "zudiz-suite`.";
 
 ParsedCommandLine usageError(const std::string& message) {
   ParsedCommandLine parsed;

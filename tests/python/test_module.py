@@ -265,10 +265,11 @@ def test_stubs_name_what_the_package_has():
     assert (Path(zudiz.__file__).parent / "py.typed").exists()
 
 
-def test_readme_script_prints_what_the_readme_shows():
+@pytest.mark.parametrize("page", ["README.md", "doc/python.md"])
+def test_documented_script_prints_what_the_page_shows(page):
     root = CASES.parent.parent
-    readme = (root / "README.md").read_text()
-    section = readme[readme.index("## From Python"):]
+    text = (root / page).read_text()
+    section = text[text.index("```python\nimport zudiz\n"):]
     blocks = re.search(r"```python\n(.*?)```.*?```\n(.*?)```", section, re.S)
     script, shown = blocks.groups()
     run = subprocess.run(

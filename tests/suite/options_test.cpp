@@ -1,6 +1,7 @@
 #include "suite/options.h"
 
 #include <map>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,19 @@ TEST(SuiteOptions, HelpAndVersionGoToStandardOutput) {
   EXPECT_NE(std::string::npos, help.output.find("--pairs LIST"));
   EXPECT_NE(std::string::npos, help.output.find("Exit status"));
   EXPECT_EQ("", help.errors);
+  // The help closes with examples and where the whole manual is.
+  std::size_t examples = help.output.find("Examples:\n");
+  ASSERT_NE(std::string::npos, examples);
+  std::istringstream lines(help.output.substr(examples));
+  std::string line;
+  std::string last;
+  int shown = 0;
+  while (std::getline(lines, line)) {
+    shown += line.rfind("  zudiz-suite ", 0) == 0 ? 1 : 0;
+    last = line.empty() ? last : line;
+  }
+  EXPECT_EQ(3, shown) << help.output.substr(examples);
+  EXPECT_NE(std::string::npos, last.find("see `man zudiz-suite`")) << last;
   suite::ParsedCommandLine version = parse({"--version", "a"});
   EXPECT_EQ(0, version.status);
   EXPECT_EQ("zudiz-suite " + std::string(zudiz::kVersion) + "\n",

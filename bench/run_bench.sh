@@ -18,6 +18,10 @@
 #              into blank-separated words, the words compared byte by byte;
 #              the floor for a tool that compares words ("x bare")
 #   zudiz      this program (Release, -O2, statically linked)
+#   lookahead-1, lookahead-10
+#              the library (bench/lookahead_bench.cpp) with a look-ahead of
+#              1 line (the program's rules) and of 10 lines: what looking
+#              for blocks of extra lines costs where lines differ
 #   suite      zudiz-suite on the small pairs' list, -j JOBS (one process);
 #              and a table of its own: eight pairs of the largest size, two
 #              folders, with -j 1 and -j JOBS, and peak RSS
@@ -36,7 +40,8 @@
 #   BENCH_SLOW_RUNS timed runs for numdiff (default 3)
 #   BENCH_SMALL     number of small pairs (default 1000; 0 skips them)
 #   BENCH_TOOLS     default "cmp cmp-full diff diff-I numdiff bare zudiz
-#                   python"; add suite for the zudiz-suite rows and table
+#                   lookahead-1 lookahead-10 python"; add suite for the
+#                   zudiz-suite rows and table
 #
 # The table keeps the rows of tools, variants and sizes that a run did not
 # time from the run that timed them (so a run of BENCH_SIZES=1G adds its
@@ -58,7 +63,7 @@ variants=${BENCH_VARIANTS:-same tiny lines all half extra}
 runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
-tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz python}
+tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz lookahead-1 lookahead-10 python}
 worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines}
 worst_size=${BENCH_WORST_SIZE:-10M}
 worst_tools=${BENCH_WORST_TOOLS:-diff bare zudiz}
@@ -101,6 +106,10 @@ if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
     say "zudiz does not build yet (see $log); timing the other tools"
     rm -f "$build/zudiz"
   fi
+  if ! cmake --build "$build" -j "$jobs" --target lookahead_bench >>"$log" 2>&1; then
+    say "lookahead_bench does not build (see $log); no lookahead rows"
+    rm -f "$build/bench/lookahead_bench"
+  fi
   if ! cmake --build "$build" -j "$jobs" --target zudiz-suite >>"$log" 2>&1; then
     say "zudiz-suite does not build (see $log); no suite rows"
     rm -f "$build/zudiz-suite"
@@ -116,6 +125,8 @@ bare=$build/bench/bare_words
 zudiz=$build/zudiz
 suite=$build/zudiz-suite
 [ -x "$suite" ] || suite=""
+lookahead=$build/bench/lookahead_bench
+[ -x "$lookahead" ] || lookahead=""
 # The interpreter the module was built for.
 python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
 compgen -G "$build/python/zudiz/_zudiz.*" >/dev/null || python=""
@@ -185,6 +196,8 @@ command_for() {
     numdiff) echo "numdiff $one $two" ;;
     bare) echo "$bare $one $two" ;;
     zudiz) [ -n "$zudiz" ] && echo "$zudiz $one $two" ;;
+    lookahead-1) [ -n "$lookahead" ] && echo "$lookahead 1 $one $two" ;;
+    lookahead-10) [ -n "$lookahead" ] && echo "$lookahead 10 $one $two" ;;
   esac
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "compare/equal_runs.h"
+#include "compare/lookahead.h"
 #include "compare/quick_trials.h"
 #include "compare/word_compare.h"
 #include "core/records.h"
@@ -161,6 +162,9 @@ void compareLinePair(RunState& run) {
   swapDiff(run);
   saveLineMark(run);
   if (run.values.shortcuts && noLineTrialMatches(run)) {
+    if (takeExtraLines(run)) {
+      return;
+    }
     swapDiff(run);
     listDifference(run, std::nullopt);
     bump(run.counters.linesDiffered);
@@ -178,7 +182,8 @@ void compareLinePair(RunState& run) {
     return;
   }
 
-  if (tryExtraLine(run, Side::kOne) || tryExtraLine(run, Side::kTwo)) {
+  if (tryExtraLine(run, Side::kOne) || tryExtraLine(run, Side::kTwo) ||
+      takeExtraLines(run)) {
     return;
   }
 

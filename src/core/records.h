@@ -38,6 +38,12 @@ struct ListedLine {
   // window still holds, oldest first.
   std::array<std::string_view, kMaxContextLines> before{};
   int beforeCount = 0;
+  // Where the pending text's words were read, `wordCount` of them; the
+  // listed text starts at column `firstColumn` of that text (later columns
+  // in word mode). Spots of other lines than this one may be among them.
+  const WordSpot* words = nullptr;
+  std::uint32_t wordCount = 0;
+  std::uint32_t firstColumn = 0;
 };
 
 class RunRecords {

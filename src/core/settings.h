@@ -14,6 +14,8 @@ inline constexpr std::size_t kNameCapacity = 256;
 inline constexpr std::size_t kLabelCapacity = 16;
 // The cap on listed pairs by default and for /VERBOSE without a number.
 inline constexpr std::int32_t kDefaultMaxPairs = 100;
+// The most lines the alignment looks ahead for a block of extra lines.
+inline constexpr std::int32_t kMaxLookahead = 50;
 
 struct Settings {
   bool wordMode = false;  // compare streams of words, not lines
@@ -29,6 +31,11 @@ struct Settings {
   std::int32_t skipHead = 2;
   std::int32_t skipFoot = 0;
   std::int32_t maxPairs = kDefaultMaxPairs;
+  // How many lines ahead the alignment looks for the place where a block of
+  // extra lines ends (compare/lookahead.h), 1 to kMaxLookahead. The program
+  // keeps 1, the one-line look-ahead of its rules; no switch sets it, only
+  // a library caller does, before the comparison starts.
+  std::int32_t lookahead = 1;
 };
 
 // The settings are read once from the switches and never changed afterwards;

@@ -30,6 +30,11 @@ enum class FileKind { kMissing, kFile, kFolder, kOther, kBrokenLink };
 // `size` gets the size of a file.
 FileKind fileKindOf(const std::string& path, std::int64_t* size);
 
+// When the file at `path` (links followed) was last modified, in
+// nanoseconds since 1970 UTC, as finely as the file system keeps it (100 ns
+// steps on Windows); 0 when it cannot be told.
+std::int64_t modifiedNs(const std::string& path);
+
 // --- Reports -------------------------------------------------------------
 
 // A report written to its target whole or not at all. A target that exists

@@ -196,6 +196,15 @@ FileKind fileKindOf(const std::string& path, std::int64_t* size) {
   return FileKind::kOther;
 }
 
+std::int64_t modifiedNs(const std::string& path) {
+  struct stat st;
+  if (statAnyLength(path.c_str(), &st, true) != 0) {
+    return 0;
+  }
+  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+         st.st_mtim.tv_nsec;
+}
+
 // --- Reports ---------------------------------------------------------------
 
 struct ReportTarget::State {

@@ -156,6 +156,20 @@ FileKind fileKindOf(const std::string& path, std::int64_t* size) {
   return FileKind::kFile;
 }
 
+std::int64_t modifiedNs(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(wideFileName(path).c_str(), GetFileExInfoStandard,
+                            &data)) {
+    return 0;
+  }
+  // 100 ns steps since 1601; the C runtime's stat would give whole seconds.
+  std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime);
+  constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000;
+  return (ticks - kTicksFrom1601To1970) * 100;
+}
+
 // --- Reports ---------------------------------------------------------------
 
 struct ReportTarget::State {

@@ -58,12 +58,16 @@ void printLine(RunState& run, Side side, std::optional<Side> extra,
 
 // Where the listed line of file `side` stands: its page, its text and the
 // lines before it that the window holds, for the run's collector.
-ListedLine listedLine(RunState& run, Side side) {
+ListedLine listedLine(RunState& run, Side side, std::size_t firstColumn) {
   ListedLine line;
   const std::uint32_t number = run.pending.diffLine(side);
   if (number == 0) {
     return line;
   }
+  const WordSpots& words = run.pending.wordSpots(side);
+  line.words = words.spots.data();
+  line.wordCount = words.count;
+  line.firstColumn = static_cast<std::uint32_t>(firstColumn);
   const PageReader& r = reader(run, side);
   line.page = r.pageNumber;
   LineSpan span;
@@ -83,17 +87,19 @@ ListedLine listedLine(RunState& run, Side side) {
   return line;
 }
 
-// One pair: the lines of file 1 and file 2, then an empty line.
+// One pair: the lines of file 1 and file 2, then an empty line. The texts
+// start at column `firstColumn` of the pending texts.
 void printPair(RunState& run, std::optional<Side> extra, std::string_view text1,
-               std::string_view text2) {
+               std::string_view text2, std::size_t firstColumn = 0) {
   printLine(run, Side::kOne, extra, text1);
   printLine(run, Side::kTwo, extra, text2);
   run.out.endLine();
   if (run.records != nullptr) {
-    run.records->listedPair(
-        run.pending.diffLine(Side::kOne), run.pending.diffLine(Side::kTwo),
-        extra, text1, text2,
-        {listedLine(run, Side::kOne), listedLine(run, Side::kTwo)});
+    run.records->listedPair(run.pending.diffLine(Side::kOne),
+                            run.pending.diffLine(Side::kTwo), extra, text1,
+                            text2,
+                            {listedLine(run, Side::kOne, firstColumn),
+                             listedLine(run, Side::kTwo, firstColumn)});
   }
 }
 
@@ -161,6 +167,7 @@ void listDifference(RunState& run, std::optional<Side> extra) {
   }
 
   // Word mode: each column of file 1's text is a pair of its own.
+  std::size_t firstColumn = 0;
   while (!text1.empty() || !text2.empty()) {
     if (!admitPair(run)) {
       break;
@@ -169,7 +176,8 @@ void listDifference(RunState& run, std::optional<Side> extra) {
     std::string_view column1 = text1.substr(0, c);
     std::string_view column2 = text2.substr(0, c);
     printPair(run, extra, withoutFinalBlank(column1),
-              withoutFinalBlank(column2));
+              withoutFinalBlank(column2), firstColumn);
+    firstColumn += std::max(column1.size(), column2.size());
     text1.remove_prefix(column1.size());
     text2.remove_prefix(column2.size());
   }

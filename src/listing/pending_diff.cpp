@@ -4,6 +4,7 @@
 
 #include "core/run_state.h"
 #include "reader/bytes.h"
+#include "reader/line_text.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
@@ -17,6 +18,23 @@ bool textsPrintable(const RunState& run) {
          run.values.pairsListed < run.settings.maxPairs;
 }
 
+// Notes where the current token of file `side`, about to be appended to
+// its pending text, stands in its line.
+void noteWordSpot(RunState& run, Side side, std::uint32_t length) {
+  WordSpots& words = run.pending.wordSpots(side);
+  const std::size_t column = run.pending.diffText(side).length;
+  if (words.count >= kMaxWordSpots || column >= kDiffTextCapacity) {
+    return;
+  }
+  const PageReader& r = reader(run, side);
+  WordSpot& spot = words.spots[words.count++];
+  spot.column = static_cast<std::uint16_t>(column);
+  spot.length = static_cast<std::uint16_t>(
+      std::min<std::size_t>(length, kDiffTextCapacity - column));
+  spot.line = static_cast<std::uint32_t>(r.position.lineCount) + 1;
+  spot.inLine = offsetInLine(r, r.position.tokenStart);
+}
+
 // appendDiffWords with the tokens of the files `take` says.
 void appendWords(RunState& run, BySide<bool> take) {
   PendingDiff& pending = run.pending;
@@ -28,6 +46,9 @@ void appendWords(RunState& run, BySide<bool> take) {
     if (take[side] && !isLineTerminator(first)) {
       const TokenBytes token = currentToken(run, side);
       if (printable) {
+        if (run.records != nullptr) {
+          noteWordSpot(run, side, token.length);
+        }
         pending.diffText(i).append(token.data, token.length);
       } else {
         pending.diffText(i).extend(token.length);
@@ -68,6 +89,7 @@ void clearDiff(RunState& run) {
   for (const Side side : kBothSides) {
     run.pending.diffText(side).clear();
     run.pending.diffLine(side) = 0;
+    run.pending.wordSpots(side).count = 0;
   }
 }
 
@@ -76,6 +98,16 @@ void swapDiff(RunState& run) {
 }
 
 void truncateDiff(RunState& run, std::size_t n) {
-  run.pending.diffText(Side::kOne).truncate(n);
-  run.pending.diffText(Side::kTwo).truncate(n);
+  for (const Side side : kBothSides) {
+    run.pending.diffText(side).truncate(n);
+    WordSpots& words = run.pending.wordSpots(side);
+    while (words.count > 0 && words.spots[words.count - 1].column >= n) {
+      --words.count;
+    }
+    if (words.count > 0) {
+      WordSpot& last = words.spots[words.count - 1];
+      last.length = static_cast<std::uint16_t>(
+          std::min<std::size_t>(last.length, n - last.column));
+    }
+  }
 }

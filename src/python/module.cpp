@@ -84,9 +84,11 @@ class HeldBuffer {
 
 // The options as the package checked them: a negative maxNumbers keeps
 // every number pair.
-zudiz::CompareOptions optionsOf(int contextLines, std::int64_t maxNumbers) {
+zudiz::CompareOptions optionsOf(int contextLines, std::int64_t maxNumbers,
+                                int lookahead) {
   zudiz::CompareOptions options;
   options.contextLines = contextLines;
+  options.lookahead = lookahead;
   options.maxNumbers = maxNumbers < 0 ? zudiz::kAllNumbers
                                       : static_cast<std::size_t>(maxNumbers);
   return options;
@@ -94,11 +96,12 @@ zudiz::CompareOptions optionsOf(int contextLines, std::int64_t maxNumbers) {
 
 zudiz::Result compareFiles(const py::bytes& file1, const py::bytes& file2,
                            const py::bytes& switches, int contextLines,
-                           std::int64_t maxNumbers) {
+                           std::int64_t maxNumbers, int lookahead) {
   const std::string_view name1 = viewOf(file1);
   const std::string_view name2 = viewOf(file2);
   const std::string_view words = viewOf(switches);
-  const zudiz::CompareOptions options = optionsOf(contextLines, maxNumbers);
+  const zudiz::CompareOptions options =
+      optionsOf(contextLines, maxNumbers, lookahead);
   py::gil_scoped_release released;
   return zudiz::compareFiles(name1, name2, words, options);
 }
@@ -106,13 +109,14 @@ zudiz::Result compareFiles(const py::bytes& file1, const py::bytes& file2,
 zudiz::Result compareTexts(const py::object& text1, const py::object& text2,
                            const py::bytes& switches, const py::bytes& label1,
                            const py::bytes& label2, int contextLines,
-                           std::int64_t maxNumbers) {
+                           std::int64_t maxNumbers, int lookahead) {
   const HeldBuffer held1(text1);
   const HeldBuffer held2(text2);
   const std::string_view words = viewOf(switches);
   const std::string_view name1 = viewOf(label1);
   const std::string_view name2 = viewOf(label2);
-  const zudiz::CompareOptions options = optionsOf(contextLines, maxNumbers);
+  const zudiz::CompareOptions options =
+      optionsOf(contextLines, maxNumbers, lookahead);
   // Released within the buffers' lifetime: they are given back with the
   // GIL held again.
   py::gil_scoped_release released;
@@ -327,6 +331,7 @@ PYBIND11_MODULE(_zudiz, m) {
   m.attr("MAX_NUMBERS") = zudiz::kMaxNumbers;
   m.attr("HISTOGRAM_BUCKETS") = zudiz::kHistogramBuckets;
   m.attr("MAX_CONTEXT_LINES") = zudiz::kMaxContextLines;
+  m.attr("MAX_LOOKAHEAD") = zudiz::kMaxLookahead;
   py::tuple verdicts(zudiz::kVerdicts);
   for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
     verdicts[static_cast<std::size_t>(verdict)] = kVerdictNames[verdict];
@@ -338,10 +343,11 @@ PYBIND11_MODULE(_zudiz, m) {
   bindResult(m);
 
   m.def("compare_files", &compareFiles, py::arg("file1"), py::arg("file2"),
-        py::arg("switches"), py::arg("context_lines"), py::arg("max_numbers"));
+        py::arg("switches"), py::arg("context_lines"), py::arg("max_numbers"),
+        py::arg("lookahead"));
   m.def("compare_texts", &compareTexts, py::arg("text1"), py::arg("text2"),
         py::arg("switches"), py::arg("label1"), py::arg("label2"),
-        py::arg("context_lines"), py::arg("max_numbers"));
+        py::arg("context_lines"), py::arg("max_numbers"), py::arg("lookahead"));
   m.def("histogram_lower_bound", &zudiz::histogramLowerBound, py::arg("bucket"),
         "The lower bound of a histogram bucket: 0, 1e-9, 1e-8, ..., 0.1, 1.");
   m.def("histogram_bucket", &zudiz::histogramBucket, py::arg("relative"),

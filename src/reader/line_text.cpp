@@ -85,6 +85,10 @@ bool findLine(const PageReader& r, std::int64_t line, LineSpan* span) {
   return true;
 }
 
+std::uint32_t offsetInLine(const PageReader& r, std::uint32_t at) {
+  return at - lineStartAt(r.bytes(), at);
+}
+
 int linesBefore(const PageReader& r, const LineSpan& line, int count,
                 LineSpan* before) {
   const unsigned char* bytes = r.bytes();

@@ -27,6 +27,11 @@ struct LineSpan {
 // whose start was dropped from the window, from the window's start.
 bool findLine(const PageReader& r, std::int64_t line, LineSpan* span);
 
+// How far offset `at` of the window lies from the start of its line, as
+// findLine places line starts (the window's start when the line began
+// before it).
+std::uint32_t offsetInLine(const PageReader& r, std::uint32_t at);
+
 // Up to `count` whole lines right before `line` on its page, oldest first,
 // into `before`; returns how many. Stops at the page's start and at the
 // window's start (a line whose start may have been dropped is left out).

@@ -461,6 +461,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   run.shard = std::to_string(options.shardIndex) + "/" +
               std::to_string(options.shardCount);
   run.numbersCap = options.numbersCap;
+  run.lookahead = options.lookahead;
 
   ProgressLine progress(env);
   RunnerSettings settings;

@@ -4,10 +4,12 @@
 // The page has a header with the run's facts and coloured totals, a chart of
 // every unequal number pair by relative difference (drawn here as SVG, from
 // the pairs' histograms, so it needs no script), a table with one row per
-// pair, and each different or failed pair's program output in the program's
-// own side-by-side layout. Without script the table keeps its order and every
-// listing shows; the page's script adds sorting, filtering, folding, word
-// highlighting and the hover details of numeric pairs.
+// pair (a card each on narrow screens), and for each different or failed
+// pair its listed changes in their whole lines, then the program's output as
+// printed behind a fold (html_pair_view.h). Without script the table keeps
+// its order and every listing shows; the page's script adds sorting,
+// filtering, folding, word highlighting and the details of numeric pairs on
+// hover and keyboard focus. It prints without its controls.
 //
 // Every text from the run (file names, switches, report text, messages) is
 // escaped. Report text and program output are bytes of an 8-bit code page:

@@ -18,11 +18,6 @@ using Json = nlohmann::ordered_json;
 const char* const kVerdictNames[zudiz::kVerdicts] = {
     "listed", "tiny", "last_place", "within_tolerance"};
 
-// A name, path or switch text: as it is when it is UTF-8.
-std::string nameText(std::string_view text) {
-  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
-}
-
 // Seconds to `perUnit` parts of a second, so the JSON shows no noise digits.
 double rounded(double seconds, double perUnit) {
   return std::round(seconds * perUnit) / perUnit;
@@ -65,7 +60,7 @@ Json linesJson(const std::vector<std::string>& lines) {
 
 // One side's file: its path, and its size and time when it existed.
 Json factsJson(const FileFacts& facts) {
-  Json json{{"path", nameText(facts.path)}};
+  Json json{{"path", nameUtf8(facts.path)}};
   if (facts.exists) {
     json["size"] = facts.size;
     json["mtime_ns"] = facts.mtimeNs;
@@ -86,6 +81,25 @@ Json largestJson(const std::optional<zudiz::NumberPair>& largest) {
               {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}};
 }
 
+// Listed words as [column, start, length] triples.
+Json wordsJson(const std::vector<zudiz::ListedWord>& words) {
+  Json json = Json::array();
+  for (const zudiz::ListedWord& w : words) {
+    json.push_back(Json::array({w.column, w.start, w.length}));
+  }
+  return json;
+}
+
+Json toleranceJson(const zudiz::Tolerance& tolerance) {
+  using Kind = zudiz::Tolerance::Kind;
+  if (tolerance.kind == Kind::kNone) {
+    return nullptr;
+  }
+  return Json{
+      {"kind", tolerance.kind == Kind::kRelative ? "relative" : "absolute"},
+      {"value", tolerance.value}};
+}
+
 Json pairJson(const PairResult& pair) {
   const zudiz::Result& r = pair.result;
   Json listed = Json::array();
@@ -101,7 +115,9 @@ Json pairJson(const PairResult& pair) {
              {"line_text1", bytesToUtf8(l.lineText1)},
              {"line_text2", bytesToUtf8(l.lineText2)},
              {"context1", linesJson(l.context1)},
-             {"context2", linesJson(l.context2)}});
+             {"context2", linesJson(l.context2)},
+             {"words1", wordsJson(l.words1)},
+             {"words2", wordsJson(l.words2)}});
   }
   Json numbers = Json::array();
   for (const zudiz::NumberPair& n : r.numbers) {
@@ -112,10 +128,10 @@ Json pairJson(const PairResult& pair) {
              {"line2", n.line2},
              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
   }
-  Json json{{"name", nameText(pair.name)},
-            {"baseline", nameText(pair.baseline)},
-            {"candidate", nameText(pair.candidate)},
-            {"switches", nameText(pair.switches)},
+  Json json{{"name", nameUtf8(pair.name)},
+            {"baseline", nameUtf8(pair.baseline)},
+            {"candidate", nameUtf8(pair.candidate)},
+            {"switches", nameUtf8(pair.switches)},
             {"status", statusName(pair.status)},
             {"message", bytesToUtf8(pair.message)},
             {"seconds", rounded(pair.seconds, 1e6)},
@@ -125,6 +141,7 @@ Json pairJson(const PairResult& pair) {
             {"numbers", std::move(numbers)},
             {"numbers_cut", r.numbersCut},
             {"largest", largestJson(r.largest)},
+            {"tolerance", toleranceJson(r.tolerance)},
             {"histogram", histogramJson(r.histogram)},
             {"output", bytesToUtf8(r.output)}};
   if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
@@ -293,6 +310,49 @@ FileFacts factsFrom(const Json& json, const char* key) {
   return facts;
 }
 
+// The listed words at `key`: [column, start, length] triples, each within
+// the listed text `listed` and the line text `line` it points into.
+std::vector<zudiz::ListedWord> wordsOf(const Json& object, const char* key,
+                                       std::string_view listed,
+                                       std::string_view line) {
+  std::vector<zudiz::ListedWord> words;
+  for (const Json& triple : listOf(object, key)) {
+    if (!triple.is_array() || triple.size() != 3) {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" holds no [column, start, length]");
+    }
+    zudiz::ListedWord w;
+    w.column = triple[0].get<std::size_t>();
+    w.start = triple[1].get<std::size_t>();
+    w.length = triple[2].get<std::size_t>();
+    if (w.column > listed.size() || w.length > listed.size() - w.column ||
+        w.start > line.size() || w.length > line.size() - w.start) {
+      throw std::runtime_error(std::string("\"") + key +
+                               "\" holds a word outside its text");
+    }
+    words.push_back(w);
+  }
+  return words;
+}
+
+zudiz::Tolerance toleranceFrom(const Json& json) {
+  zudiz::Tolerance tolerance;
+  if (!json.contains("tolerance") || json.at("tolerance").is_null()) {
+    return tolerance;
+  }
+  const Json& t = json.at("tolerance");
+  const std::string kind = textOf(t, "kind");
+  if (kind == "relative") {
+    tolerance.kind = zudiz::Tolerance::Kind::kRelative;
+  } else if (kind == "absolute") {
+    tolerance.kind = zudiz::Tolerance::Kind::kAbsolute;
+  } else {
+    throw std::runtime_error("unknown tolerance kind \"" + kind + "\"");
+  }
+  tolerance.value = numberOf<double>(t, "value");
+  return tolerance;
+}
+
 PairResult pairFrom(const Json& json, int format) {
   PairResult pair;
   pair.name = textOf(json, "name");
@@ -331,12 +391,15 @@ PairResult pairFrom(const Json& json, int format) {
     listed.lineText2 = bytesOf(l, "line_text2");
     listed.context1 = linesOf(l, "context1");
     listed.context2 = linesOf(l, "context2");
+    listed.words1 = wordsOf(l, "words1", listed.text1, listed.lineText1);
+    listed.words2 = wordsOf(l, "words2", listed.text2, listed.lineText2);
     r.pairs.push_back(std::move(listed));
   }
   for (const Json& n : listOf(json, "numbers")) {
     r.numbers.push_back(numberFrom(n));
   }
   r.numbersCut = json.value("numbers_cut", false);
+  r.tolerance = toleranceFrom(json);
   if (json.contains("largest") && !json.at("largest").is_null()) {
     r.largest = numberFrom(json.at("largest"));
   } else if (format == 1) {
@@ -397,81 +460,13 @@ std::string bucketName(int bucket) {
   return std::string(text, end);
 }
 
-std::string bytesToUtf8(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (char c : bytes) {
-    auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (b >> 6));
-      text += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return text;
-}
-
-bool utf8ToBytes(std::string_view text, std::string* bytes) {
-  bytes->clear();
-  bytes->reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      *bytes += text[i];
-      continue;
-    }
-    // Only C2 and C3 lead bytes encode U+0080 to U+00FF.
-    if ((b != 0xC2 && b != 0xC3) || i + 1 >= text.size()) {
-      return false;
-    }
-    auto next = static_cast<unsigned char>(text[i + 1]);
-    if ((next & 0xC0) != 0x80) {
-      return false;
-    }
-    *bytes += static_cast<char>(((b & 0x03) << 6) | (next & 0x3F));
-    ++i;
-  }
-  return true;
-}
-
-bool isUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t more = lead < 0x80                    ? 0
-                       : lead >= 0xC2 && lead <= 0xDF ? 1
-                       : lead >= 0xE0 && lead <= 0xEF ? 2
-                       : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                      : 4;
-    if (more == 4 || text.size() - i <= more) {
-      return false;
-    }
-    std::uint32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
-    for (std::size_t k = 1; k <= more; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    bool overlong =
-        (more == 2 && code < 0x800) || (more == 3 && code < 0x10000);
-    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-      return false;
-    }
-    i += more + 1;
-  }
-  return true;
-}
-
 std::string exportJson(const SuiteRun& run) {
   Totals t = totalsOf(run);
   Json head{{"format", kJsonFormat},
-            {"version", nameText(run.version)},
-            {"switches", nameText(run.switches)},
-            {"baseline", nameText(run.baseline)},
-            {"candidate", nameText(run.candidate)},
+            {"version", nameUtf8(run.version)},
+            {"switches", nameUtf8(run.switches)},
+            {"baseline", nameUtf8(run.baseline)},
+            {"candidate", nameUtf8(run.candidate)},
             {"shard", run.shard}};
   if (!run.shards.empty()) {
     head["shards"] = run.shards;
@@ -480,6 +475,9 @@ std::string exportJson(const SuiteRun& run) {
     head["numbers"] = *run.numbersCap == kAllNumbers
                           ? Json("all")
                           : Json(static_cast<std::uint64_t>(*run.numbersCap));
+  }
+  if (run.lookahead != 1) {
+    head["lookahead"] = run.lookahead;
   }
   head.update(Json{{"date", run.date},
                    {"seconds", rounded(run.seconds, 1e3)},
@@ -534,6 +532,15 @@ bool importJson(std::string_view text, SuiteRun* run, std::string* error) {
       } else {
         throw std::runtime_error("\"numbers\" is not a count or \"all\"");
       }
+    }
+    if (json.contains("lookahead")) {
+      const Json& lookahead = json.at("lookahead");
+      if (!lookahead.is_number_unsigned() ||
+          lookahead.get<std::uint64_t>() < 1 ||
+          lookahead.get<std::uint64_t>() > zudiz::kMaxLookahead) {
+        throw std::runtime_error("\"lookahead\" is not a count of lines");
+      }
+      out.lookahead = lookahead.get<int>();
     }
     out.date = textOf(json, "date");
     out.allowAdded = json.value("allow_added", false);

@@ -5,9 +5,13 @@
 // Format 2 measures relative differences by the mean magnitude (the
 // histogram's buckets, `largest`), gives listed texts without the blanks
 // that padded their columns, and adds each listed line's page, whole text
-// and context and each pair's largest number pair. A format 1 record reads
-// with no lines or context; its histogram is counted again by the mean when
-// it kept every number record, and its largest pair is the largest kept.
+// and context, where each listed word stands in that line ("words1",
+// "words2": [column in the listed text, start in the line text, length]),
+// and each pair's largest number pair and /IGNORE tolerance ("tolerance":
+// {"kind": "relative" or "absolute", "value"}, null for none). A format 1
+// record reads with no lines or context; its histogram is counted again by the
+// mean when it kept every number record, and its largest pair is the largest
+// kept.
 //
 // Report text is bytes of an 8-bit code page, so every string taken from a
 // report or from the program's output (output, text1, text2, line_text1,
@@ -20,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "suite/report_text.h"
 #include "suite/results.h"
 
 namespace suite {
@@ -34,14 +39,6 @@ std::string exportJson(const SuiteRun& run);
 // Reads a run written by exportJson. Returns false with `error` set when the
 // text is not JSON, not of this format or holds a value of the wrong kind.
 bool importJson(std::string_view text, SuiteRun* run, std::string* error);
-
-// Each byte of `bytes` as the character of the same number, in UTF-8.
-std::string bytesToUtf8(std::string_view bytes);
-// The reverse of bytesToUtf8; false when `text` is not UTF-8 or holds a
-// character above U+00FF.
-bool utf8ToBytes(std::string_view text, std::string* bytes);
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool isUtf8(std::string_view text);
 
 // `text` without the blanks at its end.
 std::string withoutTrailingBlanks(std::string_view text);

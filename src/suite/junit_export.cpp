@@ -4,7 +4,7 @@
 #include <set>
 
 #include "suite/console.h"
-#include "suite/json_export.h"
+#include "suite/report_text.h"
 
 namespace suite {
 namespace {
@@ -13,11 +13,6 @@ std::string seconds(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.3f", value);
   return text;
-}
-
-// A name or path: as it is when it is UTF-8, else byte by byte.
-std::string nameUtf8(std::string_view text) {
-  return isUtf8(text) ? std::string(text) : bytesToUtf8(text);
 }
 
 // The console line of a pair, with its texts in UTF-8 as the JSON record

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   // The library keeps the number records the reports show (--numbers).
   zudiz::CompareOptions compareOptions;
   compareOptions.maxNumbers = parsed.options.numbersCap;
+  compareOptions.lookahead = parsed.options.lookahead;
   env.compare = [compareOptions](const std::string& baseline,
                                  const std::string& candidate,
                                  const std::string& switches) {

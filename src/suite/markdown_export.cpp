@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "suite/console.h"
-#include "suite/json_export.h"
+#include "suite/report_text.h"
 
 namespace suite {
 namespace {
@@ -14,27 +14,9 @@ namespace {
 constexpr std::size_t kPairsWithChanges = 20;
 constexpr std::size_t kChangesPerPair = 3;
 
-// The characters of a text as UTF-8: names as they are where they are
-// UTF-8, report bytes one character each. Control characters other than
-// TAB (and LF in `lines`) become their visible symbols, so no text breaks a
-// line or a table.
+// The characters of a text as UTF-8 by its byte rule, controls visible.
 std::string characters(std::string_view text, bool report, bool lines = false) {
-  const std::string utf8 =
-      !report && isUtf8(text) ? std::string(text) : bytesToUtf8(text);
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 && c != '\t' && !(lines && c == '\n')) {
-      out += "\xE2\x90";  // U+2400 and on
-      out += static_cast<char>(0x80 + b);
-    } else if (b == 0x7F) {
-      out += "\xE2\x90\xA1";
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return visibleUtf8(text, report ? Bytes::kReport : Bytes::kName, lines);
 }
 
 // A text in running Markdown (a table cell or a heading), shown as written.

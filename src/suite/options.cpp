@@ -237,6 +237,11 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
   app.add_option("--numbers", numbers,
                  "number records kept per pair in reports (default 100)")
       ->type_name("N|all");
+  app.add_option("--lookahead", o.lookahead,
+                 "lines the alignment looks ahead for inserted or deleted "
+                 "lines (default 1: the program's rules)")
+      ->type_name("N")
+      ->check(CLI::Range(1, zudiz::kMaxLookahead));
   app.add_flag("--allow-empty", o.allowEmpty,
                "a run with no pair to compare ends with status 0, not 2");
   app.add_flag("--allow-partial", o.allowPartial,
@@ -285,8 +290,8 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
     o.mode = SuiteMode::kAccept;
     if (merge || !o.paths.empty() || !o.pairList.empty() || !o.globs.empty() ||
         !o.switches.empty() || !o.switchesFor.empty() || !o.rulesFile.empty() ||
-        shard != "1/1" || !o.json.empty() || !o.junit.empty() ||
-        !o.html.empty() || !o.markdown.empty()) {
+        shard != "1/1" || o.lookahead != 1 || !o.json.empty() ||
+        !o.junit.empty() || !o.html.empty() || !o.markdown.empty()) {
       return usageError(
           "--accept takes a result and --only, --dry-run and --remove-gone; "
           "it runs no comparison and writes no report");
@@ -303,10 +308,11 @@ ParsedCommandLine parseOptions(const std::vector<std::string>& args, int cores,
       return usageError("--merge needs the JSON results to combine");
     }
     if (!o.pairList.empty() || !o.globs.empty() || !o.switches.empty() ||
-        !o.switchesFor.empty() || !o.rulesFile.empty() || shard != "1/1") {
+        !o.switchesFor.empty() || !o.rulesFile.empty() || shard != "1/1" ||
+        o.lookahead != 1) {
       return usageError(
           "--merge combines results: --pairs, --glob, --switches, "
-          "--switches-for, --rules and --shard do not apply");
+          "--switches-for, --rules, --shard and --lookahead do not apply");
     }
   } else if (o.allowPartial) {
     return usageError("--allow-partial applies to --merge");

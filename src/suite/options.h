@@ -32,6 +32,7 @@ struct SuiteOptions {
   bool allowEmpty = false;       // --allow-empty: no pairs is no error
   bool allowPartial = false;     // --allow-partial: merge what shards are there
   std::size_t numbersCap = 100;  // --numbers; kAllNumbers for "all"
+  int lookahead = 1;             // --lookahead, 1 to zudiz::kMaxLookahead
   // --accept RESULT.json and what goes with it.
   std::string acceptResult;
   std::vector<std::string> only;  // --only, any of them

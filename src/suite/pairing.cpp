@@ -1,7 +1,6 @@
 #include "suite/pairing.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -25,12 +24,6 @@ struct Entry {
   std::string detail;  // kUnreadable: why
   std::int64_t mtimeNs = 0;
 };
-
-std::int64_t nanosecondsOf(fs::file_time_type time) {
-  auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch)
-      .count();
-}
 
 // The facts of one side of a pair from what the walk or a look found.
 FileFacts factsFrom(std::string path, const std::optional<Entry>& entry) {
@@ -104,8 +97,7 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
       std::error_code sizeError;
       std::uintmax_t size = entry.file_size(sizeError);
       found.size = sizeError ? 0 : static_cast<std::int64_t>(size);
-      fs::file_time_type time = entry.last_write_time(sizeError);
-      found.mtimeNs = sizeError ? 0 : nanosecondsOf(time);
+      found.mtimeNs = sizeError ? 0 : modifiedNs(entry.path().string());
     } else {
       found.kind = EntryKind::kOther;
     }
@@ -173,12 +165,9 @@ std::optional<Entry> lookAt(const std::string& path) {
     case FileKind::kOther:
       entry.kind = EntryKind::kOther;
       break;
-    case FileKind::kFile: {
-      std::error_code ec;
-      fs::file_time_type time = fs::last_write_time(path, ec);
-      entry.mtimeNs = ec ? 0 : nanosecondsOf(time);
+    case FileKind::kFile:
+      entry.mtimeNs = modifiedNs(path);
       break;
-    }
   }
   return entry;
 }

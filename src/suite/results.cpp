@@ -182,7 +182,9 @@ std::string differingFact(const SuiteRun& a, const SuiteRun& b) {
       {"switches", {a.switches, b.switches}},
       {"baseline", {a.baseline, b.baseline}},
       {"candidate", {a.candidate, b.candidate}},
-      {"--numbers", {numbersText(a.numbersCap), numbersText(b.numbersCap)}}};
+      {"--numbers", {numbersText(a.numbersCap), numbersText(b.numbersCap)}},
+      {"--lookahead",
+       {std::to_string(a.lookahead), std::to_string(b.lookahead)}}};
   for (const auto& [what, values] : facts) {
     if (values.first != values.second) {
       return std::string(what) + ": \"" + values.first + "\" and \"" +
@@ -259,6 +261,7 @@ bool mergeRuns(std::vector<SuiteRun> runs, bool allowPartial,
   out.candidate = first.candidate;
   out.date = first.date;
   out.allowAdded = first.allowAdded;
+  out.lookahead = first.lookahead;
   if (first.numbersCap) {
     out.numbersCap = std::min(*first.numbersCap, numbersCap);
   }

@@ -65,6 +65,9 @@ struct SuiteRun {
   // --numbers: the number records kept per pair (kAllNumbers for all); no
   // value in a record written before the run kept it.
   std::optional<std::size_t> numbersCap;
+  // --lookahead: the lines the alignment looked ahead (1: the program's
+  // rules, also for a record that does not say).
+  int lookahead = 1;
   std::string date;  // when the run started, ISO 8601 UTC
   double seconds = 0;
   std::vector<PairResult> pairs;  // in sorted name order

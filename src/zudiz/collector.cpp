@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zudiz {
 
@@ -16,6 +18,29 @@ bool keptLonger(const auto& a, const auto& b) {
 
 std::string cut(std::string_view text) {
   return std::string(text.substr(0, std::min(text.size(), kMaxLineText)));
+}
+
+// The words of `line` that stand on the listed line `number` and in the
+// listed text, where they are in `lineText`. A word is taken only when the
+// line text holds its bytes there, so a line found from the window's start
+// or cut short marks nothing wrong.
+void addWords(const ListedLine& line, std::int64_t number,
+              std::string_view listed, std::string_view lineText,
+              std::vector<ListedWord>& words) {
+  for (std::uint32_t k = 0; k < line.wordCount; ++k) {
+    const WordSpot& spot = line.words[k];
+    if (spot.line != number || spot.column < line.firstColumn) {
+      continue;
+    }
+    const std::size_t column = spot.column - line.firstColumn;
+    if (column + spot.length > listed.size() ||
+        std::size_t{spot.inLine} + spot.length > lineText.size() ||
+        listed.substr(column, spot.length) !=
+            lineText.substr(spot.inLine, spot.length)) {
+      continue;
+    }
+    words.push_back({column, spot.inLine, spot.length});
+  }
 }
 
 }  // namespace
@@ -38,10 +63,14 @@ void Collector::listedPair(std::uint32_t line1, std::uint32_t line2,
   std::int64_t* pages[2] = {&pair.page1, &pair.page2};
   std::string* texts[2] = {&pair.lineText1, &pair.lineText2};
   std::vector<std::string>* contexts[2] = {&pair.context1, &pair.context2};
+  std::vector<ListedWord>* words[2] = {&pair.words1, &pair.words2};
+  const std::string_view listed[2] = {text1, text2};
+  const std::int64_t numbers[2] = {line1, line2};
   for (std::size_t i = 0; i < 2; ++i) {
     const ListedLine& line = lines[i];
     *pages[i] = line.page;
     *texts[i] = cut(line.text);
+    addWords(line, numbers[i], listed[i], *texts[i], *words[i]);
     for (int k = 0; k < line.beforeCount; ++k) {
       contexts[i]->push_back(cut(line.before[static_cast<std::size_t>(k)]));
     }

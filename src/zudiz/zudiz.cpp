@@ -19,6 +19,8 @@ namespace zudiz {
 
 namespace {
 
+static_assert(kMaxLookahead == ::kMaxLookahead);
+
 constexpr double kLowerBounds[kHistogramBuckets] = {
     0, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1};
 
@@ -46,7 +48,7 @@ bool showsNoDifference(const Counts& c) {
 // switch words in place of the words it reads.
 void runComparison(RunState& run, std::string_view name1,
                    std::string_view name2, std::string_view switches,
-                   Stage& stage) {
+                   int lookahead, Stage& stage) {
   setDefaults(run);
   // Copies that end in a zero byte and last for the run: a name longer than
   // the program shows is opened whole.
@@ -63,9 +65,23 @@ void runComparison(RunState& run, std::string_view name1,
   while (words.next(word)) {
     processArgument(run, word);
   }
+  run.settings.lookahead = std::clamp(lookahead, 1, kMaxLookahead);
   stage = Stage::kComparison;
   compareNamedFiles(run);
   run.out.flush();
+}
+
+Tolerance toleranceOf(const Settings& settings) {
+  Tolerance tolerance;
+  if (settings.ignoreRelative) {
+    // ignoreUnits ten-thousandths of a percent.
+    tolerance.kind = Tolerance::Kind::kRelative;
+    tolerance.value = settings.ignoreUnits / 1e6;
+  } else if (settings.ignoreUnits > 0) {
+    tolerance.kind = Tolerance::Kind::kAbsolute;
+    tolerance.value = settings.ignoreUnits / 1e4;
+  }
+  return tolerance;
 }
 
 // One run on the host that `makeHost` makes; every allocation of the run,
@@ -84,11 +100,12 @@ Result compareWith(MakeHost makeHost, std::string_view name1,
     Stage stage = Stage::kSwitches;
     bool ended = false;
     try {
-      runComparison(*run, name1, name2, switches, stage);
+      runComparison(*run, name1, name2, switches, options.lookahead, stage);
     } catch (const LibraryExit&) {
       ended = true;
     }
     result.counts = countsOf(run->counters);
+    result.tolerance = toleranceOf(run->settings);
     collector.finish(run->counters.words.numbersMet);
     if (!ended) {
       result.status =

@@ -45,6 +45,17 @@ struct Counts {  // what the summary reports, as numbers
 // The longest line text a ListedPair holds; a longer line is cut.
 inline constexpr std::size_t kMaxLineText = 1024;
 
+// A listed word where it stands in its whole line: it is printed at
+// `column` of the listed text (text1 or text2) and is the `length` bytes
+// from `start` of the line text (lineText1 or lineText2).
+struct ListedWord {
+  std::size_t column = 0;
+  std::size_t start = 0;
+  std::size_t length = 0;
+
+  friend bool operator==(const ListedWord&, const ListedWord&) = default;
+};
+
 // One pair of lines of the listing, with where each side stands in its
 // report. A side "has a line" when the listing shows a line number for it.
 struct ListedPair {
@@ -62,6 +73,10 @@ struct ListedPair {
   // Up to CompareOptions::contextLines lines before it on the same page that
   // the window still held, oldest first, each cut like the line.
   std::vector<std::string> context1, context2;
+  // The listed words of each side found in its line text, in the order
+  // listed: a word the comparison read on another line (in word mode, or
+  // collected after its line ended) or beyond the cut is left out.
+  std::vector<ListedWord> words1, words2;
 
   friend bool operator==(const ListedPair&, const ListedPair&) = default;
 };
@@ -102,6 +117,17 @@ int histogramBucket(double relative);
 // below 0.1 % exactly when this is below 0.001.
 double relativeDifference(double a, double b);
 
+// The /IGNORE tolerance a comparison applied: numbers within it count as
+// equal. kRelative: `value` is a fraction of the mean magnitude (0.0001 for
+// 0.01 %); kAbsolute: `value` is the largest difference let through.
+struct Tolerance {
+  enum class Kind { kNone, kRelative, kAbsolute };
+  Kind kind = Kind::kNone;
+  double value = 0;
+
+  friend bool operator==(const Tolerance&, const Tolerance&) = default;
+};
+
 struct Result {
   Status status = Status::kError;
   std::string message;  // kError: the one-line message, without "*** "
@@ -118,6 +144,9 @@ struct Result {
   // whole comparison, whatever was kept (ties: the first met); none when no
   // unequal numbers were met.
   std::optional<NumberPair> largest;
+  // The tolerance the switches set; none when the run ended before they
+  // were read.
+  Tolerance tolerance;
 
   friend bool operator==(const Result&, const Result&) = default;
 };
@@ -127,9 +156,11 @@ inline constexpr std::size_t kMaxNumbers = 10000;
 inline constexpr std::size_t kAllNumbers =
     std::numeric_limits<std::size_t>::max();
 inline constexpr int kMaxContextLines = 10;
+inline constexpr int kMaxLookahead = 50;
 
-// What a call collects beside the comparison; the comparison and `output`
-// are the same whatever these say.
+// What a call collects beside the comparison, and how far its alignment
+// looks ahead; with `lookahead` 1 the comparison and `output` are exactly
+// the program's.
 struct CompareOptions {
   // Lines before each listed line to keep as its context, 0 to
   // kMaxContextLines (values outside are taken as the nearer end).
@@ -138,6 +169,19 @@ struct CompareOptions {
   // bytes; kAllNumbers keeps every one, so memory grows with the unequal
   // numbers of the files.
   std::size_t maxNumbers = kMaxNumbers;
+  // Lines the alignment looks ahead, 1 to kMaxLookahead (values outside are
+  // taken as the nearer end). 1 keeps the program's rules: after a
+  // differing line pair it tries only one extra line in either file, so
+  // two or more inserted lines leave every later pair of the page one row
+  // off. With N > 1, where those trials find nothing, the lines up to N
+  // ahead in each file are searched for the smallest block of k lines
+  // (2 <= k <= N; file 1's block first for the same k) after which a line
+  // and the line after it read the same as the other file's two lines; the
+  // k lines are then listed and counted as k extra lines, and the comparison
+  // goes on in step. Only lines that the comparison's fixed window holds
+  // from the differing line on are searched: a longer block is compared as
+  // with 1. Word mode (/WORD) is not affected.
+  int lookahead = 1;
 };
 
 // `switches`: the program's own switch words ("/IGNORE%:1 /SKIPF:3"), read

@@ -72,7 +72,8 @@ struct Outcome {
 };
 
 Outcome runPair(const std::string& one, const std::string& two,
-                const std::vector<std::string>& switches, bool shortcuts) {
+                const std::vector<std::string>& switches, bool shortcuts,
+                std::int32_t lookahead = 1) {
   FakeHost host;
   host.addFile("one.txt", one);
   host.addFile("two.txt", two);
@@ -92,6 +93,7 @@ Outcome runPair(const std::string& one, const std::string& two,
           word.assign(text);
           processArgument(run, word);
         }
+        run.settings.lookahead = lookahead;
         compareNamedFiles(run);
         endRun(run);
       },
@@ -114,7 +116,10 @@ Outcome runPair(const std::string& one, const std::string& two,
 // edge.
 class PairMaker {
  public:
-  explicit PairMaker(std::uint32_t seed) : random_(seed) {}
+  // `blocks`: some pieces are blocks of several extra lines, for the
+  // longer look-ahead.
+  explicit PairMaker(std::uint32_t seed, bool blocks = false)
+      : random_(seed), blocks_(blocks) {}
 
   void make(std::string& one, std::string& two) {
     one.clear();
@@ -156,7 +161,7 @@ class PairMaker {
     const std::size_t size = chance(0.15) ? uniform(35000, 90000) : 0;
     const int pieces = static_cast<int>(uniform(1, 40));
     for (int k = 0; k < pieces || one.size() < size; ++k) {
-      piece(one, two, uniform(0, 12));
+      piece(one, two, uniform(0, blocks_ ? 13 : 12));
     }
     if (chance(0.1)) {
       one += "\x1a\x1a";
@@ -168,6 +173,7 @@ class PairMaker {
 
  private:
   std::mt19937 random_;
+  bool blocks_ = false;
   std::string lineEnd_;
 
   std::size_t uniform(std::size_t low, std::size_t high) {
@@ -405,6 +411,20 @@ class PairMaker {
         }
         break;
       }
+      case 13: {
+        // A block of extra lines in one file (blank ones among them), then
+        // lines both files share.
+        std::string& file = chance(0.5) ? one : two;
+        for (std::size_t i = uniform(2, 12); i > 0; --i) {
+          file += (chance(0.15) ? "" : line(true)) + end();
+        }
+        for (std::size_t i = uniform(0, 3); i > 0; --i) {
+          const std::string text = line(true) + end();
+          one += text;
+          two += text;
+        }
+        break;
+      }
       default: {
         // Stray bytes: SUB, zero, a lone comma, a plot marker.
         const std::string strays[] = {"\x1a", std::string(1, '\0'), ",",
@@ -479,6 +499,35 @@ TEST(Shortcuts, GiveThePlainStepsResultOnGeneratedPairs) {
       return;  // the first pair that parts is the one to look at
     }
   }
+}
+
+// The look-ahead for blocks of extra lines reads the window as the
+// shortcuts leave it: with them off, the window is filled at other times.
+TEST(Shortcuts, GiveThePlainStepsResultWithALongerLookahead) {
+  constexpr int kPairs = 900;
+  const int pairs = kPairs * soakFactor();
+  const std::vector<std::vector<std::string>> sets = {
+      {}, {"/A"}, {"/SKIPH:0"}, {"/-SKIPP"}, {"/-NOP"}, {"/V:0"}};
+  const std::int32_t lookaheads[] = {2, 10, 50};
+  std::string one;
+  std::string two;
+  int reached = 0;  // pairs whose listing the look-ahead changed
+  for (int k = 0; k < pairs; ++k) {
+    const auto seed = static_cast<std::uint32_t>(k);
+    PairMaker(seed, true).make(one, two);
+    const std::vector<std::string>& switches =
+        sets[static_cast<std::size_t>(k) % sets.size()];
+    const std::int32_t lookahead = lookaheads[(k / 6) % 3];
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", switches " +
+                 joined(switches) + ", lookahead " + std::to_string(lookahead));
+    const Outcome on = runPair(one, two, switches, true, lookahead);
+    expectSame(on, runPair(one, two, switches, false, lookahead));
+    if (::testing::Test::HasFailure()) {
+      return;
+    }
+    reached += on.output != runPair(one, two, switches, true).output;
+  }
+  EXPECT_GT(reached, pairs / 5);
 }
 
 }  // namespace

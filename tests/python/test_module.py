@@ -204,6 +204,12 @@ def test_errors_are_results(call, message):
          "context_lines must be int, not str"),
         (lambda: zudiz.compare_texts(b"", b"", context_lines=True), TypeError,
          "context_lines must be int"),
+        (lambda: zudiz.compare_texts(b"", b"", lookahead=0), ValueError,
+         "lookahead must be 1 to 50, not 0"),
+        (lambda: zudiz.compare_files("a", "b", lookahead=51), ValueError,
+         "lookahead must be 1 to 50, not 51"),
+        (lambda: zudiz.compare_files("a", "b", lookahead=2.0), TypeError,
+         "lookahead must be int, not float"),
         (lambda: zudiz.compare_texts(b"", b"", max_numbers=-1), ValueError,
          "max_numbers must be 0 or more"),
         (lambda: zudiz.compare_files("a", "b", max_numbers="ALL"), ValueError,
@@ -269,3 +275,17 @@ def test_readme_script_prints_what_the_readme_shows():
         [sys.executable, "-c", script], cwd=root, stdout=subprocess.PIPE, check=True
     )
     assert run.stdout.decode() == shown
+
+
+def test_lookahead_lists_a_block_of_inserted_lines_as_those_lines():
+    head = b"HEAD\r\nPAGE 1\r\n\r\n"
+    one = head + b"a 1\r\nb 2\r\nc 3\r\nd 4\r\n"
+    two = head + b"a 1\r\nx 9\r\ny 8\r\nb 2\r\nc 3\r\nd 4\r\n"
+    rules = zudiz.compare_texts(one, two)
+    assert [p.extra for p in rules.pairs] != [2, 2]
+    ahead = zudiz.compare_texts(one, two, lookahead=3)
+    assert [(p.extra, p.line2, p.text2) for p in ahead.pairs] == [
+        (2, 5, b"x 9"),
+        (2, 6, b"y 8"),
+    ]
+    assert ahead.counts.lines_differed == 2

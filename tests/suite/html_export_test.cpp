@@ -155,24 +155,61 @@ TEST(HtmlExport, HostileTextsRunNothingWhereverTheyStand) {
 // Each listed pair where it stands: the baseline's whole line above the
 // candidate's, the listed words marked in place, the context muted.
 TEST(HtmlExport, ListedPairsShowInTheirWholeLines) {
-  PairResult pair = listedPair({{89, 89, 0, "77.066", "58.114"}});
+  PairResult pair = listedPair({{89, 89, 0, "77.066", "58.114"}},
+                               {{77.066, 58.114, 89, 89, Verdict::kTiny}});
   zudiz::ListedPair& l = pair.result.pairs[0];
   l.page1 = l.page2 = 3;
+  // The listed word is the second of two equal ones: its place comes from
+  // the records, not from looking for its text.
   l.lineText1 = "  B1  12.5  77.066  77.066";
-  l.lineText2 = "  B1  12.5  58.114  77.066";
+  l.lineText2 = "  B1  12.5  77.066  58.114";
+  l.words1 = l.words2 = {{0, 20, 6}};
   l.context1 = l.context2 = {"  NAME  A  M  M"};
   const std::string page = pageOf({pair});
   EXPECT_NE(std::string::npos,
             page.find("baseline page 3, line 89 \xC2\xB7 candidate page 3, "
                       "line 89"));
+  // Both words take the focus; the candidate's holds the values and the
+  // verdict of the record of that line (here "below 0.1 %", index 1).
   EXPECT_NE(std::string::npos,
             page.find("<span class=\"ctx\"><span class=\"side\"></span>  "
                       "NAME  A  M  M</span>\n<span class=\"side\">baseline  "
-                      "</span>  B1  12.5  <mark>77.066</mark>  77.066\n"
+                      "</span>  B1  12.5  77.066  <mark class=\"num\" "
+                      "tabindex=\"0\">77.066</mark>\n"
                       "<span class=\"side\">candidate </span>  B1  12.5  "
-                      "<mark>58.114</mark>  77.066\n</pre>"))
+                      "77.066  <mark class=\"num\" tabindex=\"0\" "
+                      "data-n=\"77.066 58.114 1\">58.114</mark>\n</pre>"))
       << page;
-  EXPECT_EQ(1u, count(page, "In context:"));
+  // The whole lines come first, the listing as printed one click away.
+  EXPECT_LT(page.find("<pre class=\"change\">"),
+            page.find("<details class=\"printed\"><summary>Listing as "
+                      "printed</summary><pre class=\"out\""));
+}
+
+TEST(HtmlExport, MarksOnlyWordsTheirLinesHold) {
+  struct Row {
+    const char* what;
+    std::vector<zudiz::ListedWord> words1;
+    std::string line1;  // between "baseline  </span>" and the line end
+  };
+  const Row rows[] = {
+      {"none", {}, "A 1 B"},
+      {"a word", {{0, 2, 1}}, "A <mark>1</mark> B"},
+      {"two in line order",
+       {{2, 4, 1}, {0, 0, 1}},
+       "<mark>A</mark> 1 <mark>B</mark>"},
+      {"past the line's end", {{0, 4, 2}}, "A 1 B"},
+      {"overlapping", {{0, 0, 3}, {2, 2, 1}}, "<mark>A 1</mark> B"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    PairResult pair = listedPair({{1, 1, 0, "A 1 B", "x"}});
+    zudiz::ListedPair& l = pair.result.pairs[0];
+    l.lineText1 = "A 1 B";
+    l.lineText2 = "x";
+    l.words1 = row.words1;
+    EXPECT_EQ(row.line1, between(pageOf({pair}), "baseline  </span>", "\n"));
+  }
 }
 
 TEST(HtmlExport, ReportBytesShowAsLatin1AndControlSymbols) {
@@ -199,6 +236,8 @@ TEST(HtmlExport, NamesShowAsUtf8WhereValid) {
       {"\xF4\x90\x80\x80",
        "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},  // past U+10FFFF
       {"\xE2\x82", "\xC3\xA2\xC2\x82"},      // cut short
+      // UTF-8 only in part: byte by byte, as the JSON record has it.
+      {"na\xC3\xAFve\xFF", "na\xC3\x83\xC2\xAFve\xC3\xBF"},
       {"tab\tnl\n", "tab\tnl\n"},
       {std::string("nul\0", 4), "nul\xE2\x90\x80"},
   };
@@ -334,32 +373,45 @@ TEST(HtmlExport, ChartAddsUpTheHistogramsOfAllPairs) {
   EXPECT_NE(pageOf({}).find("No unequal numbers"), std::string::npos);
 }
 
-TEST(HtmlExport, ChartMarksTheIgnoreToleranceOfTheSwitches) {
+TEST(HtmlExport, ChartMarksTheToleranceThePairsApplied) {
+  using Kind = zudiz::Tolerance::Kind;
+  const zudiz::Tolerance none;
+  const zudiz::Tolerance percent{Kind::kRelative, 1e-4};
+  const zudiz::Tolerance twoPercent{Kind::kRelative, 0.02};
+  const zudiz::Tolerance absolute{Kind::kAbsolute, 0.5};
   struct Row {
-    const char* switches;
-    const char* tolerance;  // data-tolerance, or "" for no mark
-    bool absolute;
+    const char* what;
+    std::vector<zudiz::Tolerance> pairs;  // of same pairs
+    const char* tolerance;                // data-tolerance, or "" for none
+    const char* note;                     // a text of the note, or ""
   };
   const Row rows[] = {
-      {"", "", false},
-      {"/SKIPH:3 /ALL", "", false},
-      {"/IGNORE", "1e-04", false},
-      {"/i", "1e-04", false},
-      {"/IG%", "1e-04", false},
-      {"/IGNORE%:2", "0.02", false},
-      {"/ignore%:0.5", "0.005", false},
-      {"/Ignore%:1 /IGNORE%:3", "0.03", false},
-      {"/SKIPF:2/I%:10", "0.1", false},
-      {"/IGNORE:0.5", "", true},
-      {"/IGNORE:0.5 /IGNORE", "1e-04", false},
+      {"no pairs", {}, "", ""},
+      {"none", {none, none}, "", ""},
+      {"relative", {percent, percent}, "1e-04", "dotted line"},
+      {"two percent", {twoPercent}, "0.02", "dotted line"},
+      {"absolute", {absolute}, "", "of 0.5 is absolute"},
+      {"pairs differ", {percent, twoPercent}, "", "different /IGNORE"},
+      {"one pair without", {none, percent}, "", "different /IGNORE"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.switches);
-    std::string page = pageOf({}, row.switches);
+    SCOPED_TRACE(row.what);
+    std::vector<PairResult> pairs;
+    for (const zudiz::Tolerance& t : row.pairs) {
+      pairs.push_back(pairOf("p.rpt", PairStatus::kSame));
+      pairs.back().result.tolerance = t;
+    }
+    // A pair that was never compared has no say.
+    pairs.push_back(pairOf("gone.rpt", PairStatus::kMissing));
+    // The switches are not read again: the results say what applied.
+    std::string page = pageOf(pairs, "/IGNORE%:7");
     std::string mark = between(page, "data-tolerance=\"", "\"");
     EXPECT_EQ(*row.tolerance == '\0' ? "(no data-tolerance=\")" : row.tolerance,
               mark);
-    EXPECT_EQ(row.absolute, page.find("is absolute") != std::string::npos);
+    if (*row.note != '\0') {
+      EXPECT_NE(between(page, "<p class=\"note\">", "</p>").find(row.note),
+                std::string::npos);
+    }
   }
 }
 
@@ -373,6 +425,17 @@ TEST(HtmlExport, SaysWhenNumberRecordsWereCut) {
   EXPECT_EQ(1u, count(pageOf({cut}), "class=\"note cut\""));
   EXPECT_NE(pageOf({cut, full}, "", 0).find("In 2 pairs more"),
             std::string::npos);
+}
+
+TEST(HtmlExport, ShowsTheLookaheadOnlyWhenItIsNotOne) {
+  SuiteRun run;
+  run.version = "1.0";
+  run.baseline = "base";
+  run.candidate = "cand";
+  EXPECT_EQ(std::string::npos, suite::exportHtml(run).find("Look-ahead"));
+  run.lookahead = 10;
+  EXPECT_NE(std::string::npos,
+            suite::exportHtml(run).find("Look-ahead</dt><dd>10 lines"));
 }
 
 }  // namespace

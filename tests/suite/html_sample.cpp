@@ -1,13 +1,15 @@
 // html_sample: writes HTML reports of made-up suite runs for the browser
 // test and for measuring, with what the test expects of each beside it.
 //
-//   html_sample DIR [mixed] [large] [wide]
+//   html_sample DIR [mixed] [large] [wide] [tail]
 //
 // mixed  a dozen pairs of every status, hostile names, switches and report
 //        text, a pair whose number records are cut, a word-mode listing;
 // large  10000 pairs, one in a hundred different;
 // wide   1000 pairs in which every line differs, as two genuinely different
-//        runs of 1 MB reports give: full listings, 10000 records each.
+//        runs of 1 MB reports give: full listings, 10000 records each;
+// tail   one pair compared by the library for real: 20000 numbers that
+//        drift by tiny amounts, then one listed change of 37.5 %.
 //
 // Each NAME.html comes with NAME.json: the pairs' names, statuses and
 // outputs (every output byte as the character of the same number) and the
@@ -102,6 +104,23 @@ void addColumn(std::string& text1, std::string& text2, std::string_view word1,
   text2 += padded(word2, width);
 }
 
+// The words of a listed text where a line that holds it after `offset`
+// bytes has them.
+std::vector<zudiz::ListedWord> wordsOf(std::string_view text,
+                                       std::size_t offset) {
+  std::vector<zudiz::ListedWord> words;
+  for (std::size_t at = 0; at < text.size();) {
+    if (text[at] == ' ') {
+      ++at;
+      continue;
+    }
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    words.push_back({at, offset + at, end - at});
+    at = end;
+  }
+  return words;
+}
+
 ListedPair listed(std::int64_t line1, std::int64_t line2, int extra,
                   std::string text1, std::string text2) {
   ListedPair pair;
@@ -113,8 +132,12 @@ ListedPair listed(std::int64_t line1, std::int64_t line2, int extra,
   // Where it stands, as the library gives it: a whole table line around the
   // listed words and the two lines above it.
   pair.page1 = pair.page2 = 1 + line1 / 60;
-  pair.lineText1 = "  ROW" + std::to_string(line1) + "    " + pair.text1;
-  pair.lineText2 = "  ROW" + std::to_string(line2) + "    " + pair.text2;
+  const std::string prefix1 = "  ROW" + std::to_string(line1) + "    ";
+  const std::string prefix2 = "  ROW" + std::to_string(line2) + "    ";
+  pair.lineText1 = prefix1 + pair.text1;
+  pair.lineText2 = prefix2 + pair.text2;
+  pair.words1 = wordsOf(pair.text1, prefix1.size());
+  pair.words2 = wordsOf(pair.text2, prefix2.size());
   pair.context1 = {"  ROW" + std::to_string(line1 - 2) + "    1.000  2.000",
                    "  ROW" + std::to_string(line1 - 1) + "    1.000  2.000"};
   pair.context2 = pair.context1;
@@ -167,6 +190,8 @@ PairResult makePair(std::string name, PairStatus status) {
   pair.name = std::move(name);
   pair.status = status;
   pair.seconds = 0.004;
+  // The run's /IGNORE%:0.5.
+  pair.result.tolerance = {zudiz::Tolerance::Kind::kRelative, 0.005};
   pair.result.status = status == PairStatus::kSame ? zudiz::Status::kSame
                        : status == PairStatus::kDifferent
                            ? zudiz::Status::kDifferent
@@ -232,7 +257,7 @@ SuiteRun mixedRun() {
         makePair("hostile/<img src=x onerror=window.__pwned=1>.rpt",
                  PairStatus::kDifferent);
     pair.baseline = "baseline/\"><script>window.__pwned=5</script>";
-    pair.switches = "/IGNORE%:5 \"><script>window.__pwned=4</script>";
+    pair.switches = "/SKIPF:5 \"><script>window.__pwned=4</script>";
     zudiz::Result& r = pair.result;
     r.counts = {0, 10, 4, 9, 1, 0, 0};
     std::string t1;
@@ -447,6 +472,29 @@ SuiteRun wideRun() {
   return run;
 }
 
+// One pair compared by the library: 20000 lines whose numbers differ by
+// less than 0.1 %, then one line whose number moved from 80 to 50. Its
+// largest difference must be that last one, however many came before.
+SuiteRun tailRun() {
+  std::string one = "TITLE\nPROJECT\n\n";
+  std::string two = one;
+  for (int line = 0; line < 20000; ++line) {
+    const std::string name = "  ROW" + std::to_string(line) + "  ";
+    one += name + std::to_string(1000 + line) + ".0000\n";
+    two += name + std::to_string(1000 + line) + ".0001\n";
+  }
+  one += "  LAST  80.0\n";
+  two += "  LAST  50.0\n";
+  SuiteRun run;
+  run.version = std::string(zudiz::kVersion);
+  run.baseline = "tail/baseline";
+  run.candidate = "tail/candidate";
+  PairResult pair = makePair("drift/tail.rpt", PairStatus::kDifferent);
+  pair.result = zudiz::compareTexts(one, two, "", "TAIL1.RPT", "TAIL2.RPT");
+  run.pairs.push_back(std::move(pair));
+  return run;
+}
+
 // --- What the test expects
 // ----------------------------------------------------
 
@@ -502,7 +550,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << "usage: html_sample DIR [mixed] [large] [wide]\n";
+    std::cerr << "usage: html_sample DIR [mixed] [large] [wide] [tail]\n";
     return 2;
   }
   std::string dir = argv[1];
@@ -518,6 +566,8 @@ int main(int argc, char** argv) {
       run = largeRun();
     } else if (name == "wide") {
       run = wideRun();
+    } else if (name == "tail") {
+      run = tailRun();
     } else {
       std::cerr << "html_sample: no run called " << name << "\n";
       return 2;

@@ -48,6 +48,7 @@ suite::SuiteRun sampleRun() {
   extra.page2 = 3;
   extra.lineText2 = "  B110A 4.50 \x84\xFF";
   extra.context2 = {"  NAME  A    \xE4", ""};
+  extra.words2 = {{0, 2, 5}, {11, 13, 2}};
   zudiz::ListedPair& odd = r.pairs.emplace_back();
   odd.line2 = 17;
   odd.text1 = "\t\x01";
@@ -59,6 +60,7 @@ suite::SuiteRun sampleRun() {
       {-1e5, 429496.7295, 1, 2, zudiz::Verdict::kWithinTolerance});
   r.numbersCut = true;
   r.largest = r.numbers[1];
+  r.tolerance = {zudiz::Tolerance::Kind::kRelative, 0.01};
   r.histogram.counts[0][1] = 3;
   r.histogram.counts[9][0] = 1;
   r.histogram.counts[10][3] = 12345678901LL;
@@ -127,6 +129,7 @@ void expectSameRun(const suite::SuiteRun& a, const suite::SuiteRun& b) {
     }
     EXPECT_EQ(x.result.numbersCut, y.result.numbersCut);
     EXPECT_TRUE(x.result.largest == y.result.largest);
+    EXPECT_TRUE(x.result.tolerance == y.result.tolerance);
     EXPECT_EQ(x.result.histogram.counts, y.result.histogram.counts);
   }
 }
@@ -161,6 +164,30 @@ TEST(SuiteJson, KeepsTheNumbersCapAndTheShardsOfAPartialMerge) {
     EXPECT_EQ(run.shards, back.shards);
   }
   EXPECT_EQ("all", nlohmann::json::parse(suite::exportJson(run))["numbers"]);
+}
+
+// The look-ahead is written only when it is not the program's 1, so that a
+// run without --lookahead writes what it wrote before.
+TEST(SuiteJson, KeepsTheLookahead) {
+  suite::SuiteRun run = sampleRun();
+  for (int lookahead : {1, 2, 50}) {
+    run.lookahead = lookahead;
+    const std::string text = suite::exportJson(run);
+    EXPECT_EQ(lookahead != 1,
+              nlohmann::json::parse(text).contains("lookahead"));
+    suite::SuiteRun back;
+    std::string error;
+    ASSERT_TRUE(suite::importJson(text, &back, &error)) << error;
+    EXPECT_EQ(lookahead, back.lookahead);
+  }
+  nlohmann::json json = nlohmann::json::parse(suite::exportJson(run));
+  for (const nlohmann::json& bad : {nlohmann::json(0), nlohmann::json(51),
+                                    nlohmann::json("10"), nlohmann::json(-2)}) {
+    json["lookahead"] = bad;
+    suite::SuiteRun back;
+    std::string error;
+    EXPECT_FALSE(suite::importJson(json.dump(), &back, &error)) << bad;
+  }
 }
 
 TEST(SuiteJson, ShapeAsAnyParserSeesIt) {
@@ -292,6 +319,12 @@ TEST(SuiteJson, RefusesWhatItDidNotWrite) {
       {"other format", R"({"format": "zudiz-suite/3", "pairs": []})"},
       {"text for context",
        R"({"format": "zudiz-suite/2", "pairs": [{"status": "same", "listed": [{"context1": [1]}]}]})"},
+      {"a word beyond its line",
+       R"({"format": "zudiz-suite/2", "pairs": [{"status": "same", "listed": [{"text1": "ab", "line_text1": "ab", "words1": [[0, 1, 2]]}]}]})"},
+      {"a word that is no triple",
+       R"({"format": "zudiz-suite/2", "pairs": [{"status": "same", "listed": [{"text1": "ab", "line_text1": "ab", "words1": [[0, 1]]}]}]})"},
+      {"odd tolerance",
+       R"({"format": "zudiz-suite/2", "pairs": [{"status": "same", "tolerance": {"kind": "loose", "value": 1}}]})"},
       {"no format", R"({"pairs": []})"},
       {"array", R"([1, 2])"},
       {"bad status",

@@ -37,6 +37,9 @@ TEST(SuiteOptions, UsageErrors) {
       {{"a", "b", "--json", "r", "--junit", "r"}, "one file r"},
       {{"a", "b", "--colour"}, "colour"},
       {{"a", "b", "--allow-partial"}, "--allow-partial applies to --merge"},
+      {{"a", "b", "--lookahead", "0"}, "--lookahead"},
+      {{"a", "b", "--lookahead", "51"}, "--lookahead"},
+      {{"--merge", "r.json", "--lookahead", "5"}, "do not apply"},
   };
   for (const Row& row : rows) {
     std::string line;
@@ -71,7 +74,7 @@ TEST(SuiteOptions, FolderRun) {
   suite::ParsedCommandLine parsed =
       parse({"--glob", "*.rpt", "base", "cand", "--glob", "*.lst", "-j", "3",
              "--switches", "/IGNORE%:1 /SKIPF:3", "--json", "r.json", "--shard",
-             "2/5", "--numbers", "all", "-v"});
+             "2/5", "--numbers", "all", "-v", "--lookahead", "50"});
   ASSERT_TRUE(parsed.run) << parsed.errors;
   const suite::SuiteOptions& o = parsed.options;
   EXPECT_EQ(SuiteMode::kFolders, o.mode);
@@ -83,6 +86,7 @@ TEST(SuiteOptions, FolderRun) {
   EXPECT_EQ(2, o.shardIndex);
   EXPECT_EQ(5, o.shardCount);
   EXPECT_EQ(suite::kAllNumbers, o.numbersCap);
+  EXPECT_EQ(50, o.lookahead);
   EXPECT_TRUE(o.verbose);
 }
 

@@ -301,6 +301,19 @@ TEST(SuitePairing, FoldersPairByRelativePath) {
 }
 
 #ifndef _WIN32
+// Names are bytes: a Latin-1 name and the UTF-8 name that looks the same
+// are two files, so two pairs, never one.
+TEST(SuitePairing, ALatin1NameAndItsUtf8LookAlikeStayTwoPairs) {
+  TempDir dir;
+  dir.write("a/TR\xC4GER.rpt", "x");
+  dir.write("b/TR\xC3\x84GER.rpt", "x");
+  const std::map<std::string, std::string> expected = {
+      {"TR\xC3\x84GER.rpt", "missing only in candidate: TR\xC3\x84GER.rpt"},
+      {"TR\xC4GER.rpt", "missing only in baseline: TR\xC4GER.rpt"},
+  };
+  EXPECT_EQ(expected, describe(suite::pairFolders(dir / "a", dir / "b", {})));
+}
+
 TEST(SuitePairing, OddEntriesAreErrorRowsNotStops) {
   TempDir dir;
   dir.write("a/fifo.rpt", "x");

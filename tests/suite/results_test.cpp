@@ -228,6 +228,8 @@ TEST(SuiteResults, MergeRefusesRunsOfOtherFoldersOrSwitches) {
        "differ in their version"},
       {[](suite::SuiteRun& r) { r.numbersCap = suite::kAllNumbers; },
        "differ in their --numbers: \"100\" and \"all\""},
+      {[](suite::SuiteRun& r) { r.lookahead = 10; },
+       "differ in their --lookahead: \"1\" and \"10\""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.error);

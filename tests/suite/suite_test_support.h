@@ -52,6 +52,12 @@ inline std::string readFile(const std::string& path) {
                      std::istreambuf_iterator<char>());
 }
 
+// Copies a file over whatever `to` holds. (std::filesystem::copy_file with
+// overwrite_existing fails with "File exists" on the Windows build.)
+inline void copyFile(const std::string& from, const std::string& to) {
+  std::ofstream(to, std::ios::binary | std::ios::trunc) << readFile(from);
+}
+
 inline suite::PairResult pairNamed(std::string name, suite::PairStatus status) {
   suite::PairResult pair;
   pair.name = std::move(name);

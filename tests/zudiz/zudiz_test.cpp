@@ -579,6 +579,95 @@ TEST(Library, ListedLinesInEveryShapeOfListing) {
   }
 }
 
+// A line text with its listed words in brackets; each word must also be the
+// listed text's bytes at its column.
+std::string bracketed(const std::string& line, const std::string& listed,
+                      const std::vector<zudiz::ListedWord>& words) {
+  std::string out;
+  std::size_t at = 0;
+  for (const zudiz::ListedWord& w : words) {
+    EXPECT_EQ(listed.substr(w.column, w.length), line.substr(w.start, w.length))
+        << "column " << w.column;
+    if (w.start < at) {
+      return out + "<words out of order>";
+    }
+    out += line.substr(at, w.start - at) + "[" +
+           line.substr(w.start, w.length) + "]";
+    at = w.start + w.length;
+  }
+  return out + line.substr(std::min(at, line.size()));
+}
+
+TEST(Library, ListedWordsStandWhereTheLineHasThem) {
+  struct Row {
+    const char* what;
+    std::string one, two;
+    std::string_view switches;
+    std::size_t pair;
+    std::string line1, line2;  // bracketed
+  };
+  std::string repeated;
+  for (int i = 0; i < 50; ++i) {
+    repeated += "\fT\nP\n\nSAME 1\n";
+  }
+  const std::string longLine(3000, 'x');
+  const Row rows[] = {
+      {"an equal word earlier in the line", report("X 5 Y 5\n"),
+       report("X 5 Y 6\n"), "", 0, "X 5 Y [5]", "X 5 Y [6]"},
+      {"two columns", report("A 1.0 B 2.0\n"), report("A 3.0 B 4.0\n"), "", 0,
+       "A [1.0] B [2.0]", "A [3.0] B [4.0]"},
+      {"blanks and tabs between words", report("A\t  7  Z\n"),
+       report("A\t  8  Z\n"), "", 0, "A\t  [7]  Z", "A\t  [8]  Z"},
+      // The program numbers the side without the word one line on, past
+      // the end here: that side has no line text to mark.
+      {"a word on one side only", report("A 1\n"), report("A 1 MORE\n"), "", 0,
+       "", "A 1 [MORE]"},
+      {"CR LF and a lone CR", report("A\r\nB 1\rC\n"), report("A\r\nB 2\rC\n"),
+       "", 0, "B [1]", "B [2]"},
+      {"an extra line", report("A\nB\n"), report("A\nNEW 7\nB\n"), "", 0, "B",
+       "[NEW] [7]"},
+      {"word mode, second pair", report("A 1 B 2\n"), report("A 3 B 4\n"), "/W",
+       1, "A 1 B [2]", "A 3 B [4]"},
+      {"after repeated pages", report("A\n" + repeated + "\fT\nP\n\nX 1\n"),
+       report("A\n" + repeated + "\fT\nP\n\nX 2\n"), "", 0, "X [1]", "X [2]"},
+      {"a word beyond the cut", report(longLine + " 1\n"),
+       report(longLine + " 2\n"), "", 0, longLine.substr(0, 1024),
+       longLine.substr(0, 1024)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Result r = zudiz::compareTexts(row.one, row.two, row.switches);
+    ASSERT_LT(row.pair, r.pairs.size()) << r.output;
+    const zudiz::ListedPair& p = r.pairs[row.pair];
+    EXPECT_EQ(row.line1, bracketed(p.lineText1, p.text1, p.words1));
+    EXPECT_EQ(row.line2, bracketed(p.lineText2, p.text2, p.words2));
+  }
+}
+
+TEST(Library, ResultCarriesTheToleranceOfTheSwitches) {
+  using Kind = zudiz::Tolerance::Kind;
+  struct Row {
+    std::string_view switches;
+    Kind kind;
+    double value;
+  };
+  const Row rows[] = {
+      {"", Kind::kNone, 0},
+      {"/IGNORE", Kind::kRelative, 1e-4},
+      {"/I%:2.5", Kind::kRelative, 0.025},
+      {"/IGNORE:0.5", Kind::kAbsolute, 0.5},
+      {"/IGNORE:0.5 /IGNORE%:1", Kind::kRelative, 0.01},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.switches);
+    Result r =
+        zudiz::compareTexts(report("A 1\n"), report("A 1\n"), row.switches);
+    EXPECT_EQ(Status::kSame, r.status) << r.message;
+    EXPECT_EQ(row.kind, r.tolerance.kind);
+    EXPECT_DOUBLE_EQ(row.value, r.tolerance.value);
+  }
+}
+
 // A scratch folder with two report files, removed at the end.
 class ReportFiles : public ::testing::Test {
  protected:

@@ -25,6 +25,7 @@ from typing import Literal, Optional, Union
 from ._zudiz import (
     HISTOGRAM_BUCKETS,
     MAX_CONTEXT_LINES,
+    MAX_LOOKAHEAD,
     MAX_NUMBERS,
     VERDICTS,
     VERSION,
@@ -49,6 +50,7 @@ __all__ = [
     "ALL_NUMBERS",
     "HISTOGRAM_BUCKETS",
     "MAX_CONTEXT_LINES",
+    "MAX_LOOKAHEAD",
     "MAX_NUMBERS",
     "VERDICTS",
     "VERSION",
@@ -138,6 +140,18 @@ def _context_lines(function: str, value: object) -> int:
     return value
 
 
+def _lookahead(function: str, value: object) -> int:
+    if not isinstance(value, int) or isinstance(value, bool):
+        raise TypeError(
+            f"{function}(): lookahead must be int, not {_type_name(value)}"
+        )
+    if not 1 <= value <= MAX_LOOKAHEAD:
+        raise ValueError(
+            f"{function}(): lookahead must be 1 to {MAX_LOOKAHEAD}, not {value}"
+        )
+    return value
+
+
 def _max_numbers(function: str, value: object) -> int:
     """The cap as the extension takes it: -1 keeps every number pair."""
     if value is None:
@@ -169,6 +183,7 @@ def compare_files(
     *,
     context_lines: int = 2,
     max_numbers: MaxNumbers = None,
+    lookahead: int = 1,
 ) -> Result:
     """Compares two report files as the zudiz program does.
 
@@ -183,6 +198,10 @@ def compare_files(
         an int (0 or more), or "all" (ALL_NUMBERS) to keep every one (each
         costs about 40 bytes). The comparison and the output are the same
         whatever these two say.
+    lookahead: lines the alignment looks ahead, 1 to MAX_LOOKAHEAD. 1 keeps
+        the program's rules (one extra line at a time); with N > 1 a block
+        of up to N inserted or deleted lines is listed as those lines and
+        the lines after it are compared in step (line mode only).
 
     Returns a Result: status "same", "different" or "error". A bad switch,
     a missing or unreadable file, or a report the program refuses ("Page
@@ -190,8 +209,8 @@ def compare_files(
     message, never an exception. The GIL is released while comparing.
 
     Raises TypeError for arguments of the wrong type, ValueError for a name
-    or switches holding a NUL byte, or context_lines or max_numbers out of
-    range.
+    or switches holding a NUL byte, or context_lines, max_numbers or
+    lookahead out of range.
     """
     return _zudiz.compare_files(
         _name_bytes("compare_files", "file1", file1),
@@ -199,6 +218,7 @@ def compare_files(
         _switch_bytes("compare_files", switches),
         _context_lines("compare_files", context_lines),
         _max_numbers("compare_files", max_numbers),
+        _lookahead("compare_files", lookahead),
     )
 
 
@@ -211,6 +231,7 @@ def compare_texts(
     *,
     context_lines: int = 2,
     max_numbers: MaxNumbers = None,
+    lookahead: int = 1,
 ) -> Result:
     """Compares two reports held in memory as the zudiz program compares
     two files.
@@ -222,12 +243,12 @@ def compare_texts(
     switches: the program's switch words, e.g. "/ALL /VERBOSE:10".
     label1, label2: stand where the file names would in the output (shown
         upper-cased); an empty label is a missing name.
-    context_lines, max_numbers: as for compare_files.
+    context_lines, max_numbers, lookahead: as for compare_files.
 
     Returns a Result as compare_files does; the GIL is released while
     comparing. Raises TypeError for arguments of the wrong type (a str
     text included), ValueError for switches or labels holding a NUL byte,
-    or context_lines or max_numbers out of range.
+    or context_lines, max_numbers or lookahead out of range.
     """
     return _zudiz.compare_texts(
         _text("text1", text1),
@@ -237,4 +258,5 @@ def compare_texts(
         _name_bytes("compare_texts", "label2", label2),
         _context_lines("compare_texts", context_lines),
         _max_numbers("compare_texts", max_numbers),
+        _lookahead("compare_texts", lookahead),
     )

@@ -13,6 +13,7 @@ __version__: str
 MAX_NUMBERS: int
 HISTOGRAM_BUCKETS: int
 MAX_CONTEXT_LINES: int
+MAX_LOOKAHEAD: int
 ALL_NUMBERS: Literal["all"]
 VERDICTS: tuple[Verdict, ...]
 
@@ -95,6 +96,7 @@ def compare_files(
     *,
     context_lines: int = 2,
     max_numbers: MaxNumbers = None,
+    lookahead: int = 1,
 ) -> Result: ...
 def compare_texts(
     text1: ReadableBuffer,
@@ -105,6 +107,7 @@ def compare_texts(
     *,
     context_lines: int = 2,
     max_numbers: MaxNumbers = None,
+    lookahead: int = 1,
 ) -> Result: ...
 def histogram_lower_bound(bucket: int) -> float: ...
 def histogram_bucket(relative: float) -> int: ...

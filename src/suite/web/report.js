@@ -1,6 +1,7 @@
 // Behaviour for the zudiz-suite report. The page is whole without it: this
 // only adds sorting, the status filter, the name search, folding of the
-// listings, and the highlighting and hover details of their words. It reads
+// listings, the highlighting and hover details of their words, and the tip
+// of a number in its whole line. It reads
 // everything from the page itself and fetches nothing.
 (function() {
 'use strict';
@@ -176,6 +177,17 @@ function init() {
     setOpen(pair, !pair.listing.classList.contains('open'));
   });
 
+  // The listing as printed, behind its own fold, is wrapped when opened.
+  body.addEventListener('toggle', (event) => {
+    const details = event.target;
+    if (details.matches && details.matches('details.printed') && details.open) {
+      const pre = details.querySelector('pre.out');
+      if (pre) {
+        highlight(pre);
+      }
+    }
+  }, true);
+
   document.getElementById('expand-all').addEventListener('click', () => {
     for (const pair of pairs) {
       if (!pair.row.hidden) {
@@ -201,9 +213,11 @@ function init() {
   }
 
   function details(value1, value2, verdict) {
+    // Measured as the rule that excuses tiny differences measures it: by
+    // the mean of the two magnitudes.
     const absolute = Math.abs(value1 - value2);
-    const larger = Math.max(Math.abs(value1), Math.abs(value2));
-    const relative = larger === 0 ? 0 : absolute / larger;
+    const mean = (Math.abs(value1) + Math.abs(value2)) / 2;
+    const relative = mean === 0 ? 0 : absolute / mean;
     const lines = [
       value1 + ' \u2192 ' + value2,
       'absolute difference ' + Number(absolute.toPrecision(6)),
@@ -322,6 +336,75 @@ function init() {
       }
     }
   });
+
+  // --- Details of a number in its whole line --------------------------------
+
+  // One tip for the page, shown below a numeric word while it is pointed at
+  // or has the keyboard focus.
+  const tip = document.createElement('div');
+  tip.id = 'tip';
+  tip.setAttribute('role', 'tooltip');
+  tip.hidden = true;
+  document.body.append(tip);
+
+  // The values and verdict of a numeric word's pair, held by the
+  // candidate's word: the n-th numeric word of the baseline's line pairs
+  // with the n-th of the candidate's.
+  function tipText(mark) {
+    let holder = mark;
+    if (mark.dataset.n === undefined) {
+      const block = mark.closest('pre.change');
+      const marks = Array.from(block.querySelectorAll('mark.num'));
+      const baseline = marks.filter((m) => m.dataset.n === undefined);
+      const candidate = marks.filter((m) => m.dataset.n !== undefined);
+      holder = candidate[baseline.indexOf(mark)];
+      if (!holder) {
+        return null;
+      }
+    }
+    const [value1, value2, verdict] = holder.dataset.n.split(' ').map(Number);
+    const mean = (Math.abs(value1) + Math.abs(value2)) / 2;
+    const relative = mean === 0 ? 0 : Math.abs(value1 - value2) / mean;
+    return value1 + ' \u2192 ' + value2 + ', relative difference ' +
+        Number((relative * 100).toPrecision(3)) + ' %, ' + verdictNames[verdict];
+  }
+
+  function showTip(mark) {
+    const text = tipText(mark);
+    if (text === null) {
+      return;
+    }
+    tip.textContent = text;
+    tip.hidden = false;
+    mark.setAttribute('aria-describedby', 'tip');
+    const box = mark.getBoundingClientRect();
+    const width = tip.offsetWidth;
+    const left = Math.max(4, Math.min(box.left, window.innerWidth - width - 4));
+    const below = box.bottom + 4 + tip.offsetHeight < window.innerHeight;
+    tip.style.left = left + 'px';
+    tip.style.top =
+        (below ? box.bottom + 4 : box.top - tip.offsetHeight - 4) + 'px';
+  }
+
+  function hideTip(mark) {
+    tip.hidden = true;
+    mark.removeAttribute('aria-describedby');
+  }
+
+  for (const [show, hide] of [['mouseover', 'mouseout'], ['focusin', 'focusout']]) {
+    body.addEventListener(show, (event) => {
+      const mark = event.target.closest('mark.num');
+      if (mark) {
+        showTip(mark);
+      }
+    });
+    body.addEventListener(hide, (event) => {
+      const mark = event.target.closest('mark.num');
+      if (mark) {
+        hideTip(mark);
+      }
+    });
+  }
 
   controls.hidden = false;
   applyFilter();

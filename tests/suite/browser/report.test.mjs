@@ -1,13 +1,14 @@
 // The suite's HTML report in a real browser: Debian's chromium, headless,
 // driven by puppeteer-core. Opens the pages that html_sample wrote to
 // ZUDIZ_PAGES (NAME.html with NAME.json beside it, saying what to expect)
-// and leaves a screenshot there.
+// and the example suite's example.html, and leaves screenshots at three
+// widths and the example's PDF there.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { existsSync, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { dirname, join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 const pages = process.env.ZUDIZ_PAGES;
@@ -125,6 +126,8 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
     await row.evaluate((r) => {
       r.scrollIntoView();
       r.click();
+      // The listing as printed is one click away behind the whole lines.
+      r.nextElementSibling.querySelector('details.printed')?.setAttribute('open', '');
     });
     // Its words are wrapped once it is on screen.
     await page.waitForFunction((r) => r.nextElementSibling.querySelector('pre.out').dataset.done, {}, row);
@@ -139,7 +142,7 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
 
   // Words are highlighted; numbers show both values and both differences.
   const title = await page.$eval('tr[data-pair="beam/schedule.rpt"] + tr.listing .w.num', (w) => w.title);
-  assert.equal(title, '0.316 \u2192 0.386\nabsolute difference 0.07\nrelative difference 18.13 %\nlisted');
+  assert.equal(title, '0.316 \u2192 0.386\nabsolute difference 0.07\nrelative difference 19.94 %\nlisted');
   const titles = await page.$$eval('tr[data-pair="numbers/many.rpt"] + tr.listing .w.num',
     (words) => words.map((w) => w.title));
   assert.equal(titles.filter((t) => t.endsWith('\nlisted')).length, 2 * 100, 'the 100 kept records');
@@ -176,10 +179,10 @@ test('mixed report: rows, sorting, filter, listings, chart, no script from the d
   await page.click('th:nth-child(1)');
   await page.evaluate(() => window.scrollTo(0, 0));
   await page.$eval('tr[data-pair="beam/schedule.rpt"]', (r) => r.click());
-  await page.waitForSelector('tr[data-pair="beam/schedule.rpt"] + tr.listing pre.out[data-done]');
+  await page.waitForSelector('tr[data-pair="beam/schedule.rpt"] + tr.listing mark.num');
   const height = await page.evaluate(() => document.documentElement.scrollHeight);
   await page.setViewport({ width: 1280, height });
-  await page.hover('tr[data-pair="beam/schedule.rpt"] + tr.listing .w.num');
+  await page.hover('tr[data-pair="beam/schedule.rpt"] + tr.listing mark.num');
   await page.screenshot({ path: join(pages, 'report.png') });
 
   assert.deepEqual(problems, []);
@@ -190,14 +193,152 @@ test('mixed report without JavaScript: table and every listing shown', async () 
   const want = expected('mixed');
   const { page, problems } = await open('mixed', { javaScript: false });
   assert.equal((await visibleRows(page)).length, want.pairs.length);
-  const listings = await page.$$eval('tr.listing pre.out', (pres) =>
-    pres.filter((p) => p.offsetParent !== null).map((p) => p.textContent));
+  assert.equal(await page.$$eval('tr.listing', (rows) => rows.filter((r) => r.offsetParent === null).length), 0);
+  const listings = await page.$$eval('tr.listing pre.out', (pres) => pres.map((p) => p.textContent));
   assert.deepEqual(listings.sort(), want.pairs.filter((p) => p.status === 'different' || p.status === 'error')
     .map((p) => shown(p.output)).sort());
+  // A pair with listed pairs shows them in their whole lines.
+  assert.ok(await page.$eval('tr[data-pair="beam/schedule.rpt"] + tr.listing pre.change', (p) => p.offsetParent !== null));
   assert.equal(await page.$eval('#controls', (c) => c.offsetParent), null);
   assert.equal(await page.$$eval('svg.chart g.bar', (g) => g.length), want.histogram.length);
   assert.deepEqual(problems, []);
   await page.close();
+});
+
+// --- Layout, print, the largest difference, accessibility ---------------------
+
+// Elements that reach past the right edge of the window without an
+// ancestor that scrolls or clips them: those would make the page scroll
+// sideways.
+function overflowing() {
+  const width = document.documentElement.clientWidth;
+  const found = [];
+  for (const element of document.body.querySelectorAll('*')) {
+    const box = element.getBoundingClientRect();
+    if (box.width === 0 || box.right <= width + 0.5) {
+      continue;
+    }
+    let clipped = false;
+    for (let up = element.parentElement; up && up !== document.body; up = up.parentElement) {
+      if (getComputedStyle(up).overflowX !== 'visible') {
+        clipped = true;
+        break;
+      }
+    }
+    if (!clipped) {
+      found.push(`${element.tagName.toLowerCase()}.${element.className} right ${Math.round(box.right)}`);
+    }
+  }
+  if (document.documentElement.scrollWidth > width) {
+    found.push(`page ${document.documentElement.scrollWidth} wide`);
+  }
+  return found;
+}
+
+// The width of the narrowest pair name cell, in characters ("0") of its font.
+function nameColumnCharacters() {
+  const cells = [...document.querySelectorAll('tr[data-pair] td.name')].filter((c) => c.offsetParent !== null);
+  const probe = document.createElement('span');
+  probe.textContent = '0'.repeat(100);
+  cells[0].append(probe);
+  const character = probe.getBoundingClientRect().width / 100;
+  probe.remove();
+  return Math.min(...cells.map((c) => c.getBoundingClientRect().width)) / character;
+}
+
+test('every width from 360 to 2560 px: nothing overflows, names stay readable', async () => {
+  const { page, problems } = await open('mixed');
+  for (const width of [360, 390, 1024, 1440, 2560]) {
+    await page.setViewport({ width, height: 900 });
+    await page.click('#expand-all');
+    await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => setTimeout(done))));
+    assert.deepEqual(await page.evaluate(overflowing), [], `at ${width} px`);
+    const characters = await page.evaluate(nameColumnCharacters);
+    assert.ok(characters >= 12, `the Pair column is ${characters.toFixed(1)} characters wide at ${width} px`);
+    // Below about 900 px a pair is a card: its counts sit under its name.
+    const card = await page.$eval('tr[data-pair="beam/schedule.rpt"]', (row) => {
+      const name = row.querySelector('td.name').getBoundingClientRect();
+      const count = row.cells[2].getBoundingClientRect();
+      return count.top >= name.bottom - 1;
+    });
+    assert.equal(card, width < 900, `cards at ${width} px`);
+    await page.click('#collapse-all');
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.click('tr[data-pair="beam/schedule.rpt"]');
+    if ([390, 1024, 1440].includes(width)) {
+      await page.screenshot({ path: join(pages, `layout-${width}.png`) });
+    }
+    await page.click('#collapse-all');
+  }
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+test('the example suite prints on at most two A4 pages', { skip: !existsSync(join(pages ?? '', 'example.html')) && 'no example.html written' }, async () => {
+  const { page, problems } = await open('example');
+  const pdf = await page.pdf({ format: 'A4', printBackground: true });
+  writeFileSync(join(pages, 'example.pdf'), pdf);
+  const count = (Buffer.from(pdf).toString('latin1').match(/\/Type\s*\/Page[^s]/g) || []).length;
+  assert.ok(count >= 1 && count <= 2, `${count} pages`);
+  // On paper the changes of the different pairs are there, the controls not.
+  await page.emulateMediaType('print');
+  assert.equal(await page.$eval('#controls', (c) => getComputedStyle(c).display), 'none');
+  assert.ok(await page.$$eval('tr.listing', (rows) => rows.length > 0 && rows.every((r) => r.offsetParent !== null)));
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+test('a listed change after 20000 tiny ones is the pair\'s largest difference', async () => {
+  const { page, problems } = await open('tail');
+  const cell = await page.$eval('tr[data-pair="drift/tail.rpt"] td:nth-child(8)', (c) => c.textContent);
+  assert.equal(cell, '46.2 %');
+  // In its whole line, on hover and on keyboard focus alike.
+  await page.click('tr[data-pair="drift/tail.rpt"]');
+  const mark = 'tr[data-pair="drift/tail.rpt"] + tr.listing mark.num';
+  assert.deepEqual(await page.$$eval(mark, (marks) => marks.map((m) => m.textContent)), ['80.0', '50.0']);
+  await page.hover(mark);
+  const tip = () => page.$eval('#tip', (t) => (t.hidden ? null : t.textContent));
+  assert.equal(await tip(), '80 \u2192 50, relative difference 46.2 %, listed');
+  await page.mouse.move(0, 0);
+  assert.equal(await tip(), null);
+  await page.focus(mark);
+  assert.equal(await tip(), '80 \u2192 50, relative difference 46.2 %, listed');
+  assert.equal(await page.$eval(mark, (m) => m.getAttribute('aria-describedby')), 'tip');
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+// axe-core, injected into the page (its policy allows no script but its
+// own, so the test lets the injection through).
+const axeSource = readFileSync(join(dirname(fileURLToPath(import.meta.url)),
+  'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
+
+async function seriousViolations(name, prepare) {
+  const page = await browser.newPage();
+  await page.setBypassCSP(true);
+  await page.setViewport({ width: 1280, height: 900 });
+  await page.goto(pathToFileURL(join(pages, name + '.html')).href, { waitUntil: 'load' });
+  await page.waitForSelector('html[data-ready]');
+  await prepare?.(page);
+  await page.addScriptTag({ content: axeSource });
+  const violations = await page.evaluate(async () => {
+    const result = await window.axe.run(document, { resultTypes: ['violations'] });
+    return result.violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`);
+  });
+  await page.close();
+  return violations;
+}
+
+test('no serious or critical accessibility violation', async () => {
+  const expand = async (page) => {
+    await page.click('#expand-all');
+    await page.$$eval('details.printed', (all) => all.forEach((d) => { d.open = true; }));
+  };
+  assert.deepEqual(await seriousViolations('mixed', expand), []);
+  if (existsSync(join(pages, 'example.html'))) {
+    assert.deepEqual(await seriousViolations('example', expand), []);
+  }
 });
 
 // Load time: from the start of navigation until the page has been drawn

@@ -158,7 +158,7 @@ void compareLinePair(RunState& run) {
 
   // The pair differs. altLineMark keeps S0, the pair's text is set aside and
   // lineMark takes S1, after the pair.
-  swapLineMarks(run);
+  keepLineMarkAsAlt(run);
   swapDiff(run);
   saveLineMark(run);
   if (run.values.shortcuts && noLineTrialMatches(run)) {

@@ -132,18 +132,18 @@ bool textDifference(RunState& run) {
 }
 
 // Counts the verdict on two numbers; true when they count as the same.
-bool countVerdict(RunState& run, NumberVerdict verdict) {
+bool countVerdict(RunState& run, Verdict verdict) {
   WordCounts& counts = run.counters.words;
   switch (verdict) {
-    case NumberVerdict::kWithinTolerance:
+    case Verdict::kWithinTolerance:
       return true;
-    case NumberVerdict::kTiny:
+    case Verdict::kTiny:
       bump(counts.tinyDiffCount);
       return true;
-    case NumberVerdict::kLastPlace:
+    case Verdict::kLastPlace:
       bump(counts.lastDigitCount);
       return true;
-    case NumberVerdict::kListed:
+    case Verdict::kListed:
       break;
   }
   bump(counts.numericDiffCount);
@@ -154,8 +154,8 @@ bool countVerdict(RunState& run, NumberVerdict verdict) {
 // The rules for two tokens that are not equal as text.
 WordJudgement judgeUnequalWords(RunState& run, const TokenBytes& token1,
                                 const TokenBytes& token2) {
-  constexpr WordJudgement kText{WordJudgement::Kind::kText,
-                                NumberVerdict::kListed, 0, 0};
+  constexpr WordJudgement kText{WordJudgement::Kind::kText, Verdict::kListed, 0,
+                                0};
   if (token1.length > kWordCapacity || token2.length > kWordCapacity) {
     return kText;
   }
@@ -208,8 +208,8 @@ bool equalText(const TokenBytes& token1, const TokenBytes& token2) {
 
 }  // namespace
 
-NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
-                           std::int64_t place, const Settings& settings) {
+Verdict judgeNumbers(std::int64_t units1, std::int64_t units2,
+                     std::int64_t place, const Settings& settings) {
   // D, the difference, and S, the sum of the magnitudes (twice the mean),
   // both in units.
   const std::uint64_t d = static_cast<std::uint64_t>(
@@ -224,32 +224,32 @@ NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
                           ? productAtLeast(s, tolerance, 2000000 * d)
                           : d <= tolerance;
   if (within) {
-    return NumberVerdict::kWithinTolerance;
+    return Verdict::kWithinTolerance;
   }
   if (settings.showAll) {
-    return NumberVerdict::kListed;
+    return Verdict::kListed;
   }
   // Less than 0.1 % of the mean: D < (S / 2) / 1000.
   if (2000 * d < s) {
-    return NumberVerdict::kTiny;
+    return Verdict::kTiny;
   }
   // Apart in the last written place only: D below ten units of that place,
   // 10^(place + 1), that is 10^(place + 5) units. A whole-number place
   // counts only when the mean reaches 10^(place + 4): S >= 2 * 10^(place + 8)
   // units.
   if (place >= 0 && static_cast<std::uint64_t>(2 * powerOfTen(place + 8)) > s) {
-    return NumberVerdict::kListed;
+    return Verdict::kListed;
   }
   if (place + 5 > 0 && d < static_cast<std::uint64_t>(powerOfTen(place + 5))) {
-    return NumberVerdict::kLastPlace;
+    return Verdict::kLastPlace;
   }
-  return NumberVerdict::kListed;
+  return Verdict::kListed;
 }
 
 WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
                          const TokenBytes& token2) {
   if (equalText(token1, token2)) {
-    return {WordJudgement::Kind::kEqualText, NumberVerdict::kListed, 0, 0};
+    return {WordJudgement::Kind::kEqualText, Verdict::kListed, 0, 0};
   }
   return judgeUnequalWords(run, token1, token2);
 }

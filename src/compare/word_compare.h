@@ -21,8 +21,8 @@ struct Settings;
 // written places (lastDigitPlace) and the tolerance and showAll of
 // `settings`. Every rule is decided on whole numbers, so equal decimal
 // differences always get equal answers.
-NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
-                           std::int64_t place, const Settings& settings);
+Verdict judgeNumbers(std::int64_t units1, std::int64_t units2,
+                     std::int64_t place, const Settings& settings);
 
 // What the word rules make of two tokens: equal text, a text difference
 // (one is no number, or their trailing texts differ), or two numbers with
@@ -30,13 +30,13 @@ NumberVerdict judgeNumbers(std::int64_t units1, std::int64_t units2,
 struct WordJudgement {
   enum class Kind { kEqualText, kText, kNumbers };
   Kind kind;
-  NumberVerdict verdict;
+  Verdict verdict;
   std::int64_t units1;
   std::int64_t units2;
 
   bool same() const {
     return kind == Kind::kEqualText ||
-           (kind == Kind::kNumbers && verdict != NumberVerdict::kListed);
+           (kind == Kind::kNumbers && verdict != Verdict::kListed);
   }
 };
 

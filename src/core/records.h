@@ -18,14 +18,10 @@
 #include <string_view>
 
 #include "core/run_state.h"
+#include "core/verdict.h"
 
-// What became of two numbers that were not equal.
-enum class NumberVerdict {
-  kListed,          // counted as a numeric difference (also under showAll)
-  kTiny,            // excused: below 0.1 %
-  kLastPlace,       // excused: in the last written decimal place only
-  kWithinTolerance  // not counted: within the /IGNORE tolerance
-};
+// The engine names the verdict on two unequal numbers as the library does.
+using zudiz::Verdict;
 
 // The most lines of context a collector may ask for before a listed line.
 inline constexpr int kMaxContextLines = 10;
@@ -66,7 +62,7 @@ class RunRecords {
   // `index` on that came before this one has been taken back.
   virtual void numberPair(std::int64_t index, double value1, double value2,
                           std::int64_t line1, std::int64_t line2,
-                          NumberVerdict verdict) = 0;
+                          Verdict verdict) = 0;
 
   // Records below `count` are final; the rest were taken back.
   virtual void settle(std::int64_t count) = 0;
@@ -78,7 +74,7 @@ class RunRecords {
 // Called where the verdict on two unequal words read as numbers is decided:
 // records the pair when a collector is attached and the values differ.
 inline void recordNumbers(RunState& run, double value1, double value2,
-                          NumberVerdict verdict) {
+                          Verdict verdict) {
   if (run.records == nullptr || value1 == value2) {
     return;
   }

@@ -4,6 +4,7 @@
 #include "driver/run.h"
 #include "host/host.h"
 #include "host/paths.h"
+#include "host/startup_services.h"
 
 int main(int argc, char** argv) {
   setProcessArguments(argc, argv);
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
   // out-of-memory handler, a network current directory moved to its drive
   // letter) belong to the program alone, never to a library run.
   host.setUpConsole();
-  moveToMappedDrive(host);
+  moveToMappedDrive(defaultStartupServices());
   RunState run{host};
   runProgram(run);
 }

@@ -1,11 +1,12 @@
-// The outside world of one run: the command line, files, standard output,
-// the process exit and the few drive and directory services used at
-// start-up. Everything the program needs from the platform goes through a
-// Host, so that tests can hand the run a FakeHost that keeps files in memory,
-// captures output and turns the process exit into an exception.
+// The outside world of one run: the command line, files, standard output
+// and the process exit. Everything a run needs from the platform goes
+// through a Host, so that tests can hand the run a FakeHost that keeps files in
+// memory, captures output and turns the process exit into an exception.
 //
 // host_posix.cpp and host_win32.cpp each define defaultHost(); CMake builds
-// one of them. Nothing outside src/host includes a platform header.
+// one of them. Nothing outside src/host includes a platform header. The
+// drive and directory services of the program's start-up are apart
+// (host/startup_services.h).
 #pragma once
 
 #include <cstddef>
@@ -83,28 +84,6 @@ class Host {
   // Ends the process with `status`. FakeHost throws instead, so callers must
   // not rely on it not returning; see endRun().
   virtual void exitProcess(int status) = 0;
-
-  // --- Drive and directory services of the start-up step -----------------
-  // They mirror the Windows calls of the same names; on POSIX there are no
-  // drive letters and no network connections.
-
-  // Like GetCurrentDirectoryA: the length of the text stored in `buffer`
-  // (zero-terminated), 0 on failure, or the size needed (including the
-  // terminator) when `capacity` is too small.
-  virtual std::uint32_t getCurrentDirectory(char* buffer,
-                                            std::uint32_t capacity) = 0;
-  // Like GetFullPathNameA: the length stored, 0 on failure, or the size
-  // needed when `capacity` is too small.
-  virtual std::uint32_t getFullPathName(const char* path, char* buffer,
-                                        std::uint32_t capacity) = 0;
-  // Like GetLogicalDrives: bit i set when drive letter 'A' + i exists.
-  virtual std::uint32_t getLogicalDrives() = 0;
-  // Like WNetGetConnectionA for the local name `local` ("X:"): true on
-  // success with the zero-terminated remote name in `remote`.
-  virtual bool getNetworkConnection(const char* local, char* remote,
-                                    std::uint32_t capacity) = 0;
-  virtual bool setEnvironmentVariable(const char* name, const char* value) = 0;
-  virtual bool setCurrentDirectory(const char* path) = 0;
 };
 
 // The host of the platform this program was built for.

@@ -22,6 +22,7 @@
 #include "host/host.h"
 #include "host/long_names_posix.h"
 #include "host/memory.h"
+#include "host/startup_services.h"
 
 namespace {
 
@@ -124,33 +125,6 @@ class PosixHost : public Host {
   }
 
   void exitProcess(int status) override { _exit(status); }
-
-  std::uint32_t getCurrentDirectory(char* buffer,
-                                    std::uint32_t capacity) override {
-    if (getcwd(buffer, capacity) == nullptr) {
-      return 0;
-    }
-    return static_cast<std::uint32_t>(std::strlen(buffer));
-  }
-  std::uint32_t getFullPathName(const char* path, char* buffer,
-                                std::uint32_t capacity) override {
-    std::size_t n = std::strlen(path);
-    if (n + 1 > capacity) {
-      return static_cast<std::uint32_t>(n + 1);
-    }
-    std::memcpy(buffer, path, n + 1);
-    return static_cast<std::uint32_t>(n);
-  }
-  std::uint32_t getLogicalDrives() override { return 0; }
-  bool getNetworkConnection(const char*, char*, std::uint32_t) override {
-    return false;
-  }
-  bool setEnvironmentVariable(const char* name, const char* value) override {
-    return setenv(name, value, 1) == 0;
-  }
-  bool setCurrentDirectory(const char* path) override {
-    return chdir(path) == 0;
-  }
 
  private:
   // A closed pipe means nobody is reading any more: the run ends quietly.
@@ -306,6 +280,38 @@ class PosixHost : public Host {
   std::array<ReadAhead, 2> readAhead_;
 };
 
+// No drive letters and no network connections; the directory calls are the
+// POSIX ones.
+class PosixStartupServices : public StartupServices {
+ public:
+  std::uint32_t getCurrentDirectory(char* buffer,
+                                    std::uint32_t capacity) override {
+    if (getcwd(buffer, capacity) == nullptr) {
+      return 0;
+    }
+    return static_cast<std::uint32_t>(std::strlen(buffer));
+  }
+  std::uint32_t getFullPathName(const char* path, char* buffer,
+                                std::uint32_t capacity) override {
+    std::size_t n = std::strlen(path);
+    if (n + 1 > capacity) {
+      return static_cast<std::uint32_t>(n + 1);
+    }
+    std::memcpy(buffer, path, n + 1);
+    return static_cast<std::uint32_t>(n);
+  }
+  std::uint32_t getLogicalDrives() override { return 0; }
+  bool getNetworkConnection(const char*, char*, std::uint32_t) override {
+    return false;
+  }
+  bool setEnvironmentVariable(const char* name, const char* value) override {
+    return setenv(name, value, 1) == 0;
+  }
+  bool setCurrentDirectory(const char* path) override {
+    return chdir(path) == 0;
+  }
+};
+
 PosixHost& posixHost() {
   static PosixHost host;
   return host;
@@ -315,6 +321,11 @@ PosixHost& posixHost() {
 
 Host& defaultHost() {
   return posixHost();
+}
+
+StartupServices& defaultStartupServices() {
+  static PosixStartupServices services;
+  return services;
 }
 
 void setProcessArguments(int argc, char** argv) {

@@ -15,6 +15,7 @@
 #include "host/host.h"
 #include "host/long_names_win32.h"
 #include "host/memory.h"
+#include "host/startup_services.h"
 
 namespace {
 
@@ -115,6 +116,12 @@ class Win32Host : public Host {
     ExitProcess(static_cast<UINT>(status));
   }
 
+ private:
+  bool consoleReady_ = false;
+};
+
+class Win32StartupServices : public StartupServices {
+ public:
   std::uint32_t getCurrentDirectory(char* buffer,
                                     std::uint32_t capacity) override {
     return GetCurrentDirectoryA(capacity, buffer);
@@ -140,9 +147,6 @@ class Win32Host : public Host {
   bool setCurrentDirectory(const char* path) override {
     return SetCurrentDirectoryA(path) != 0;
   }
-
- private:
-  bool consoleReady_ = false;
 };
 
 }  // namespace
@@ -150,6 +154,11 @@ class Win32Host : public Host {
 Host& defaultHost() {
   static Win32Host host;
   return host;
+}
+
+StartupServices& defaultStartupServices() {
+  static Win32StartupServices services;
+  return services;
 }
 
 void setProcessArguments(int, char**) {}

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/host.h"
+#include "host/startup_services.h"
 
 namespace {
 
@@ -39,17 +39,18 @@ bool samePrefixIgnoringCase(const char* a, const char* b, std::size_t count) {
 }
 
 // Sets the per-drive current directory variable ("=X:") of `letter`.
-void setDriveDirectory(Host& host, char letter, const char* directory) {
+void setDriveDirectory(StartupServices& services, char letter,
+                       const char* directory) {
   char name[] = {'=', upperCase(letter), ':', '\0'};
-  host.setEnvironmentVariable(name, directory);
+  services.setEnvironmentVariable(name, directory);
 }
 
 }  // namespace
 
-void currentDirectory(Host& host, char* path) {
+void currentDirectory(StartupServices& services, char* path) {
   path[0] = '\0';
-  std::uint32_t reported =
-      host.getCurrentDirectory(path, static_cast<std::uint32_t>(kPathCapacity));
+  std::uint32_t reported = services.getCurrentDirectory(
+      path, static_cast<std::uint32_t>(kPathCapacity));
   if (reported == 0 || reported >= kPathCapacity) {
     path[0] = '\0';
     return;
@@ -66,7 +67,7 @@ void currentDirectory(Host& host, char* path) {
   path[length + 1] = '\0';
 }
 
-void fullPathName(Host& host, char* path) {
+void fullPathName(StartupServices& services, char* path) {
   if (path[0] == '\0') {
     return;
   }
@@ -75,7 +76,7 @@ void fullPathName(Host& host, char* path) {
   std::memcpy(scratch, path, length);
   scratch[length] = '\0';
   const std::uint32_t capacity = kPathCapacity - 1;
-  std::uint32_t stored = host.getFullPathName(scratch, path, capacity);
+  std::uint32_t stored = services.getFullPathName(scratch, path, capacity);
   if (stored == 0 || stored >= capacity) {
     path[0] = '\0';  // failed, or the full name does not fit
   }
@@ -102,12 +103,12 @@ void trimBlanks(char* dest, const char* source) {
   dest[end - start] = '\0';
 }
 
-void mapNetworkPath(Host& host, char* path) {
+void mapNetworkPath(StartupServices& services, char* path) {
   if (!startsWithTwoBackslashes(path)) {
     return;
   }
   const std::size_t length = pathLength(path);
-  const std::uint32_t drives = host.getLogicalDrives();
+  const std::uint32_t drives = services.getLogicalDrives();
   for (int i = 0; i < 26; ++i) {
     if ((drives & (std::uint32_t{1} << i)) == 0) {
       continue;
@@ -115,8 +116,8 @@ void mapNetworkPath(Host& host, char* path) {
     const char letter = static_cast<char>('A' + i);
     const char local[] = {letter, ':', '\0'};
     char remote[kPathCapacity] = {};
-    if (!host.getNetworkConnection(local, remote,
-                                   static_cast<std::uint32_t>(kPathCapacity))) {
+    if (!services.getNetworkConnection(
+            local, remote, static_cast<std::uint32_t>(kPathCapacity))) {
       continue;
     }
     std::size_t shared = pathLength(remote);
@@ -144,14 +145,14 @@ void mapNetworkPath(Host& host, char* path) {
   }
 }
 
-void changeDirectory(Host& host, const char* path) {
+void changeDirectory(StartupServices& services, const char* path) {
   char oldDir[kPathCapacity];
-  currentDirectory(host, oldDir);
+  currentDirectory(services, oldDir);
   stripTrailingBackslashes(oldDir);
 
   char newDir[kPathCapacity];
   trimBlanks(newDir, path);
-  fullPathName(host, newDir);
+  fullPathName(services, newDir);
   stripTrailingBackslashes(newDir);
   std::size_t length = pathLength(newDir);
   if (length > 1 && newDir[length - 1] == ':' && length + 1 < kPathCapacity) {
@@ -161,23 +162,23 @@ void changeDirectory(Host& host, const char* path) {
   }
 
   // The host keeps a failure here silent (no system error box).
-  bool lastCallSucceeded = host.setCurrentDirectory(newDir);
+  bool lastCallSucceeded = services.setCurrentDirectory(newDir);
   if (!lastCallSucceeded || length < 2 || newDir[1] != ':' ||
       upperCase(newDir[0]) == upperCase(oldDir[0])) {
     return;
   }
   if (pathLength(oldDir) >= 2 && oldDir[1] == ':') {
-    setDriveDirectory(host, oldDir[0], oldDir);
+    setDriveDirectory(services, oldDir[0], oldDir);
   }
-  setDriveDirectory(host, newDir[0], newDir);
+  setDriveDirectory(services, newDir[0], newDir);
 }
 
-void moveToMappedDrive(Host& host) {
+void moveToMappedDrive(StartupServices& services) {
   char path[kPathCapacity];
-  currentDirectory(host, path);
+  currentDirectory(services, path);
   if (!startsWithTwoBackslashes(path)) {
     return;
   }
-  mapNetworkPath(host, path);
-  changeDirectory(host, path);
+  mapNetworkPath(services, path);
+  changeDirectory(services, path);
 }

@@ -6,11 +6,9 @@
 
 #include "cmdline/usage.h"
 #include "reader/bytes.h"
+#include "reader/filters.h"
 
 namespace {
-
-constexpr unsigned char kTab = 9;
-constexpr unsigned char kSpace = 32;
 
 // A plot marker at this offset or later opens no section in this fill: the
 // line holding it is kept back until compaction has made room for the
@@ -20,10 +18,6 @@ constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 // A page end refills the buffer only when that frees at least this much of
 // it (see fillBufferAtPageEnd).
 constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
-
-bool isBlank(unsigned char c) {
-  return c == kSpace || c == kTab;
-}
 
 // The tokenStart fields that compaction keeps and deletions move: the
 // current position and wordMark's always, the two line marks' only while
@@ -93,155 +87,6 @@ std::uint32_t readMore(RunState& run, Side side, std::uint32_t room) {
   return got;
 }
 
-// The state of the plot-section search over the reads of one fill.
-struct PlotSearch {
-  bool open = false;
-  std::uint32_t opening = 0;  // offset of the opening marker while open
-};
-
-// First plot marker at offset `from` or later, below `end`, or `end` when
-// there is none. Every byte is searched, zero bytes included, so what is
-// removed does not depend on where a read happens to end.
-std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
-                             std::uint32_t end) {
-  const void* marker = std::memchr(buf + from, kPlotMarker, end - from);
-  if (marker == nullptr) {
-    return end;
-  }
-  return static_cast<std::uint32_t>(static_cast<const unsigned char*>(marker) -
-                                    buf);
-}
-
-// Removes plot sections from the bytes read at offset `n` on. A section
-// still open at the end of the bytes keeps only its opening marker, as the
-// last valid byte, unless the file has ended.
-//
-// The search goes on, after a section is removed, where the section began,
-// and a marker at offset 27000 or later (counted after the removals before
-// it) opens no section unless the file has ended: its line is handed back.
-// No position lies beyond `start`, so the removals are made in one pass that
-// slides the kept bytes down (`in` reads, `out` writes), with the same
-// result as removing each section on its own.
-void removePlotSections(PageReader& r, std::uint32_t n, std::uint32_t start,
-                        bool ended, PlotSearch& plot) {
-  unsigned char* buf = r.bytes();
-  const std::uint32_t end = r.bufLen;
-  std::uint32_t in = n;
-  std::uint32_t out = n;
-  auto keep = [&](std::uint32_t from, std::uint32_t count) {
-    if (out != from) {
-      std::memmove(buf + out, buf + from, count);
-    }
-    out += count;
-  };
-  for (;;) {
-    const std::uint32_t k = findPlotMarker(buf, in, end);
-    if (plot.open) {
-      if (k == end) {
-        // Not closed in these bytes: the section runs on (or, at the end of
-        // the file, runs out), and nothing after it is kept.
-        out = ended ? plot.opening : plot.opening + 1;
-        plot.open = !ended;
-        r.bufLen = out;
-        return;
-      }
-      out = plot.opening;  // the section goes, both markers included
-      plot.open = false;
-      in = k + 1;
-      continue;
-    }
-    if (k == end) {
-      keep(in, end - in);
-      r.bufLen = out;
-      return;
-    }
-    keep(in, k - in);
-    in = k;
-    if (ended || out < kLatestPlotOpening) {
-      plot.open = true;
-      plot.opening = out;
-      keep(in, 1);
-      in = k + 1;
-      continue;
-    }
-    // Too late in the buffer to open here: the marker's line goes back.
-    std::uint32_t j = out;
-    while (j > start && !isLineTerminator(buf[j - 1])) {
-      --j;
-    }
-    keep(in, end - in);
-    r.bufLen = out;
-    handBack(r, j);
-    return;
-  }
-}
-
-// Hands back the last line, with the terminators after it, but nothing
-// before `start`, so that the buffer ends right after a line terminator.
-void handBackLastLine(PageReader& r, std::uint32_t start) {
-  const unsigned char* buf = r.bytes();
-  std::uint32_t e = r.bufLen;
-  while (e > start && isLineTerminator(buf[e - 1])) {
-    --e;
-  }
-  while (e > start && !isLineTerminator(buf[e - 1])) {
-    --e;
-  }
-  handBack(r, e);
-}
-
-// Takes whitespace codes off the complete lines that begin at or after
-// `start` and removes hidden lines with the terminators that follow them.
-// No position lies beyond `start`, so the removals are done in one pass
-// that slides the kept bytes down, with the same result as removing them
-// one by one.
-void removeCodesAndHiddenLines(PageReader& r, std::uint32_t start) {
-  unsigned char* buf = r.bytes();
-  const std::uint32_t end = r.bufLen;
-  std::uint32_t in = start;
-  std::uint32_t out = start;
-  auto keep = [&](std::uint32_t from, std::uint32_t count) {
-    if (out != from) {
-      std::memmove(buf + out, buf + from, count);
-    }
-    out += count;
-  };
-  // Only lines whose text ends in a blank can change; they are found
-  // sixteen bytes at a time.
-  std::uint32_t from = start;
-  for (;;) {
-    const std::uint32_t lineEnd = findBlankBeforeLineEnd(buf, from, end);
-    if (lineEnd == end) {
-      break;
-    }
-    std::uint32_t lineStart = lineEnd - 1;
-    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
-      --lineStart;
-    }
-    std::uint32_t textLength = lineEnd - lineStart;
-    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
-    textLength -= code;
-    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
-      // A hidden line: its text, its line end and the line terminators
-      // right after it go.
-      keep(in, lineStart - in);
-      in = lineEnd;
-      while (in < end && isLineTerminator(buf[in])) {
-        ++in;
-      }
-      from = in;
-      continue;
-    }
-    if (code > 0) {
-      keep(in, lineStart + textLength - in);
-      in = lineEnd;
-    }
-    from = lineEnd;
-  }
-  keep(in, end - in);
-  r.bufLen = out;
-}
-
 // The end of the file is reached: close it, drop the SUB bytes at the end
 // and make the last byte a form feed.
 void finishFile(RunState& run, Side side) {
@@ -303,14 +148,17 @@ void fillBuffer(RunState& run, Side side) {
     const std::uint32_t room = n < kMaxRead ? kMaxRead - n : 0;
     ended = readMore(run, side, room) < room;
     if (skipPlot) {
-      removePlotSections(r, n, start, ended, plot);
+      const PlotFilterResult kept = removePlotSections(
+          r.bytes(), n, start, r.bufLen, ended, kLatestPlotOpening, plot);
+      r.bufLen = kept.end;
+      handBack(r, kept.handBack);
     }
   } while (plot.open && !ended);
   if (skipPlot) {
     if (!ended) {
-      handBackLastLine(r, start);
+      handBack(r, lastLineStart(r.bytes(), start, r.bufLen));
     }
-    removeCodesAndHiddenLines(r, start);
+    r.bufLen = removeCodesAndHiddenLines(r.bytes(), start, r.bufLen);
   }
   if (ended) {
     finishFile(run, side);
@@ -388,25 +236,4 @@ bool matchAt(RunState& run, Side side, std::int32_t offset,
 bool bothMatchAt(RunState& run, std::int32_t offset, std::string_view text) {
   return matchAt(run, Side::kOne, offset, text) &&
          matchAt(run, Side::kTwo, offset, text);
-}
-
-std::uint32_t trailingCodeLength(const unsigned char* buffer,
-                                 std::uint32_t start, std::uint32_t length) {
-  const unsigned char* text = buffer + start;
-  std::uint32_t blanks = 0;
-  while (blanks < length && isBlank(text[length - 1 - blanks])) {
-    ++blanks;
-  }
-  if (blanks < 4) {
-    return 0;
-  }
-  std::uint32_t v = 0;
-  for (std::uint32_t i = length - 4; i < length; ++i) {
-    v = v * 2 + (text[i] == kTab ? 1 : 0);
-  }
-  if (v == 0) {
-    return 0;
-  }
-  const std::uint32_t code = 4 * (v + 1);
-  return blanks < code ? 0 : code;
 }

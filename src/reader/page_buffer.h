@@ -74,10 +74,3 @@ bool matchAt(RunState& run, Side side, std::int32_t offset,
 
 // matchAt for file 1 and, only when that holds, for file 2.
 bool bothMatchAt(RunState& run, std::int32_t offset, std::string_view text);
-
-// The length of the whitespace code at the end of the line text
-// buffer[start .. start + length - 1]: 0, or 8 to 64. The last four blanks
-// encode v (TAB 1, SPACE 0, most significant first); the code is the last
-// 4 * (v + 1) blanks when the text ends with that many.
-std::uint32_t trailingCodeLength(const unsigned char* buffer,
-                                 std::uint32_t start, std::uint32_t length);

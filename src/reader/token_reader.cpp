@@ -1,7 +1,5 @@
 #include "reader/token_reader.h"
 
-#include <utility>
-
 #include "reader/bytes.h"
 #include "reader/page_buffer.h"
 #include "reader/peek.h"
@@ -178,7 +176,7 @@ void startComparison(RunState& run) {
   saveWordCounts(run);
   saveWordMark(run);
   saveLineMark(run);
-  swapLineMarks(run);
+  keepLineMarkAsAlt(run);
   saveLineMark(run);
   fillBuffer(run, Side::kOne);
   fillBuffer(run, Side::kTwo);
@@ -215,8 +213,8 @@ void restoreAltLineMark(RunState& run) {
   run.counters.words = run.marks.altLineMark.counts;
 }
 
-void swapLineMarks(RunState& run) {
-  std::swap(run.marks.lineMark, run.marks.altLineMark);
+void keepLineMarkAsAlt(RunState& run) {
+  run.marks.altLineMark = run.marks.lineMark;
 }
 
 void moveMarksToCurrent(RunState& run, Side side) {

@@ -76,11 +76,11 @@ void restoreWordCounts(RunState& run);
 // Both files' positions and the four counters to and from lineMark.
 void saveLineMark(RunState& run);
 void restoreLineMark(RunState& run);
-// Exchanges lineMark and altLineMark, positions and counters.
-void swapLineMarks(RunState& run);
-// Both files' positions and the four counters from altLineMark, which keeps
-// the state before a line pair while lineMark serves its trials; both
-// marks stay as they are.
+// altLineMark keeps the state before a line pair while lineMark serves the
+// pair's trials. keepLineMarkAsAlt copies lineMark, positions and counters,
+// to altLineMark; restoreAltLineMark puts both files' positions and the four
+// counters back from it. Neither changes lineMark.
+void keepLineMarkAsAlt(RunState& run);
 void restoreAltLineMark(RunState& run);
 
 // Sets the tokenStart held by wordMark, lineMark and altLineMark for file

@@ -45,20 +45,6 @@ void addWords(const ListedLine& line, std::int64_t number,
 
 }  // namespace
 
-Verdict toVerdict(NumberVerdict verdict) {
-  switch (verdict) {
-    case NumberVerdict::kListed:
-      return Verdict::kListed;
-    case NumberVerdict::kTiny:
-      return Verdict::kTiny;
-    case NumberVerdict::kLastPlace:
-      return Verdict::kLastPlace;
-    case NumberVerdict::kWithinTolerance:
-      return Verdict::kWithinTolerance;
-  }
-  return Verdict::kListed;
-}
-
 Collector::Collector(Result& result, const CompareOptions& options)
     : result_(result), maxNumbers_(options.maxNumbers) {
   contextLines = std::clamp(options.contextLines, 0, kMaxContextLines);
@@ -93,7 +79,7 @@ void Collector::listedPair(std::uint32_t line1, std::uint32_t line2,
 
 void Collector::numberPair(std::int64_t index, double value1, double value2,
                            std::int64_t line1, std::int64_t line2,
-                           NumberVerdict verdict) {
+                           Verdict verdict) {
   // Records from `index` on were taken back. None below settled_ can be: the
   // alignment never goes back past a step it has settled.
   index = std::max(index, settled_);
@@ -108,7 +94,7 @@ void Collector::numberPair(std::int64_t index, double value1, double value2,
   record.pair.value2 = value2;
   record.pair.line1 = line1;
   record.pair.line2 = line2;
-  record.pair.verdict = toVerdict(verdict);
+  record.pair.verdict = verdict;
 }
 
 void Collector::keep(const Record& record) {

@@ -33,7 +33,7 @@ class Collector : public RunRecords {
                   const std::array<ListedLine, 2>& lines) override;
   void numberPair(std::int64_t index, double value1, double value2,
                   std::int64_t line1, std::int64_t line2,
-                  NumberVerdict verdict) override;
+                  Verdict verdict) override;
   void settle(std::int64_t count) override;
 
   // The end of the run, with `count` number records met: settles them and
@@ -58,7 +58,5 @@ class Collector : public RunRecords {
   // (the smallest relative difference, of those the last met).
   std::vector<Record> kept_;
 };
-
-Verdict toVerdict(NumberVerdict verdict);
 
 }  // namespace zudiz

@@ -34,21 +34,6 @@ class LibraryHost : public Host {
     output.append(data, count);
   }
   [[noreturn]] void exitProcess(int) override { throw LibraryExit{}; }
-
-  // The drive and directory services belong to the program's start-up; a
-  // library run finds nothing and changes nothing.
-  std::uint32_t getCurrentDirectory(char*, std::uint32_t) override { return 0; }
-  std::uint32_t getFullPathName(const char*, char*, std::uint32_t) override {
-    return 0;
-  }
-  std::uint32_t getLogicalDrives() override { return 0; }
-  bool getNetworkConnection(const char*, char*, std::uint32_t) override {
-    return false;
-  }
-  bool setEnvironmentVariable(const char*, const char*) override {
-    return false;
-  }
-  bool setCurrentDirectory(const char*) override { return false; }
 };
 
 // Reads report files through a platform host of its own (newPlatformHost),

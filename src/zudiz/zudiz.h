@@ -17,6 +17,10 @@
 #include <string_view>
 #include <vector>
 
+// The verdict on two unequal numbers, shared with the engine. Installed as
+// zudiz/core/verdict.h, where this include finds it beside this header.
+#include "core/verdict.h"
+
 namespace zudiz {
 
 // The library's version, the same as the program's.
@@ -76,9 +80,6 @@ struct ListedPair {
 
   friend bool operator==(const ListedPair&, const ListedPair&) = default;
 };
-
-enum class Verdict { kListed, kTiny, kLastPlace, kWithinTolerance };
-inline constexpr int kVerdicts = 4;
 
 // Number pairs are those the comparison keeps: a look-ahead that tries other
 // alignments and goes back records nothing, so the pairs of each verdict

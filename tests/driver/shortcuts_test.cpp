@@ -51,7 +51,7 @@ class RecordLog : public RunRecords {
   }
   void numberPair(std::int64_t index, double value1, double value2,
                   std::int64_t line1, std::int64_t line2,
-                  NumberVerdict verdict) override {
+                  Verdict verdict) override {
     numbers.resize(static_cast<std::size_t>(index));
     std::ostringstream s;
     s << value1 << ' ' << value2 << ' ' << line1 << ' ' << line2 << ' '

@@ -160,28 +160,6 @@ class FuzzHost : public Host {
   }
   void exitProcess(int status) override { throw FuzzExit{status}; }
 
-  std::uint32_t getCurrentDirectory(char* buffer,
-                                    std::uint32_t capacity) override {
-    constexpr std::string_view kDir = "C:\\WORK";
-    if (capacity <= kDir.size()) {
-      return static_cast<std::uint32_t>(kDir.size() + 1);
-    }
-    std::memcpy(buffer, kDir.data(), kDir.size());
-    buffer[kDir.size()] = '\0';
-    return static_cast<std::uint32_t>(kDir.size());
-  }
-  std::uint32_t getFullPathName(const char*, char*, std::uint32_t) override {
-    return 0;
-  }
-  std::uint32_t getLogicalDrives() override { return 0; }
-  bool getNetworkConnection(const char*, char*, std::uint32_t) override {
-    return false;
-  }
-  bool setEnvironmentVariable(const char*, const char*) override {
-    return true;
-  }
-  bool setCurrentDirectory(const char*) override { return true; }
-
  private:
   struct File {
     std::string_view data;

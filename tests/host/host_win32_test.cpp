@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
+#include "host/startup_services.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(Win32Host, ConvertsOnlyTheGivenBytesAboveAscii) {
 }
 
 TEST(Win32Host, DirectoryCallsFollowTheWindowsConventions) {
-  Host& host = defaultHost();
+  StartupServices& host = defaultStartupServices();
   char cwd[260];
   std::uint32_t n = host.getCurrentDirectory(cwd, sizeof cwd);
   ASSERT_GT(n, 0u);

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fake_host.h"
+#include "support/fake_startup.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ std::uint32_t driveSet(const std::string& letters) {
 }
 
 // The environment as "name=value" pairs joined by blanks.
-std::string environmentOf(const FakeHost& host) {
+std::string environmentOf(const FakeStartupServices& host) {
   std::string text;
   for (const auto& [name, value] : host.environment) {
     text += (text.empty() ? "" : " ") + name + "=" + value;
@@ -54,7 +54,7 @@ const StartCase kStartCases[] = {
 TEST(Paths, StartUpMovesANetworkDirectoryToItsDrive) {
   for (const StartCase& c : kStartCases) {
     SCOPED_TRACE(c.currentDir);
-    FakeHost host;
+    FakeStartupServices host;
     host.currentDir = c.currentDir;
     host.drives = driveSet(c.drives);
     host.connections = c.connections;
@@ -95,7 +95,7 @@ const ChangeCase kChangeCases[] = {
 TEST(Paths, ChangeDirectorySetsPerDriveVariables) {
   for (const ChangeCase& c : kChangeCases) {
     SCOPED_TRACE(c.from + " -> " + c.to);
-    FakeHost host;
+    FakeStartupServices host;
     host.currentDir = c.from;
     changeDirectory(host, c.to.c_str());
     EXPECT_EQ(c.wantDir, host.currentDir);
@@ -106,7 +106,7 @@ TEST(Paths, ChangeDirectorySetsPerDriveVariables) {
 // Path buffers hold 259 characters and a zero; a text that would not fit
 // leaves the buffer empty.
 TEST(Paths, BuffersNeverOverflow) {
-  FakeHost host;
+  FakeStartupServices host;
   char path[kPathCapacity];
   for (std::size_t length : {255, 256, 257}) {
     SCOPED_TRACE(length);

@@ -45,20 +45,20 @@ std::string readWithMarks(RunState& run) {
   std::string out;
   std::string previous;
   while (previous != "<END> ") {
-    swapLineMarks(run);
+    keepLineMarkAsAlt(run);
     saveLineMark(run);
     saveWordMark(run);
     const std::string line = readLine(run);
     restoreWordMark(run);
     EXPECT_EQ(line, readLine(run));
-    swapLineMarks(run);
-    restoreLineMark(run);
+    restoreAltLineMark(run);
     std::string again = readLine(run);
     if (!previous.empty()) {
       again += readLine(run);
     }
     EXPECT_EQ(previous + line, again);
-    swapLineMarks(run);
+    restoreLineMark(run);
+    EXPECT_EQ(line, readLine(run));
     previous = line;
     out += line;
   }
@@ -321,15 +321,16 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   saveWordCounts(run);
   setState(20, 5);
   const std::string second = state();
-  swapLineMarks(run);
+  keepLineMarkAsAlt(run);
   saveLineMark(run);
   setState(30, 7);
-  swapLineMarks(run);
-  restoreLineMark(run);
+  restoreAltLineMark(run);
   EXPECT_EQ(first, state());
-  swapLineMarks(run);
+  setState(30, 7);
   restoreLineMark(run);
   EXPECT_EQ(second, state());
+  restoreAltLineMark(run);  // lineMark's restore left altLineMark as it was
+  EXPECT_EQ(first, state());
 
   // Positions and counters of wordMark come back separately.
   setState(30, 7);

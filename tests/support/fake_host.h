@@ -36,15 +36,6 @@ class FakeHost : public Host {
   int readCalls = 0;
   int openFiles = 0;
 
-  // Drive services of the fake platform.
-  std::string currentDir = "C:\\WORK";
-  std::uint32_t drives = 0;
-  std::map<char, std::string> connections;  // drive letter -> remote name
-  std::map<std::string, std::string> environment;
-  bool failSetDirectory = false;
-  bool failCurrentDirectory = false;  // getCurrentDirectory returns 0
-  int setDirectoryCalls = 0;
-
   void addFile(const std::string& name, const std::string& bytes) {
     files[name] = bytes;
   }
@@ -68,19 +59,6 @@ class FakeHost : public Host {
     output.append(data, count);
   }
   void exitProcess(int status) override { throw FatalExit{status}; }
-
-  std::uint32_t getCurrentDirectory(char* buffer,
-                                    std::uint32_t capacity) override;
-  std::uint32_t getFullPathName(const char* path, char* buffer,
-                                std::uint32_t capacity) override;
-  std::uint32_t getLogicalDrives() override { return drives; }
-  bool getNetworkConnection(const char* local, char* remote,
-                            std::uint32_t capacity) override;
-  bool setEnvironmentVariable(const char* name, const char* value) override {
-    environment[name] = value;
-    return true;
-  }
-  bool setCurrentDirectory(const char* path) override;
 
  private:
   struct OpenFile {

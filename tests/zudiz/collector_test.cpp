@@ -12,7 +12,7 @@ using zudiz::Result;
 // Record `index` with a relative difference of 0.5 (bucket 9) and `verdict`;
 // value1 tells the records apart.
 void record(Collector& c, std::int64_t index, double tag,
-            NumberVerdict verdict = NumberVerdict::kTiny) {
+            Verdict verdict = Verdict::kTiny) {
   c.numberPair(index, tag, tag * 2, index + 1, index + 1, verdict);
 }
 
@@ -33,7 +33,7 @@ TEST(Collector, RecordsTakenBackAreReplaced) {
   record(c, 1, 2);
   record(c, 2, 3);
   // A trial took back records 1 and 2; the real comparison meets another.
-  record(c, 1, 20, NumberVerdict::kListed);
+  record(c, 1, 20, Verdict::kListed);
   c.finish(2);
   ASSERT_EQ(2u, r.numbers.size());
   EXPECT_EQ(1, r.numbers[0].value1);
@@ -87,11 +87,10 @@ TEST(Collector, KeepsTheLargestTiesInFileOrder) {
   // fifth taken back and replaced by one of 1.96.
   const double pairs[][2] = {{1, 1.5}, {1, 2}, {10, 9}, {3, 2}, {2, 3}};
   for (std::int64_t i = 0; i < 5; ++i) {
-    c.numberPair(i, pairs[i][0], pairs[i][1], i + 1, i + 1,
-                 NumberVerdict::kListed);
+    c.numberPair(i, pairs[i][0], pairs[i][1], i + 1, i + 1, Verdict::kListed);
   }
   c.settle(4);
-  c.numberPair(4, 100, 1, 9, 9, NumberVerdict::kTiny);  // replaces record 4
+  c.numberPair(4, 100, 1, 9, 9, Verdict::kTiny);  // replaces record 4
   c.settle(5);
   c.finish(5);
   ASSERT_EQ(3u, r.numbers.size());

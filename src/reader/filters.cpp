@@ -1,0 +1,161 @@
+#include "reader/filters.h"
+
+#include <cstring>
+
+#include "core/reader_state.h"
+#include "reader/bytes.h"
+
+namespace {
+
+constexpr unsigned char kTab = 9;
+constexpr unsigned char kSpace = 32;
+
+bool isBlank(unsigned char c) {
+  return c == kSpace || c == kTab;
+}
+
+// The write side of a filter's pass: kept bytes are copied down to `out`,
+// which never passes the offset being read.
+struct KeptBytes {
+  unsigned char* buf;
+  std::uint32_t out;
+
+  void keep(std::uint32_t from, std::uint32_t count) {
+    if (out != from) {
+      std::memmove(buf + out, buf + from, count);
+    }
+    out += count;
+  }
+};
+
+// First plot marker at offset `from` or later, below `end`, or `end` when
+// there is none. Every byte is searched, zero bytes included, so what is
+// removed does not depend on where a read happens to end.
+std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
+                             std::uint32_t end) {
+  const void* marker = std::memchr(buf + from, kPlotMarker, end - from);
+  if (marker == nullptr) {
+    return end;
+  }
+  return static_cast<std::uint32_t>(static_cast<const unsigned char*>(marker) -
+                                    buf);
+}
+
+}  // namespace
+
+PlotFilterResult removePlotSections(unsigned char* buf, std::uint32_t from,
+                                    std::uint32_t start, std::uint32_t end,
+                                    bool ended, std::uint32_t latestOpening,
+                                    PlotSearch& plot) {
+  std::uint32_t in = from;
+  KeptBytes kept{buf, from};
+  for (;;) {
+    const std::uint32_t k = findPlotMarker(buf, in, end);
+    if (plot.open) {
+      if (k == end) {
+        // Not closed in these bytes: the section runs on (or, at the end of
+        // the file, runs out), and nothing after it is kept.
+        kept.out = ended ? plot.opening : plot.opening + 1;
+        plot.open = !ended;
+        return {kept.out, kept.out};
+      }
+      kept.out = plot.opening;  // the section goes, both markers included
+      plot.open = false;
+      in = k + 1;
+      continue;
+    }
+    if (k == end) {
+      kept.keep(in, end - in);
+      return {kept.out, kept.out};
+    }
+    kept.keep(in, k - in);
+    in = k;
+    if (ended || kept.out < latestOpening) {
+      plot.open = true;
+      plot.opening = kept.out;
+      kept.keep(in, 1);
+      in = k + 1;
+      continue;
+    }
+    // Too late in the buffer to open here: the marker's line goes back.
+    std::uint32_t j = kept.out;
+    while (j > start && !isLineTerminator(buf[j - 1])) {
+      --j;
+    }
+    kept.keep(in, end - in);
+    return {kept.out, j};
+  }
+}
+
+std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
+                                        std::uint32_t end) {
+  std::uint32_t in = start;
+  KeptBytes kept{buf, start};
+  // Only lines whose text ends in a blank can change; they are found
+  // sixteen bytes at a time.
+  std::uint32_t from = start;
+  for (;;) {
+    const std::uint32_t lineEnd = findBlankBeforeLineEnd(buf, from, end);
+    if (lineEnd == end) {
+      break;
+    }
+    std::uint32_t lineStart = lineEnd - 1;
+    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
+      --lineStart;
+    }
+    std::uint32_t textLength = lineEnd - lineStart;
+    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
+    textLength -= code;
+    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
+      // A hidden line: its text, its line end and the line terminators
+      // right after it go.
+      kept.keep(in, lineStart - in);
+      in = lineEnd;
+      while (in < end && isLineTerminator(buf[in])) {
+        ++in;
+      }
+      from = in;
+      continue;
+    }
+    if (code > 0) {
+      kept.keep(in, lineStart + textLength - in);
+      in = lineEnd;
+    }
+    from = lineEnd;
+  }
+  kept.keep(in, end - in);
+  return kept.out;
+}
+
+std::uint32_t lastLineStart(const unsigned char* buf, std::uint32_t start,
+                            std::uint32_t end) {
+  std::uint32_t e = end;
+  while (e > start && isLineTerminator(buf[e - 1])) {
+    --e;
+  }
+  while (e > start && !isLineTerminator(buf[e - 1])) {
+    --e;
+  }
+  return e;
+}
+
+std::uint32_t trailingCodeLength(const unsigned char* buffer,
+                                 std::uint32_t start, std::uint32_t length) {
+  const unsigned char* text = buffer + start;
+  std::uint32_t blanks = 0;
+  while (blanks < length && isBlank(text[length - 1 - blanks])) {
+    ++blanks;
+  }
+  if (blanks < 4) {
+    return 0;
+  }
+  std::uint32_t v = 0;
+  for (std::uint32_t i = length - 4; i < length; ++i) {
+    v = v * 2 + (text[i] == kTab ? 1 : 0);
+  }
+  if (v == 0) {
+    return 0;
+  }
+  const std::uint32_t code = 4 * (v + 1);
+  return blanks < code ? 0 : code;
+}

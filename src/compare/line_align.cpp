@@ -66,19 +66,7 @@ bool tryExtraLine(RunState& run, Side extra) {
   }
   restoreLineMark(run);
   swapDiff(run);
-  PendingDiff& pending = run.pending;
-  const Side other = otherSide(extra);
-  if (pending.diffText(extra).empty()) {
-    // A blank extra line still gets a listing entry with its line number.
-    pending.diffText(Side::kOne).assign(" ");
-    pending.diffText(Side::kTwo).assign(" ");
-    pending.diffLine(extra) =
-        static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine(other) = static_cast<std::uint32_t>(
-        std::int64_t{position(run, other).lineCount} + 1);
-  }
-  listDifference(run, extra);
-  bump(run.counters.linesDiffered);
+  listExtraLine(run, extra);
   return true;
 }
 
@@ -276,6 +264,22 @@ void collectRestOfLine(RunState& run, Side side) {
   if (!atPageEndMayRefill(run, side)) {
     nextToken(run, side);
   }
+}
+
+void listExtraLine(RunState& run, Side extra) {
+  PendingDiff& pending = run.pending;
+  if (pending.diffText(extra).empty()) {
+    // A blank extra line still gets a listing entry with its line number.
+    const Side other = otherSide(extra);
+    pending.diffText(Side::kOne).assign(" ");
+    pending.diffText(Side::kTwo).assign(" ");
+    pending.diffLine(extra) =
+        static_cast<std::uint32_t>(position(run, extra).lineCount);
+    pending.diffLine(other) = static_cast<std::uint32_t>(
+        std::int64_t{position(run, other).lineCount} + 1);
+  }
+  listDifference(run, extra);
+  bump(run.counters.linesDiffered);
 }
 
 void skipRestOfLine(RunState& run, Side side) {

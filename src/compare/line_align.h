@@ -27,6 +27,11 @@ void compareWordPair(RunState& run);
 // page end).
 void collectRestOfLine(RunState& run, Side side);
 
+// Lists the pending words of file `extra` (its collected line) as an extra
+// line and counts it in linesDiffered; a blank line is listed as a blank
+// with its line number.
+void listExtraLine(RunState& run, Side extra);
+
 // Passes the rest of the current line of file `side` and its line end (not
 // a page end) without counting.
 void skipRestOfLine(RunState& run, Side side);

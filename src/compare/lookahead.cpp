@@ -155,21 +155,10 @@ bool blockEndsAt(RunState& run, const LineWalk& extra, const LineWalk& other,
 
 // Lists the current line of file `extra` as an extra line, as the one-line
 // trial does: its words, or a blank listed with its line number.
-void listExtraLine(RunState& run, Side extra) {
+void listCurrentLineAsExtra(RunState& run, Side extra) {
   clearDiff(run);
   collectRestOfLine(run, extra);
-  PendingDiff& pending = run.pending;
-  if (pending.diffText(extra).empty()) {
-    const Side other = otherSide(extra);
-    pending.diffText(Side::kOne).assign(" ");
-    pending.diffText(Side::kTwo).assign(" ");
-    pending.diffLine(extra) =
-        static_cast<std::uint32_t>(position(run, extra).lineCount);
-    pending.diffLine(other) = static_cast<std::uint32_t>(
-        std::int64_t{position(run, other).lineCount} + 1);
-  }
-  listDifference(run, extra);
-  bump(run.counters.linesDiffered);
+  listExtraLine(run, extra);
 }
 
 // Lists lines 0 to k - 1 of file `extra` from the position before the pair.
@@ -187,7 +176,7 @@ void listBlock(RunState& run, Side extra, const LineWalk& walk, int k) {
       bump(run.counters.linesCompared);
     }
     first = false;
-    listExtraLine(run, extra);
+    listCurrentLineAsExtra(run, extra);
   }
 }
 

@@ -17,7 +17,11 @@
 #include <string_view>
 #include <vector>
 
-// The verdict on two unequal numbers, shared with the engine. Installed as
+// The verdict on two unequal numbers, shared with the engine:
+// Verdict::kListed (counted as a numeric difference), Verdict::kTiny
+// (excused: below 0.1 %), Verdict::kLastPlace (excused: in the last written
+// decimal place only) and Verdict::kWithinTolerance (not counted: within the
+// /IGNORE tolerance); kVerdicts counts them. Installed as
 // zudiz/core/verdict.h, where this include finds it beside this header.
 #include "core/verdict.h"
 

@@ -10,6 +10,7 @@
 #include "compare/lookahead.h"
 #include "compare/quick_trials.h"
 #include "compare/word_compare.h"
+#include "compare/word_records.h"
 #include "core/records.h"
 #include "core/run_state.h"
 #include "listing/listing.h"
@@ -133,7 +134,8 @@ void compareLinePair(RunState& run) {
     return;
   }
 
-  if (run.values.shortcuts && passEqualLines(run)) {
+  if (run.values.shortcuts &&
+      (passEqualLines(run) || takeLinePairFromRecords(run))) {
     return;
   }
 

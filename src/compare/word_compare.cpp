@@ -40,15 +40,7 @@ bool isLowerLetter(char c) {
   return c >= 'a' && c <= 'z';
 }
 
-// A word with its number value, trailing length and the place of the last
-// digit of its number part. The text stays in the page buffer.
-struct WorkWord {
-  const char* text;
-  std::size_t length;
-  std::int64_t units;  // the number value in ten-thousandths
-  std::size_t trailing;
-  std::int64_t place;  // of the text without its trailing part
-};
+using WorkWord = ReadWord;
 
 void readWord(WorkWord& w) {
   const ScannedNumber n = scanNumber(w.text, w.length);
@@ -164,7 +156,20 @@ WordJudgement judgeUnequalWords(RunState& run, const TokenBytes& token1,
   WordCache* cache = run.values.shortcuts ? &run.wordCache : nullptr;
   loadWord(cache, w1, token1);
   loadWord(cache, w2, token2);
+  return judgeReadWords(w1, w2, run.settings);
+}
 
+bool equalText(const TokenBytes& token1, const TokenBytes& token2) {
+  return token1.length == token2.length &&
+         std::memcmp(token1.data, token2.data, token1.length) == 0;
+}
+
+}  // namespace
+
+WordJudgement judgeReadWords(ReadWord w1, ReadWord w2,
+                             const Settings& settings) {
+  constexpr WordJudgement kText{WordJudgement::Kind::kText, Verdict::kListed, 0,
+                                0};
   // A single lowercase letter after a number stands for nothing against a
   // zero ("5x" against "0" compares 5 with 0).
   if (w1.trailing + w2.trailing == 1) {
@@ -197,16 +202,9 @@ WordJudgement judgeUnequalWords(RunState& run, const TokenBytes& token1,
   // The numbers as written decide the last place.
   const std::int64_t place = std::min(w1.place, w2.place);
   return {WordJudgement::Kind::kNumbers,
-          judgeNumbers(w1.units, w2.units, place, run.settings), w1.units,
+          judgeNumbers(w1.units, w2.units, place, settings), w1.units,
           w2.units};
 }
-
-bool equalText(const TokenBytes& token1, const TokenBytes& token2) {
-  return token1.length == token2.length &&
-         std::memcmp(token1.data, token2.data, token1.length) == 0;
-}
-
-}  // namespace
 
 Verdict judgeNumbers(std::int64_t units1, std::int64_t units2,
                      std::int64_t place, const Settings& settings) {
@@ -255,6 +253,12 @@ WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
 }
 
 bool compareJudgedWords(RunState& run, const WordJudgement& judged) {
+  const bool same = countJudgement(run, judged);
+  nextTokenBoth(run);
+  return same;
+}
+
+bool countJudgement(RunState& run, const WordJudgement& judged) {
   bool same = true;
   switch (judged.kind) {
     case WordJudgement::Kind::kEqualText:
@@ -268,7 +272,6 @@ bool compareJudgedWords(RunState& run, const WordJudgement& judged) {
       same = countVerdict(run, judged.verdict);
       break;
   }
-  nextTokenBoth(run);
   return same;
 }
 

@@ -8,6 +8,7 @@
 // the alignment (line_align.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/records.h"
@@ -40,6 +41,22 @@ struct WordJudgement {
   }
 };
 
+// A word with what reading it as a number found (scanNumber): the value in
+// units, the length of the text after the number and the place of the last
+// digit of the number part. The text stays where it was read.
+struct ReadWord {
+  const char* text;
+  std::size_t length;  // at most kWordCapacity
+  std::int64_t units;
+  std::size_t trailing;
+  std::int64_t place;
+};
+
+// The word rules for two words whose texts are not equal, once both are
+// read as numbers.
+WordJudgement judgeReadWords(ReadWord w1, ReadWord w2,
+                             const Settings& settings);
+
 // Judges two tokens, counting, listing and recording nothing (the word
 // cache may learn the words).
 WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
@@ -48,6 +65,11 @@ WordJudgement judgeWords(RunState& run, const TokenBytes& token1,
 // compareWords with the judgement judgeWords made of the current tokens
 // (with no refill since).
 bool compareJudgedWords(RunState& run, const WordJudgement& judged);
+
+// compareJudgedWords without moving the files: counts, lists and records
+// what `judged` says of the current tokens; true when they count as the
+// same.
+bool countJudgement(RunState& run, const WordJudgement& judged);
 
 // Compares the current tokens of both files. Returns true when they count as
 // the same (equal text, within the tolerance, or excused; an excused

@@ -34,18 +34,6 @@ bool convertNumber(const char* text, std::size_t length, bool negativeExponent,
   return result.ec == std::errc{} && result.ptr == last;
 }
 
-// Rounds to four decimals, holding the magnitude at kMaxUnits units. Every
-// step is exact: the scaled magnitude is compared with a whole number that a
-// double holds exactly and then cut to a whole number.
-std::int64_t roundToUnits(double v) {
-  const double scaled = std::fabs(v) * 10000.0 + 0.5;
-  const std::int64_t units =
-      scaled > static_cast<double>(kMaxUnits)
-          ? kMaxUnits
-          : static_cast<std::int64_t>(std::floor(scaled));
-  return v < 0 ? -units : units;
-}
-
 // Reads up to 10 characters as a signed decimal integer; all of them must
 // belong to it and its value must fit 32 bits.
 bool readExponent(const char* text, std::size_t length, std::int64_t& value) {
@@ -237,6 +225,17 @@ std::int64_t scanAnyUnits(const char* text, std::size_t length,
 }
 
 }  // namespace
+
+std::int64_t roundToUnits(double v) {
+  // Every step is exact: the scaled magnitude is compared with a whole
+  // number that a double holds exactly and then cut to a whole number.
+  const double scaled = std::fabs(v) * 10000.0 + 0.5;
+  const std::int64_t units =
+      scaled > static_cast<double>(kMaxUnits)
+          ? kMaxUnits
+          : static_cast<std::int64_t>(std::floor(scaled));
+  return v < 0 ? -units : units;
+}
 
 std::int64_t scanUnits(const char* text, std::size_t length,
                        std::size_t& trailing) {

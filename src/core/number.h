@@ -22,6 +22,10 @@ inline constexpr std::int64_t kMaxUnits = 4294967295;
 std::int64_t scanUnits(const char* text, std::size_t length,
                        std::size_t& trailing);
 
+// Rounds a value to four decimals, in units, holding the magnitude at
+// kMaxUnits: how scanUnits rounds what it reads.
+std::int64_t roundToUnits(double v);
+
 // The value of a count of units as a double (125000 -> 12.5); 0 gives +0.0.
 inline double unitsToValue(std::int64_t units) {
   return static_cast<double>(units) / 10000.0;

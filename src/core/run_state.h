@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "core/side.h"
 #include "core/word_cache.h"
+#include "core/word_records.h"
 #include "host/host.h"
 
 class RunRecords;
@@ -35,6 +36,7 @@ struct RunState {
   Marks marks;
   PendingDiff pending;
   WordCache wordCache;
+  WordRecords wordRecords;
   RepeatedPage repeatedPage;
   // The collector of listed pairs and number pairs, or none (core/records.h).
   RunRecords* records = nullptr;

@@ -188,7 +188,7 @@ class PairMaker {
   std::string end() { return chance(0.9) ? lineEnd_ : pick({"\n", "\r\n"}); }
 
   std::string number() {
-    switch (uniform(0, 8)) {
+    switch (uniform(0, 10)) {
       case 8: {
         // Long numbers that differ in one digit only.
         std::string n =
@@ -214,6 +214,12 @@ class PairMaker {
         return "0";
       case 6:
         return "1.5E" + std::to_string(uniform(0, 3));
+      case 9:
+        return pick({"2.5D", "-3.25e-", "7d+", "1E"}) +
+               std::to_string(uniform(0, 9));
+      case 10:
+        return pick({"1,234,567", "-12,345.5", "+0.25", ".75", "5."}) +
+               pick({"", "", "kN", "t"});
       default:
         return "100000.00" + std::to_string(uniform(0, 9));
     }
@@ -282,14 +288,18 @@ class PairMaker {
     switch (kind) {
       case 0:
       case 1: {
-        // A run of equal lines, maybe with a change somewhere in it.
+        // A run of equal lines, maybe with a change somewhere in it; or,
+        // as between two runs that differ everywhere, a run in which every
+        // line or every other one differs.
         const std::size_t lines = uniform(1, 30);
         const std::size_t change = chance(0.5) ? uniform(0, lines) : lines;
+        const std::size_t every = chance(0.25) ? uniform(1, 2) : 0;
         for (std::size_t i = 0; i < lines; ++i) {
           const std::string text = line(true);
           const std::string e = end();
+          const bool differs = i == change || (every > 0 && i % every == 0);
           one += text + e;
-          two += (i == change ? changed(text) : text) + e;
+          two += (differs ? changed(text) : text) + e;
         }
         break;
       }

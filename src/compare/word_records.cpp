@@ -15,6 +15,7 @@
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
 #include "reader/bytes.h"
+#include "reader/checkpoints.h"
 #include "reader/token_reader.h"
 #include "reader/words.h"
 
@@ -476,16 +477,16 @@ void standAfterLine(RunState& run, Side side, const FileLines& file) {
   }
 }
 
-// wordMark on word i of file 1 and word j of file 2 with `counts`, as
+// The word checkpoint on word i of file 1 and word j of file 2 with
+// `counts`, as
 // compareLineWords saves it before comparing that pair. Moves both files
 // there.
 void markWordPair(RunState& run, const FileLines& one, std::uint32_t i,
                   const FileLines& two, std::uint32_t j, WordCounts counts) {
   standOnWord(run, Side::kOne, one.current, i);
   standOnWord(run, Side::kTwo, two.current, j);
-  saveWordMark(run);
   std::swap(run.counters.words, counts);
-  saveWordCounts(run);
+  saveCheckpoint(run, Checkpoint::kWordStart);
   std::swap(run.counters.words, counts);
 }
 
@@ -520,8 +521,9 @@ void compareRecordedWords(RunState& run, const FileLines& one,
   const Line& b = two.current;
   const std::uint32_t n1 = a.words->wordCount;
   const std::uint32_t n2 = b.words->wordCount;
-  // Word pairs that read the same byte for byte change nothing; wordMark
-  // is left on the last pair compared, as comparing them would leave it.
+  // Word pairs that read the same byte for byte change nothing; the word
+  // checkpoint is left on the last pair compared, as comparing them would
+  // leave it.
   std::uint32_t i = equalLeadingWords(a, b);
   std::uint32_t j = i;
   // The last pair compared, with the counts before it.
@@ -589,10 +591,10 @@ void compareRecordedWords(RunState& run, const FileLines& one,
 }
 
 // Where the trial that matched, on `lines` of files 1 and 2 (none when no
-// trial ran), leaves wordMark: on the last word pair of the two lines, which
-// hold as many words. The plain step takes the trial back through lineMark,
-// so nothing else of it stays; wordMark's counts are saved again before
-// they are read.
+// trial ran), leaves the word checkpoint: on the last word pair of the two
+// lines, which hold as many words. The plain step takes the trial back
+// through the line checkpoint, so nothing else of it stays; the word
+// checkpoint's counts are saved again before they are read.
 void markMatchingTrial(RunState& run, const BySide<const Line*>& lines) {
   if (lines[Side::kOne] == nullptr) {
     return;
@@ -600,11 +602,12 @@ void markMatchingTrial(RunState& run, const BySide<const Line*>& lines) {
   for (const Side side : kBothSides) {
     const Line& line = *lines[side];
     ReaderPosition& pos = position(run, side);
-    pos = run.marks.lineMark.files[side];  // the trial's first word
+    // The trial's first word.
+    pos = checkpointPosition(run, Checkpoint::kLineStart, side);
     standOnWord(run, side, line, line.words->wordCount - 1);
   }
-  saveWordMark(run);
-  restoreLineMark(run);
+  savePositions(run, Checkpoint::kWordStart);
+  restoreCheckpoint(run, Checkpoint::kLineStart);
 }
 
 enum class Outcome { kSame, kChangedLine, kExtraOne, kExtraTwo };
@@ -666,12 +669,12 @@ bool takeLinePairFromRecords(RunState& run) {
   }
 
   bump(run.counters.linesCompared);
-  saveLineMark(run);  // before the pair
+  saveCheckpoint(run, Checkpoint::kLineStart);  // before the pair
   switch (outcome) {
     case Outcome::kSame:
       if (counted.whole) {
         // Every pair counts as the same: only the unequal texts count, and
-        // wordMark stays on the last pair.
+        // the word checkpoint stays on the last pair.
         const std::uint32_t last = one.current.words->wordCount - 1;
         WordCounts markCounts = run.counters.words;
         for (std::uint32_t k = 0; k < counted.count; ++k) {
@@ -694,8 +697,8 @@ bool takeLinePairFromRecords(RunState& run) {
       break;
     case Outcome::kChangedLine:
       compareRecordedWords(run, one, two);
-      keepLineMarkAsAlt(run);
-      saveLineMark(run);  // after the pair
+      copyCheckpoint(run, Checkpoint::kLineStart, Checkpoint::kPairStart);
+      saveCheckpoint(run, Checkpoint::kLineStart);  // after the pair
       markMatchingTrial(run, trialLines);
       listDifference(run, std::nullopt);
       bump(run.counters.linesDiffered);
@@ -704,10 +707,10 @@ bool takeLinePairFromRecords(RunState& run) {
     case Outcome::kExtraTwo: {
       const bool extraOne = outcome == Outcome::kExtraOne;
       const Side extra = extraOne ? Side::kOne : Side::kTwo;
-      keepLineMarkAsAlt(run);
+      copyCheckpoint(run, Checkpoint::kLineStart, Checkpoint::kPairStart);
       clearDiff(run);
       collectRecordedWords(run, extra, extraOne ? one : two, 0);
-      saveLineMark(run);  // after the extra line
+      saveCheckpoint(run, Checkpoint::kLineStart);  // after the extra line
       markMatchingTrial(run, trialLines);
       listExtraLine(run, extra);
       break;

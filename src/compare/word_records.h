@@ -6,8 +6,8 @@
 // comparison of the pair on, which compares the pair with compareLineWords
 // and, when it differs, runs the trials (the next pair, the next line of
 // each file against the other file's line) as real comparisons taken back
-// through the marks, and lists the pair as a changed line or one line as an
-// extra line. Why the same: every trial is taken back whole, so only its
+// through the checkpoints, and lists the pair as a changed line or one line as
+// an extra line. Why the same: every trial is taken back whole, so only its
 // answer counts, and a line pair matches exactly when both lines hold as
 // many words and each word pair counts as the same (the first pair that
 // does not is counted, and a line longer than the other counts its extra
@@ -17,8 +17,8 @@
 // word in either line) or the extra line's words, is then done once more
 // from the records, step for step as compareLineWords and collectRestOfLine
 // do it, through the same counting, listing and recording calls, with each
-// file standing on the word being listed; the files, lineMark and
-// altLineMark are left where the plain step leaves them. It is taken only
+// file standing on the word being listed; the files and the line and pair
+// checkpoints are left where the plain step leaves them. It is taken only
 // when every byte the plain step would read (both lines of the pair, the
 // next line of each file when a trial reads it, and the token after each)
 // lies in the page buffers, so the plain step would not have refilled, and

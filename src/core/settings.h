@@ -48,9 +48,10 @@ struct RunValues {
   std::int32_t pairsListed = 0;
   std::uint32_t labelWidth = 3;
   // Whether the engine takes its shortcuts: runs of equal lines and
-  // repeated pages passed in one step, trials told from the buffers, words
-  // and lines read from the buffers without a refill, the word cache and
-  // the fill put off at a page end. Each gives the result of the plain steps
+  // repeated pages passed in one step, line pairs and their trials judged
+  // from word records, trials told from the buffers, words and lines read
+  // from the buffers without a refill, the word cache and the fill put off
+  // at a page end. Each gives the result of the plain steps
   // it replaces; with this off the engine runs the plain steps, token by
   // token, and the tests hold the two against each other. No switch sets it.
   bool shortcuts = true;

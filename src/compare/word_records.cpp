@@ -353,20 +353,22 @@ bool readPlainWord(const char* text, std::size_t length, ScannedNumber& n) {
 
 namespace {
 
-// What reading a recorded word as a number finds, read once.
-ReadWord readRecorded(WordRecord& word, const unsigned char* text) {
+// Reads a recorded word as a number, once.
+void scanRecorded(WordRecord& word, const unsigned char* text) {
   const char* chars = reinterpret_cast<const char*>(text);
-  if (!word.scanned) {
-    ScannedNumber n;
-    if (!readPlainWord(chars, word.length, n)) {
-      n = scanNumber(chars, word.length);
-    }
-    word.units = n.units;
-    word.trailing = static_cast<std::uint8_t>(n.trailing);
-    word.place = n.place;
-    word.scanned = true;
+  ScannedNumber n;
+  if (!readPlainWord(chars, word.length, n)) {
+    n = scanNumber(chars, word.length);
   }
-  return {chars, word.length, word.units, word.trailing, word.place};
+  word.units = n.units;
+  word.trailing = static_cast<std::uint8_t>(n.trailing);
+  word.place = n.place;
+  word.scanned = true;
+}
+
+ReadWord readRecorded(const WordRecord& word, const unsigned char* text) {
+  return {reinterpret_cast<const char*>(text), word.length, word.units,
+          word.trailing, word.place};
 }
 
 // judgeWords on word i of `a` (file 1) and word j of `b` (file 2).
@@ -381,6 +383,20 @@ WordJudgement judgePair(const RunState& run, const Line& a, std::uint32_t i,
   }
   if (w1.length > kWordCapacity || w2.length > kWordCapacity) {
     return {WordJudgement::Kind::kText, Verdict::kListed, 0, 0};
+  }
+  if (!w1.scanned) {
+    scanRecorded(w1, text1);
+  }
+  if (!w2.scanned) {
+    scanRecorded(w2, text2);
+  }
+  if (w1.trailing == 0 && w2.trailing == 0) {
+    // Two numbers with nothing after them: judgeReadWords compares their
+    // values at the finer last place, and so does this.
+    return {WordJudgement::Kind::kNumbers,
+            judgeNumbers(w1.units, w2.units, std::min(w1.place, w2.place),
+                         run.settings),
+            w1.units, w2.units};
   }
   return judgeReadWords(readRecorded(w1, text1), readRecorded(w2, text2),
                         run.settings);

@@ -110,10 +110,10 @@ Outcome runPair(const std::string& one, const std::string& two,
 // Report pairs that reach the shortcuts' corners: long runs of equal lines
 // (with tiny numbers in them), lines that differ in one word or number,
 // extra lines and words, blank runs of different lengths that cross page
-// ends, pages of a few bytes that repeat (and one that does not), head
-// lines with tags, plot sections, whitespace codes and hidden lines, every
-// kind of line end, and fillers that put all of it across the window's
-// edge.
+// ends, pages of a few bytes that repeat (and one that does not) or that do
+// not repeat at all, head lines with tags, plot sections, whitespace codes
+// and hidden lines, every kind of line end, and fillers that put all of it
+// across the window's edge.
 class PairMaker {
  public:
   // `blocks`: some pieces are blocks of several extra lines, for the
@@ -278,6 +278,25 @@ class PairMaker {
     return out.replace(start, stop - start, now);
   }
 
+  // Pages of a few bytes that do not repeat, runs of them long enough now
+  // and then to cross the window: a few short lines each, so that the head
+  // lines take most pages whole, some empty, some with more lines than the
+  // head takes, a SUB after a page end, a page that differs in one file.
+  void tinyPages(std::string& one, std::string& two) {
+    const std::size_t count = uniform(2, chance(0.2) ? 4000 : 300);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string page;
+      for (std::size_t k = uniform(0, chance(0.1) ? 4 : 2); k > 0; --k) {
+        page += pick({"", "1", "42", "ab", "x", " 7", "a b", "0.5", ","});
+        page += chance(0.7) ? lineEnd_ : pick({"\n", "\r", "\r\n", " \n"});
+      }
+      page += pick({"", "9", "ab", "3.25", "D&T=1"});
+      page += chance(0.01) ? "\f\x1a" : "\f";
+      one += page;
+      two += chance(0.01) ? pick({"z", "8\n", "\n"}) + page : page;
+    }
+  }
+
   void piece(std::string& one, std::string& two, std::size_t kind) {
     switch (kind) {
       case 0:
@@ -328,6 +347,10 @@ class PairMaker {
         break;
       }
       case 5: {
+        if (chance(0.4)) {
+          tinyPages(one, two);
+          break;
+        }
         // Short pages that repeat, one of them maybe different.
         const std::string page = chance(0.3) ? "\f" : line(true) + end() + "\f";
         const std::size_t count = uniform(2, 60);

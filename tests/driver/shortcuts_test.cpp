@@ -278,6 +278,21 @@ class PairMaker {
     return out.replace(start, stop - start, now);
   }
 
+  // `text` with the last digit of about half its numbers moved by one, as
+  // excused (or, for a short number, listed) differences.
+  std::string lastDigitsMoved(const std::string& text) {
+    std::string out = text;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const bool wordEnd =
+          i + 1 == out.size() || out[i + 1] == ' ' || out[i + 1] == '\t';
+      if (wordEnd && std::isdigit(static_cast<unsigned char>(out[i])) &&
+          chance(0.5)) {
+        out[i] = out[i] == '9' ? '8' : static_cast<char>(out[i] + 1);
+      }
+    }
+    return out;
+  }
+
   // Pages of a few bytes that do not repeat, runs of them long enough now
   // and then to cross the window: a few short lines each, so that the head
   // lines take most pages whole, some empty, some with more lines than the
@@ -301,14 +316,19 @@ class PairMaker {
     switch (kind) {
       case 0:
       case 1: {
-        // A run of equal lines, maybe with a change somewhere in it.
+        // A run of equal lines, maybe with a change somewhere in it, maybe
+        // with moved last digits in some of its lines.
         const std::size_t lines = uniform(1, 30);
         const std::size_t change = chance(0.5) ? uniform(0, lines) : lines;
+        const double moved = chance(0.3) ? 0.3 : 0;
         for (std::size_t i = 0; i < lines; ++i) {
           const std::string text = line(true);
           const std::string e = end();
           one += text + e;
-          two += (i == change ? changed(text) : text) + e;
+          two += (i == change     ? changed(text)
+                  : chance(moved) ? lastDigitsMoved(text)
+                                  : text) +
+                 e;
         }
         break;
       }
@@ -411,7 +431,15 @@ class PairMaker {
         }
         const std::string e = end();
         one += text + e;
-        two += (chance(0.5) ? changed(text) : text) + e;
+        two += (chance(0.5)   ? changed(text)
+                : chance(0.5) ? lastDigitsMoved(text)
+                              : text) +
+               e;
+        if (chance(0.5)) {
+          const std::string after = line(false) + e;
+          one += after;
+          two += after;
+        }
         break;
       }
       case 11: {

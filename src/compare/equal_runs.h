@@ -13,14 +13,14 @@
 // and records, in the order the words stand; passEqualLines counts and
 // records them so, with the line numbers the plain step gives. The last
 // pair of a run always reads the same byte for byte, so what is left is
-// where the files, the marks and the counters stand after it, and
-// passEqualLines sets them exactly there, as the steps would leave them. The
-// records are settled later than the plain steps settle them, which settles
-// the same records in the same order. It takes only
-// pairs whose bytes, and the bytes that decide the tokens after them, lie in
-// the page buffers, so no refill is skipped that the steps would have made;
-// it stops before a tagged line when head lines are skipped, since the
-// steps pass those another way. Taken only while RunValues::shortcuts is on.
+// where the files, the checkpoints and the counters stand after it, and
+// passEqualLines sets them exactly there, as the steps would leave them.
+// The records are settled later than the plain steps settle them, which
+// settles the same records in the same order. It takes only pairs whose
+// bytes, and the bytes that decide the tokens after them, lie in the page
+// buffers, so no refill is skipped that the steps would have made; it stops
+// before a tagged line when head lines are skipped, since the steps pass
+// those another way. Taken only while RunValues::shortcuts is on.
 #pragma once
 
 #include <array>
@@ -87,7 +87,8 @@ EqualLines findEqualLines(RunState& run, bool stopAtTags);
 
 // Passes the current line pair, and the pairs after it, while they read the
 // same in both files (findEqualLines), counting them as compared, counting
-// and recording their excused numbers and leaving the files, the marks and
-// the counters as comparing them one by one would. False, with nothing
-// changed, when there is no run. Never refills before its last nextToken.
+// and recording their excused numbers and leaving the files, the
+// checkpoints and the counters as comparing them one by one would. False,
+// with nothing changed, when there is no run. Never refills before its last
+// nextToken.
 bool passEqualLines(RunState& run);

@@ -169,7 +169,8 @@ bool walkPage(const RunState& run, Side side, std::int64_t lines,
   const PageToken first = walk.next;
   std::int64_t lineEnds = 0;
   const std::uint32_t pageEnd = headOnlyPageEnd(r, first, lines, lineEnds);
-  // The marks keep the page's start while the trimming reads its end.
+  // The checkpoints keep the page's start while the trimming reads its
+  // end.
   if (pageEnd == 0 ||
       (!r.atEof && !putsOffPageEndFill(run, side, pageEnd, first.start))) {
     return false;
@@ -223,23 +224,25 @@ bool passHeadOnlyPages(RunState& run) {
   if (passed == 0) {
     return false;
   }
-  // Where comparing the last pair leaves the marks: each file's line marks
-  // and wordMark moved to its page's start by preparePage, then wordMark
-  // saved, both files at once, as file 2's trimming began (file 1 on its
-  // page end by then).
-  Marks& marks = run.marks;
+  // Where comparing the last pair leaves the checkpoints: each file's in
+  // all three moved to its page's start by preparePage, then kWordStart's
+  // positions saved, both files at once, as file 2's trimming began (file 1
+  // on its page end by then).
+  Checkpoints& checkpoints = run.checkpoints;
   for (const Side side : kBothSides) {
     PageReader& r = run.readers[side];
     const PageWalk& walk = walks[side];
     r.position = positionOf(r, walk.next);
     r.pageNumber += passed;
-    marks.lineMark.files[side].tokenStart = walk.lastFirst.start;
-    marks.altLineMark.files[side].tokenStart = walk.lastFirst.start;
+    checkpoints[Checkpoint::kLineStart].files[side].tokenStart =
+        walk.lastFirst.start;
+    checkpoints[Checkpoint::kPairStart].files[side].tokenStart =
+        walk.lastFirst.start;
   }
-  marks.wordMark.files[Side::kOne] = {walks[Side::kOne].lastEnd.start, 1,
-                                      walks[Side::kOne].lastEnd.lineCount,
-                                      true};
-  marks.wordMark.files[Side::kTwo] =
+  checkpoints[Checkpoint::kWordStart].files[Side::kOne] = {
+      walks[Side::kOne].lastEnd.start, 1, walks[Side::kOne].lastEnd.lineCount,
+      true};
+  checkpoints[Checkpoint::kWordStart].files[Side::kTwo] =
       positionOf(run.readers[Side::kTwo], walks[Side::kTwo].lastFirst);
   run.repeatedPage.recorded = false;
   return true;

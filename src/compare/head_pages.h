@@ -8,7 +8,7 @@
 // the pair's comparison then finds both files on their page ends: nothing
 // is compared, counted, listed or recorded. All the pair does is move each
 // file to the first token of its next page, counting the line ends it
-// passes, add one to each page number and leave the marks where the
+// passes, add one to each page number and leave the checkpoints where the
 // trimming put them. passHeadOnlyPages does exactly that, read from the
 // page buffers: it takes a pair only when both pages and the first tokens
 // of the pages after them lie in the valid bytes, and only while the fill

@@ -15,19 +15,21 @@ std::string show(const ReaderPosition& p) {
 }
 
 // Everything of a run that comparing a page pair may change and that the
-// comparison after it may read: positions, marks, page numbers, windows
-// and counters.
+// comparison after it may read: positions, checkpoints, page numbers,
+// windows and counters.
 std::string state(const RunState& run) {
   std::string s;
   for (const Side side : kBothSides) {
     const PageReader& r = run.readers[side];
-    const Marks& m = run.marks;
-    s += "file " + std::to_string(fileNumber(side)) + ": " + show(r.position) +
-         ", page " + std::to_string(r.pageNumber) + ", window " +
-         std::to_string(r.windowStart) + "+" + std::to_string(r.bufLen) +
-         ", marks " + show(m.wordMark.files[side]) + " / " +
-         std::to_string(m.lineMark.files[side].tokenStart) + " / " +
-         std::to_string(m.altLineMark.files[side].tokenStart) + "\n";
+    const Checkpoints& c = run.checkpoints;
+    s +=
+        "file " + std::to_string(fileNumber(side)) + ": " + show(r.position) +
+        ", page " + std::to_string(r.pageNumber) + ", window " +
+        std::to_string(r.windowStart) + "+" + std::to_string(r.bufLen) +
+        ", checkpoints " + show(c[Checkpoint::kWordStart].files[side]) + " / " +
+        std::to_string(c[Checkpoint::kLineStart].files[side].tokenStart) +
+        " / " +
+        std::to_string(c[Checkpoint::kPairStart].files[side].tokenStart) + "\n";
   }
   const Counters& c = run.counters;
   s += "compared " + std::to_string(c.linesCompared) + ", differed " +

@@ -41,6 +41,41 @@ std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
                                     buf);
 }
 
+// The blanks at the end of the text before buf[lineEnd], counted back to
+// `from` at most and no further than kMaxCount, which is more than any
+// whitespace code: enough to tell the code and whether a blank stands
+// before it. `lastFour` holds the last four as bits (TAB 1), most
+// significant first, when there are four.
+struct TrailingBlanks {
+  static constexpr std::uint32_t kMaxCount = 65;
+  std::uint32_t count;
+  std::uint32_t lastFour;
+
+  // The length of the whitespace code they end with: 0, or 8 to 64, the
+  // length trailingCodeLength gives for the line.
+  std::uint32_t codeLength() const {
+    if (count < 4 || lastFour == 0) {
+      return 0;
+    }
+    const std::uint32_t code = 4 * (lastFour + 1);
+    return count < code ? 0 : code;
+  }
+};
+
+TrailingBlanks trailingBlanks(const unsigned char* buf, std::uint32_t from,
+                              std::uint32_t lineEnd) {
+  TrailingBlanks blanks{0, 0};
+  while (blanks.count < TrailingBlanks::kMaxCount &&
+         lineEnd - blanks.count > from &&
+         isBlank(buf[lineEnd - blanks.count - 1])) {
+    if (blanks.count < 4 && buf[lineEnd - blanks.count - 1] == kTab) {
+      blanks.lastFour |= 1u << blanks.count;
+    }
+    ++blanks.count;
+  }
+  return blanks;
+}
+
 }  // namespace
 
 PlotFilterResult removePlotSections(unsigned char* buf, std::uint32_t from,
@@ -99,16 +134,18 @@ std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
     if (lineEnd == end) {
       break;
     }
-    std::uint32_t lineStart = lineEnd - 1;
-    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
-      --lineStart;
-    }
-    std::uint32_t textLength = lineEnd - lineStart;
-    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
-    textLength -= code;
-    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
+    // The code and the byte before it are read from the blanks at the end of
+    // the text alone: the line's start is looked for only when the line is
+    // hidden.
+    const TrailingBlanks blanks = trailingBlanks(buf, in, lineEnd);
+    const std::uint32_t code = blanks.codeLength();
+    if (blanks.count > code && buf[lineEnd - code - 1] == kTab) {
       // A hidden line: its text, its line end and the line terminators
       // right after it go.
+      std::uint32_t lineStart = lineEnd - blanks.count;
+      while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
+        --lineStart;
+      }
       kept.keep(in, lineStart - in);
       in = lineEnd;
       while (in < end && isLineTerminator(buf[in])) {
@@ -118,7 +155,7 @@ std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
       continue;
     }
     if (code > 0) {
-      kept.keep(in, lineStart + textLength - in);
+      kept.keep(in, lineEnd - code - in);
       in = lineEnd;
     }
     from = lineEnd;

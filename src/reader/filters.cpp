@@ -1,5 +1,6 @@
 #include "reader/filters.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/reader_state.h"
@@ -41,39 +42,38 @@ std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
                                     buf);
 }
 
+// The most trailing blanks a line's code is read from: more than any
+// whitespace code, enough to tell the code and whether a blank stands
+// before it.
+constexpr std::uint32_t kMaxTrailingBlanks = 65;
+
 // The blanks at the end of the text before buf[lineEnd], counted back to
-// `from` at most and no further than kMaxCount, which is more than any
-// whitespace code: enough to tell the code and whether a blank stands
-// before it. `lastFour` holds the last four as bits (TAB 1), most
-// significant first, when there are four.
-struct TrailingBlanks {
-  static constexpr std::uint32_t kMaxCount = 65;
-  std::uint32_t count;
-  std::uint32_t lastFour;
-
-  // The length of the whitespace code they end with: 0, or 8 to 64, the
-  // length trailingCodeLength gives for the line.
-  std::uint32_t codeLength() const {
-    if (count < 4 || lastFour == 0) {
-      return 0;
-    }
-    const std::uint32_t code = 4 * (lastFour + 1);
-    return count < code ? 0 : code;
+// `from` at most and no further than kMaxTrailingBlanks.
+std::uint32_t trailingBlanks(const unsigned char* buf, std::uint32_t from,
+                             std::uint32_t lineEnd) {
+  const std::uint32_t stop =
+      lineEnd - std::min(lineEnd - from, kMaxTrailingBlanks);
+  std::uint32_t i = lineEnd;
+  while (i > stop && isBlank(buf[i - 1])) {
+    --i;
   }
-};
+  return lineEnd - i;
+}
 
-TrailingBlanks trailingBlanks(const unsigned char* buf, std::uint32_t from,
-                              std::uint32_t lineEnd) {
-  TrailingBlanks blanks{0, 0};
-  while (blanks.count < TrailingBlanks::kMaxCount &&
-         lineEnd - blanks.count > from &&
-         isBlank(buf[lineEnd - blanks.count - 1])) {
-    if (blanks.count < 4 && buf[lineEnd - blanks.count - 1] == kTab) {
-      blanks.lastFour |= 1u << blanks.count;
-    }
-    ++blanks.count;
+// The length of the whitespace code that the `blanks` blanks before
+// buf[lineEnd] end with: 0, or 8 to 64, the length trailingCodeLength
+// gives for the line.
+std::uint32_t codeLength(const unsigned char* buf, std::uint32_t lineEnd,
+                         std::uint32_t blanks) {
+  if (blanks < 4) {
+    return 0;
   }
-  return blanks;
+  std::uint32_t v = 0;
+  for (std::uint32_t i = lineEnd - 4; i < lineEnd; ++i) {
+    v = v * 2 + (buf[i] == kTab ? 1 : 0);
+  }
+  const std::uint32_t code = 4 * (v + 1);
+  return v == 0 || blanks < code ? 0 : code;
 }
 
 }  // namespace
@@ -137,12 +137,12 @@ std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
     // The code and the byte before it are read from the blanks at the end of
     // the text alone: the line's start is looked for only when the line is
     // hidden.
-    const TrailingBlanks blanks = trailingBlanks(buf, in, lineEnd);
-    const std::uint32_t code = blanks.codeLength();
-    if (blanks.count > code && buf[lineEnd - code - 1] == kTab) {
+    const std::uint32_t blanks = trailingBlanks(buf, in, lineEnd);
+    const std::uint32_t code = codeLength(buf, lineEnd, blanks);
+    if (blanks > code && buf[lineEnd - code - 1] == kTab) {
       // A hidden line: its text, its line end and the line terminators
       // right after it go.
-      std::uint32_t lineStart = lineEnd - blanks.count;
+      std::uint32_t lineStart = lineEnd - blanks;
       while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
         --lineStart;
       }

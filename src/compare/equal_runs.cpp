@@ -107,7 +107,8 @@ struct LineCursor {
 // The line both cursors stand on, when it reads the same in both, its line
 // end included, and the byte after the line end (which tells a CR LF from a
 // lone CR) lies in both buffers: the length of its text and of its line
-// end. False when it does not.
+// end. False when it does not; then `end` is where the texts first differ
+// or the first line terminator stands.
 struct SameLine {
   std::uint32_t end;
   std::uint32_t endLength;
@@ -118,6 +119,7 @@ bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
   const unsigned char* text2 = two.text + two.at;
   const std::uint32_t room = std::min(one.room - one.at, two.room - two.at);
   const std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
+  line.end = end;
   if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
     return false;
   }
@@ -135,7 +137,7 @@ bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
 // after them in both buffers: the length of its text and of its line end.
 // Each number pair goes into found.excused from `excused` on, which then
 // counts them. False when the line is no such line, or holds more number
-// pairs than there is room for.
+// pairs than there is room for. `line` comes as sameLine left it.
 bool excusedLine(RunState& run, const LineCursor& one, const LineCursor& two,
                  EqualLines& found, std::int32_t& excused, SameLine& line) {
   const unsigned char* text1 = one.text + one.at;
@@ -145,8 +147,8 @@ bool excusedLine(RunState& run, const LineCursor& one, const LineCursor& two,
   // Every word before `i` ends at the same place in both files and reads
   // the same, or is a pair of numbers passed already.
   std::uint32_t i = 0;
+  std::uint32_t differ = line.end;  // as sameLine found it
   for (;;) {
-    const std::uint32_t differ = findLineEndOrDifference(text1, text2, i, room);
     if (differ + 1 >= room) {
       return false;
     }
@@ -192,6 +194,7 @@ bool excusedLine(RunState& run, const LineCursor& one, const LineCursor& two,
       ++count;
     }
     i = at + length;
+    differ = findLineEndOrDifference(text1, text2, i, room);
   }
 }
 

@@ -12,7 +12,7 @@
 namespace {
 
 // A walk begins only on a page that ends within this many bytes.
-constexpr std::uint32_t kLongestFirstPage = 256;
+constexpr std::uint32_t kLongestFirstPage = 64;
 
 std::int32_t addLineEnds(std::int32_t lineCount, std::int64_t more) {
   return static_cast<std::int32_t>(

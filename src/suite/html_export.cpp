@@ -383,6 +383,8 @@ void appendListingData(std::string& out, const PairResult& pair,
 // included.
 constexpr std::size_t kNoteRoom = 200'000;
 constexpr std::size_t kFoldersShown = 1000;
+// Listings that did not fit in turn after which no more are tried.
+constexpr std::size_t kListingMisses = 100;
 
 // The folder of a pair's name ("" at the top).
 std::string_view folderOf(std::string_view name) {
@@ -434,7 +436,6 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
   struct Candidate {
     std::size_t index;
     std::int64_t change;
-    std::size_t bytes;
   };
   std::vector<Candidate> candidates;
   std::size_t rowBytes = 0;
@@ -461,13 +462,7 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
     }
     rowBytes += piece.size();
     if (hasListing(pair)) {
-      piece.clear();
-      if (asData) {
-        appendListingData(piece, pair, i, maxNumbers, plan.changes);
-      } else {
-        appendListingRow(piece, pair, i, maxNumbers, plan.changes);
-      }
-      candidates.push_back({i, briefOf(pair).change, piece.size()});
+      candidates.push_back({i, briefOf(pair).change});
     }
   }
   room -= std::min(room, rowBytes);
@@ -483,13 +478,30 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
                    [](const Candidate& a, const Candidate& b) {
                      return a.change > b.change;
                    });
+  // Each listing is made to measure it only while the room may still take
+  // it: once kListingMisses in turn did not fit, the rest are left out.
   plan.listing.assign(pairs.size(), 0);
+  std::size_t misses = 0;
   for (const Candidate& c : candidates) {
-    if (c.bytes <= listingRoom) {
+    if (misses >= kListingMisses) {
+      ++plan.listingsLeftOut;
+      continue;
+    }
+    piece.clear();
+    if (asData) {
+      appendListingData(piece, pairs.at(c.index), c.index, maxNumbers,
+                        plan.changes);
+    } else {
+      appendListingRow(piece, pairs.at(c.index), c.index, maxNumbers,
+                       plan.changes);
+    }
+    if (piece.size() <= listingRoom) {
       plan.listing[c.index] = 1;
-      listingRoom -= c.bytes;
+      listingRoom -= piece.size();
+      misses = 0;
     } else {
       ++plan.listingsLeftOut;
+      ++misses;
     }
   }
   plan.sameRoom = sameShare + listingRoom;

@@ -7,9 +7,10 @@
 // pair (a card each on narrow screens), and for each different or failed
 // pair its listed changes in their whole lines, then the program's output as
 // printed behind a fold (html_pair_view.h). Without script the table keeps
-// its order and every listing shows; the page's script adds sorting,
-// filtering, folding, word highlighting and the details of numeric pairs on
-// hover and keyboard focus. It prints without its controls.
+// its order and every listing shows (a page of more than kHtmlRowsInline
+// pairs holds its rows as data and then shows none); the page's script adds
+// sorting, filtering, folding, word highlighting and the details of numeric
+// pairs on hover and keyboard focus. It prints without its controls.
 //
 // Every text from the run (file names, switches, report text, messages) is
 // escaped. Report text and program output are bytes of an 8-bit code page:

@@ -14,6 +14,7 @@
 #include "core/number.h"
 #include "core/run_state.h"
 #include "listing/pending_diff.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 #include "support/fake_host.h"
@@ -85,7 +86,7 @@ void BM_NextToken(benchmark::State& state) {
       nextToken(run, Side::kOne);
       ++tokens;
       if (position(run, Side::kOne).atLineEnd) {
-        moveMarksToCurrent(run, Side::kOne);
+        moveCheckpointsToCurrent(run, Side::kOne);
       }
     }
   }
@@ -141,8 +142,8 @@ void BM_CompareWords(benchmark::State& state) {
       if (position(run, Side::kOne).atLineEnd ||
           position(run, Side::kTwo).atLineEnd) {
         nextTokenBoth(run);
-        moveMarksToCurrent(run, Side::kOne);
-        moveMarksToCurrent(run, Side::kTwo);
+        moveCheckpointsToCurrent(run, Side::kOne);
+        moveCheckpointsToCurrent(run, Side::kTwo);
         continue;
       }
       benchmark::DoNotOptimize(compareWords(run));

@@ -6,6 +6,7 @@
 
 #include "core/run_state.h"
 #include "reader/bytes.h"
+#include "reader/checkpoints.h"
 #include "reader/token_reader.h"
 #include "reader/words.h"
 
@@ -227,24 +228,24 @@ bool passEqualLines(RunState& run) {
   std::int32_t& compared = run.counters.linesCompared;
   compared = static_cast<std::int32_t>(
       std::min<std::int64_t>(std::int64_t{compared} + equal.count, INT32_MAX));
-  // The last pair as compareLinePair goes through it: marks at its start,
-  // lineMark taken there, wordMark at its last word (the words before it
-  // read the same), and on to its line end and past it.
+  // The last pair as compareLinePair goes through it: checkpoints at its
+  // start, the line checkpoint saved there, the word one at its last word (the
+  // words before it read the same), and on to its line end and past it.
   setPositions(run, equal.firstWord);
-  moveMarksToCurrent(run, Side::kOne);
-  moveMarksToCurrent(run, Side::kTwo);
-  saveLineMark(run);
+  moveCheckpointsToCurrent(run, Side::kOne);
+  moveCheckpointsToCurrent(run, Side::kTwo);
+  saveCheckpoint(run, Checkpoint::kLineStart);
   setPositions(run, equal.lastWord);
-  saveWordMark(run);
-  saveWordCounts(run);
+  saveCheckpoint(run, Checkpoint::kWordStart);
   if (equal.blankAfter) {
     // And the runs of blank lines after it, which match whatever their
-    // lengths: marks at their start, wordMark on their last line ends.
+    // lengths: checkpoints at their start, the word one on their last line
+    // ends.
     setPositions(run, equal.firstBlank);
-    moveMarksToCurrent(run, Side::kOne);
-    moveMarksToCurrent(run, Side::kTwo);
+    moveCheckpointsToCurrent(run, Side::kOne);
+    moveCheckpointsToCurrent(run, Side::kTwo);
     setPositions(run, equal.lastBlank);
-    saveWordMark(run);
+    savePositions(run, Checkpoint::kWordStart);
   } else {
     setPositions(run, equal.lineEnd);
   }

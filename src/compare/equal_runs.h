@@ -6,12 +6,13 @@
 // nothing, and passes the runs of blank lines between pairs, which match
 // whatever their lengths. Why the same: equal bytes are equal words, so each
 // such pair only adds one to linesCompared; what is left is where the files,
-// the marks and the counters stand after the last pair, and passEqualLines
-// sets them exactly there, as the steps would leave them. It takes only
-// pairs whose bytes, and the bytes that decide the tokens after them, lie in
-// the page buffers, so no refill is skipped that the steps would have made;
-// it stops before a tagged line when head lines are skipped, since the
-// steps pass those another way. Taken only while RunValues::shortcuts is on.
+// the checkpoints and the counters stand after the last pair, and
+// passEqualLines sets them exactly there, as the steps would leave them. It
+// takes only pairs whose bytes, and the bytes that decide the tokens after
+// them, lie in the page buffers, so no refill is skipped that the steps would
+// have made; it stops before a tagged line when head lines are skipped, since
+// the steps pass those another way. Taken only while RunValues::shortcuts is
+// on.
 #pragma once
 
 #include <array>
@@ -52,7 +53,7 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags);
 
 // Passes the current line pair, and the pairs after it, while they read the
 // same in both files (findEqualLines), counting them as compared and
-// leaving the files, the marks and the counters as comparing them one by
+// leaving the files, the checkpoints and the counters as comparing them one by
 // one would. False, with nothing changed, when the current pair does not
 // read the same. Never refills before its last nextToken.
 bool passEqualLines(RunState& run);

@@ -11,6 +11,7 @@
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
 #include "reader/bytes.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 
@@ -60,7 +61,7 @@ int passLine(RunState& run, Side side) {
 // page ends first, the page has no block (the count is 0) and the file goes
 // back to where the measurement began.
 void trimHead(RunState& run, Side side) {
-  saveWordMark(run);
+  savePositions(run, Checkpoint::kWordStart);
   const std::int32_t lines = headLines(run);
   std::int64_t passed = 0;
   while (passed < lines && !atPageEndMayRefill(run, side)) {
@@ -71,15 +72,16 @@ void trimHead(RunState& run, Side side) {
     return;
   }
   extra = 0;
-  // The mark holds the bytes from here on (the line marks already hold the
-  // whole page), so going back needs no more room than measuring.
-  saveWordMark(run);
+  // The word checkpoint holds the bytes from here on (the line checkpoints
+  // already hold the whole page), so going back needs no more room than
+  // measuring.
+  savePositions(run, Checkpoint::kWordStart);
   while (!atLineEnd(run, side)) {
     skipRestOfLine(run, side);
     bump(extra);
   }
   if (atPageEndMayRefill(run, side)) {
-    restoreWordMark(run);
+    restorePositions(run, Checkpoint::kWordStart);
     extra = 0;
   }
 }
@@ -94,14 +96,14 @@ void trimFoot(RunState& run, Side side) {
   ReaderPosition& current = position(run, side);
   const std::int64_t skipFoot = run.settings.skipFoot;
 
-  saveWordMark(run);
+  savePositions(run, Checkpoint::kWordStart);
   std::int64_t pageLineEnds = 0;
   while (!atPageEndMayRefill(run, side)) {
     pageLineEnds += nextCountingLineEnds(run, side);
   }
   const std::int64_t keepUpTo = pageLineEnds - skipFoot;
-  restoreWordMark(run);
-  saveLineMark(run);
+  restorePositions(run, Checkpoint::kWordStart);
+  saveCheckpoint(run, Checkpoint::kLineStart);
 
   bool bodyStartRemoved = false;
   std::int64_t passed = 0;
@@ -111,10 +113,10 @@ void trimFoot(RunState& run, Side side) {
     }
     if (passed > keepUpTo) {
       const std::uint32_t lineStart =
-          run.marks.lineMark.files[index].tokenStart;
+          checkpointPosition(run, Checkpoint::kLineStart, index).tokenStart;
       const std::uint32_t count = current.tokenStart - lineStart;
       const std::uint32_t bodyStart =
-          run.marks.wordMark.files[index].tokenStart;
+          checkpointPosition(run, Checkpoint::kWordStart, index).tokenStart;
       if (count > 0 && bodyStart >= lineStart &&
           bodyStart - lineStart < count) {
         bodyStartRemoved = true;
@@ -125,10 +127,10 @@ void trimFoot(RunState& run, Side side) {
       }
     }
     passed += nextCountingLineEnds(run, side);  // past the line end
-    saveLineMark(run);
+    saveCheckpoint(run, Checkpoint::kLineStart);
   }
 
-  restoreWordMark(run);
+  restorePositions(run, Checkpoint::kWordStart);
   if (bodyStartRemoved) {
     // The restored token's bytes are gone: read the token that now stands
     // there, the line end of the first blanked line or the page end.
@@ -176,7 +178,7 @@ void compareFiles(RunState& run) {
     if (atFileEnd(run, surplus)) {
       break;
     }
-    moveMarksToCurrent(run, surplus);
+    moveCheckpointsToCurrent(run, surplus);
     nextToken(run, surplus);
   }
   if (surplus == Side::kTwo) {
@@ -223,7 +225,7 @@ void comparePagePair(RunState& run) {
     }
     // The rest of the longer page is text of one file alone.
     while (!atPageEndMayRefill(run, longer)) {
-      moveMarksToCurrent(run, longer);
+      moveCheckpointsToCurrent(run, longer);
       if (settings.wordMode) {
         appendDiffWords(run, longer);
         bump(run.counters.words.wordDiffCount);
@@ -248,7 +250,7 @@ void preparePage(RunState& run, Side side) {
   run.values.trimmingPage = true;
   ++reader(run, side).pageNumber;
   // Nothing before the page is needed again: let compaction drop it.
-  moveMarksToCurrent(run, side);
+  moveCheckpointsToCurrent(run, side);
 
   if (settings.skipHead > 0) {
     trimHead(run, side);

@@ -14,6 +14,7 @@
 #include "core/run_state.h"
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/peek.h"
 #include "reader/token_reader.h"
@@ -33,14 +34,14 @@ void skipToLastBlankLine(RunState& run, Side side) {
     return;
   }
   if (run.values.shortcuts && skipToLastLineEndInBuffer(run, side)) {
-    saveWordMark(run);
+    savePositions(run, Checkpoint::kWordStart);
     return;
   }
   do {
-    saveWordMark(run);
+    savePositions(run, Checkpoint::kWordStart);
     nextToken(run, side);
   } while (atLineEnd(run, side) && !atPageEndMayRefill(run, side));
-  restoreWordMark(run);
+  restorePositions(run, Checkpoint::kWordStart);
 }
 
 // compareLineWords as a trial: false at once, with nothing changed, when
@@ -55,35 +56,33 @@ bool lineTrial(RunState& run) {
 // true, with the line listed, when the next line of `extra` matches the
 // current line of the other file. Starts from the state before the pair.
 bool tryExtraLine(RunState& run, Side extra) {
-  restoreAltLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kPairStart);
   clearDiff(run);
   collectRestOfLine(run, extra);
   swapDiff(run);
   clearDiff(run);
-  saveLineMark(run);
+  saveCheckpoint(run, Checkpoint::kLineStart);
   if (!lineTrial(run)) {
     return false;
   }
-  restoreLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kLineStart);
   swapDiff(run);
   listExtraLine(run, extra);
   return true;
 }
 
 // Within a line pair: tries the current word of file `extra` as a word that
-// only that file has. Starts from wordMark; true, with the word added to the
-// pending text and both files on the matched pair, when the next word of
-// `extra` matches the other file's word.
+// only that file has. Starts from the word checkpoint; true, with the word
+// added to the pending text and both files on the matched pair, when the next
+// word of `extra` matches the other file's word.
 bool tryExtraLineWord(RunState& run, Side extra, std::size_t keep) {
-  restoreWordMark(run);
-  restoreWordCounts(run);
+  restoreCheckpoint(run, Checkpoint::kWordStart);
   truncateDiff(run, keep);
   nextToken(run, extra);
   if (!compareWords(run)) {
     return false;
   }
-  restoreWordMark(run);
-  restoreWordCounts(run);
+  restoreCheckpoint(run, Checkpoint::kWordStart);
   bump(run.counters.words.wordDiffCount);
   appendDiffWords(run, extra);
   nextToken(run, extra);
@@ -91,17 +90,16 @@ bool tryExtraLineWord(RunState& run, Side extra, std::size_t keep) {
 }
 
 // Word mode: tries the current word of file `extra` as an extra word and
-// lists it at once when it is one. Starts from wordMark.
+// lists it at once when it is one. Starts from the word checkpoint.
 bool tryExtraWord(RunState& run, Side extra) {
-  restoreWordMark(run);
-  restoreWordCounts(run);
+  restoreCheckpoint(run, Checkpoint::kWordStart);
   clearDiff(run);
   nextToken(run, extra);
   if (!compareWords(run)) {
     return false;
   }
   // The counts of the matching comparison (an excused number) stay.
-  restoreWordMark(run);
+  restorePositions(run, Checkpoint::kWordStart);
   bump(run.counters.words.wordDiffCount);
   appendDiffWords(run, extra);
   listDifference(run, extra);
@@ -116,8 +114,8 @@ void compareLinePair(RunState& run) {
   // Nothing before this line is needed again: let compaction drop it, and
   // what was counted before it stays.
   settleRecords(run);
-  moveMarksToCurrent(run, Side::kOne);
-  moveMarksToCurrent(run, Side::kTwo);
+  moveCheckpointsToCurrent(run, Side::kOne);
+  moveCheckpointsToCurrent(run, Side::kTwo);
 
   skipToLastBlankLine(run, Side::kOne);
   skipToLastBlankLine(run, Side::kTwo);
@@ -138,17 +136,17 @@ void compareLinePair(RunState& run) {
   }
 
   bump(run.counters.linesCompared);
-  saveLineMark(run);  // S0: before the pair
+  saveCheckpoint(run, Checkpoint::kLineStart);  // S0: before the pair
   if (compareLineWords(run)) {
     listDifference(run, std::nullopt);
     return;
   }
 
-  // The pair differs. altLineMark keeps S0, the pair's text is set aside and
-  // lineMark takes S1, after the pair.
-  keepLineMarkAsAlt(run);
+  // The pair differs. The pair checkpoint keeps S0, the pair's text is set
+  // aside and the line checkpoint takes S1, after the pair.
+  copyCheckpoint(run, Checkpoint::kLineStart, Checkpoint::kPairStart);
   swapDiff(run);
-  saveLineMark(run);
+  saveCheckpoint(run, Checkpoint::kLineStart);
   if (run.values.shortcuts && noLineTrialMatches(run)) {
     if (takeExtraLines(run)) {
       return;
@@ -163,7 +161,7 @@ void compareLinePair(RunState& run) {
   // or both pages ended).
   if ((atLineEnd(run, Side::kOne) && atLineEnd(run, Side::kTwo)) ||
       lineTrial(run)) {
-    restoreLineMark(run);
+    restoreCheckpoint(run, Checkpoint::kLineStart);
     swapDiff(run);
     listDifference(run, std::nullopt);
     bump(run.counters.linesDiffered);
@@ -176,7 +174,7 @@ void compareLinePair(RunState& run) {
   }
 
   // No alignment: the pair is a changed line after all.
-  restoreAltLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kPairStart);
   clearDiff(run);
   compareLineWords(run);
   listDifference(run, std::nullopt);
@@ -196,8 +194,7 @@ bool compareLineWords(RunState& run) {
     if (run.values.shortcuts) {
       skipEqualWords(run);
     }
-    saveWordMark(run);
-    saveWordCounts(run);
+    saveCheckpoint(run, Checkpoint::kWordStart);
     const std::size_t keep = run.pending.diffText(Side::kOne).length;
     const bool same = judgedHere(run, next)
                           ? compareJudgedWords(run, next.judged)
@@ -220,8 +217,7 @@ bool compareLineWords(RunState& run) {
         tryExtraLineWord(run, Side::kTwo, keep)) {
       continue;
     }
-    restoreWordMark(run);
-    restoreWordCounts(run);
+    restoreCheckpoint(run, Checkpoint::kWordStart);
     truncateDiff(run, keep);
     compareWords(run);
   }
@@ -234,8 +230,7 @@ bool compareLineWords(RunState& run) {
 
 void compareWordPair(RunState& run) {
   settleRecords(run);
-  saveWordMark(run);
-  saveWordCounts(run);
+  saveCheckpoint(run, Checkpoint::kWordStart);
   if (compareWords(run)) {
     return;
   }
@@ -248,8 +243,7 @@ void compareWordPair(RunState& run) {
   if (tryExtraWord(run, Side::kOne) || tryExtraWord(run, Side::kTwo)) {
     return;
   }
-  restoreWordMark(run);
-  restoreWordCounts(run);
+  restoreCheckpoint(run, Checkpoint::kWordStart);
   clearDiff(run);
   compareWords(run);
   listDifference(run, std::nullopt);

@@ -1,6 +1,6 @@
 // Line alignment: which line of file 1 is compared with which line of file 2
 // and which word with which word, with a look-ahead of one unit. Trials are
-// real comparisons undone through the marks and the pending difference.
+// real comparisons undone through the checkpoints and the pending difference.
 // With Settings::lookahead above 1, a block of extra lines is looked for
 // where the one-unit trials of a line pair find nothing (lookahead.h).
 // Called one step at a time by the page loop (file_loop.h).

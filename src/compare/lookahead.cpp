@@ -9,6 +9,7 @@
 #include "listing/listing.h"
 #include "listing/pending_diff.h"
 #include "reader/bytes.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/peek.h"
 #include "reader/token_reader.h"
@@ -85,10 +86,13 @@ void walkLines(const PageReader& r, const ReaderPosition& from, int want,
 // end first, fills the window once (dropping what lies before the pair) and
 // walks again.
 void walkFile(RunState& run, Side side, int want, LineWalk& walk) {
-  walkLines(run.readers[side], run.marks.altLineMark.files[side], want, walk);
+  // A reference: the fill moves the checkpoint along with the bytes.
+  const ReaderPosition& before =
+      checkpointPosition(run, Checkpoint::kPairStart, side);
+  walkLines(run.readers[side], before, want, walk);
   if (walk.ranOut && !run.readers[side].atEof) {
     fillBuffer(run, side);
-    walkLines(run.readers[side], run.marks.altLineMark.files[side], want, walk);
+    walkLines(run.readers[side], before, want, walk);
   }
 }
 
@@ -163,7 +167,7 @@ void listCurrentLineAsExtra(RunState& run, Side extra) {
 
 // Lists lines 0 to k - 1 of file `extra` from the position before the pair.
 void listBlock(RunState& run, Side extra, const LineWalk& walk, int k) {
-  restoreAltLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kPairStart);
   bool first = true;
   for (int j = 0; j < k; ++j) {
     if (walk.first[j].kind == Kind::kLineEnd &&

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/run_state.h"
+#include "reader/checkpoints.h"
 #include "reader/peek.h"
 #include "reader/token_reader.h"
 
@@ -87,24 +88,27 @@ bool noLineTrialMatches(RunState& run) {
   }
   const LineInBuffer after1 = peekLine(r1, r1.position);
   const LineInBuffer after2 = peekLine(r2, r2.position);
-  const Mark& before = run.marks.altLineMark;
+  const ReaderPosition& before1 =
+      checkpointPosition(run, Checkpoint::kPairStart, Side::kOne);
+  const ReaderPosition& before2 =
+      checkpointPosition(run, Checkpoint::kPairStart, Side::kTwo);
   return linesSurelyDiffer(run, after1, after2) &&
-         linesSurelyDiffer(run, after1,
-                           peekLine(r2, before.files[Side::kTwo])) &&
-         linesSurelyDiffer(run, peekLine(r1, before.files[Side::kOne]), after2);
+         linesSurelyDiffer(run, after1, peekLine(r2, before2)) &&
+         linesSurelyDiffer(run, peekLine(r1, before1), after2);
 }
 
 bool noWordTrialMatches(RunState& run, JudgedPair& next) {
   if (atLineEnd(run, Side::kOne) || atLineEnd(run, Side::kTwo)) {
     return false;
   }
-  const Mark& mark = run.marks.wordMark;
   const TokenBytes next1 = currentToken(run, Side::kOne);
   const TokenBytes next2 = currentToken(run, Side::kTwo);
   const TokenBytes word1 =
-      tokenAt(run.readers[Side::kOne], mark.files[Side::kOne]);
+      tokenAt(run.readers[Side::kOne],
+              checkpointPosition(run, Checkpoint::kWordStart, Side::kOne));
   const TokenBytes word2 =
-      tokenAt(run.readers[Side::kTwo], mark.files[Side::kTwo]);
+      tokenAt(run.readers[Side::kTwo],
+              checkpointPosition(run, Checkpoint::kWordStart, Side::kTwo));
   const WordJudgement judged = judgeWords(run, next1, next2);
   if (judged.same() || wordsReadSame(run, next1, word2) ||
       wordsReadSame(run, word1, next2)) {

@@ -3,9 +3,9 @@
 //
 // The plain steps they replace: the alignment's trials (line_align.h), real
 // comparisons of a line pair or a word pair with compareLineWords or
-// compareWords, taken back through the marks when they fail. Why the same: a
-// failed trial is taken back whole (positions, counters, pending text and
-// records), so only its answer matters; these tell the answer "fails" from
+// compareWords, taken back through the checkpoints when they fail. Why the
+// same: a failed trial is taken back whole (positions, counters, pending text
+// and records), so only its answer matters; these tell the answer "fails" from
 // the buffers with the word rules of the comparison (judgeWords,
 // wordsReadSame, which count and list nothing), and only when every byte
 // the trial would read lies in the valid bytes (reader/peek.h), so the
@@ -23,9 +23,9 @@ struct RunState;
 // counted difference (a failed trial), told from the buffers alone.
 bool currentLinesSurelyDiffer(RunState& run);
 
-// Right after a line pair differed (the files after it, altLineMark before
-// it): true when no alignment can match, told from the buffers alone: the
-// next pair surely differs, and so do the next line of each file against
+// Right after a line pair differed (the files after it, the pair checkpoint
+// before it): true when no alignment can match, told from the buffers alone:
+// the next pair surely differs, and so do the next line of each file against
 // the other file's line of the pair. Then the pair is a changed line, as
 // comparing it found, and the trials need not run.
 bool noLineTrialMatches(RunState& run);
@@ -42,8 +42,8 @@ struct JudgedPair {
 // Whether `pair` holds the judgement of the word pair both files stand on.
 bool judgedHere(RunState& run, const JudgedPair& pair);
 
-// After the word pair at wordMark differed, with both files on the next
-// words: true when none of the alignment's trials there can match, neither
+// After the word pair at the word checkpoint differed, with both files on the
+// next words: true when none of the alignment's trials there can match, neither
 // the next pair nor either next word against the other file's differing
 // word. Then the pair is a changed word, as comparing it was, and `next`
 // keeps the judgement of the next pair, so that comparing it need not judge

@@ -11,7 +11,7 @@
 // passRepeatedPages adds what the recorded pair added once per repeat,
 // stops before the counts would reach their largest value (where they stop
 // growing), and leaves the last repeat to comparePagePair, so that the
-// marks and the window stand as the plain steps leave them. Taken only
+// checkpoints and the window stand as the plain steps leave them. Taken only
 // while RunValues::shortcuts is on; the record is kept in
 // RunState::repeatedPage (core/repeated_page.h).
 #pragma once
@@ -64,6 +64,6 @@ void recordPagePair(RunState& run, const PagePairStart& start, bool flowed);
 // would: every count goes up by what comparing the recorded pair added,
 // and the files stand on the first token of the pages after the last pair
 // passed. That pair, a repeat as well, is then compared as usual, so the
-// marks and the window stand as comparing all of them would leave them.
+// checkpoints and the window stand as comparing all of them would leave them.
 // True when a pair was passed.
 bool passRepeatedPages(RunState& run);

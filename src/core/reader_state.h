@@ -1,10 +1,11 @@
 // The data of the report reader: each file's page buffer (a fixed window over
-// the file), its reading position, and the three marks that hold copies of
-// both files' positions for look-ahead and going back. page_buffer.h and
+// the file), its reading position, and the three checkpoints that hold copies
+// of both files' positions for look-ahead and going back. page_buffer.h and
 // token_reader.h hold the operations on it.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/settings.h"
@@ -38,7 +39,7 @@ struct ReaderPosition {
 
 // The page buffer of one file: a window of kPageBufferSize bytes that starts
 // `windowStart` bytes into `storage`. Every offset (bufLen, tokenStart, the
-// marks) counts from the window's start; bytes() is its first byte.
+// checkpoints) counts from the window's start; bytes() is its first byte.
 struct PageReader {
   std::array<unsigned char, kWindowStorageSize> storage{};
   std::uint32_t windowStart =
@@ -66,8 +67,31 @@ struct Mark {
   WordCounts counts;
 };
 
-struct Marks {
-  Mark wordMark;
-  Mark lineMark;
-  Mark altLineMark;
+// The places a comparison goes back to, each named after what it keeps.
+// reader/checkpoints.h saves and restores them.
+enum class Checkpoint : unsigned char {
+  // Before the word pair being compared: the word trials start again from
+  // here. Between word pairs, the page trims and the blank-run skip keep a
+  // position here too; compaction always keeps its bytes.
+  kWordStart,
+  // Before the line pair being compared, then, once the pair differed, after
+  // it: where the next trial starts reading.
+  kLineStart,
+  // Before a line pair that differed, while kLineStart serves the trials
+  // after it: the extra-line trials and the look-ahead start from here.
+  kPairStart,
+};
+
+inline constexpr std::size_t kCheckpointCount = 3;
+
+// One Mark per checkpoint, read with a Checkpoint.
+struct Checkpoints {
+  std::array<Mark, kCheckpointCount> marks{};
+
+  Mark& operator[](Checkpoint at) {
+    return marks[static_cast<std::size_t>(at)];
+  }
+  const Mark& operator[](Checkpoint at) const {
+    return marks[static_cast<std::size_t>(at)];
+  }
 };

@@ -5,7 +5,7 @@
 // line pair; the library attaches a collector (RunState::records).
 //
 // The alignment compares for real and takes back what a trial counted by
-// restoring the counters from a mark. Number records follow the counters:
+// restoring the counters from a checkpoint. Number records follow the counters:
 // numbersMet, one of the word-level counters, gives each record its index,
 // so a record made after a trial was taken back reuses the index of the
 // first one it took back. The alignment settles the records at each step:

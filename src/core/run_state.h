@@ -1,5 +1,5 @@
 // Everything one run of the program works on, in one object: the host, the
-// settings and counters, both file slots and page readers, the marks, the
+// settings and counters, both file slots and page readers, the checkpoints, the
 // pending difference and the output writer. main() builds one on its stack;
 // a test builds a fresh one around a FakeHost. Operations take the run and,
 // where they act on one file, its Side.
@@ -32,7 +32,7 @@ struct RunState {
   Counters counters;
   BySide<FileSlot> files;
   BySide<PageReader> readers;
-  Marks marks;
+  Checkpoints checkpoints;
   PendingDiff pending;
   WordCache wordCache;
   RepeatedPage repeatedPage;

@@ -74,7 +74,7 @@ struct FileSlot {
   FileHandle fileHandle = kNoFile;
 };
 
-// The four word-level counters; the marks keep copies of them.
+// The four word-level counters; the checkpoints keep copies of them.
 struct WordCounts {
   std::int32_t wordDiffCount = 0;
   std::int32_t numericDiffCount = 0;

@@ -20,16 +20,16 @@ constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
 
 // The tokenStart fields that compaction keeps and deletions move: the
-// current position and wordMark's always, the two line marks' only while
-// lines are compared (in word mode they are not used).
+// current position and the word checkpoint's always, the two line
+// checkpoints' only while lines are compared (in word mode they are not used).
 template <typename Visit>
 void forEachProtected(RunState& run, Side side, Visit visit) {
   const Side i = side;
   visit(run.readers[i].position.tokenStart);
-  visit(run.marks.wordMark.files[i].tokenStart);
+  visit(run.checkpoints[Checkpoint::kWordStart].files[i].tokenStart);
   if (!readsWords(run)) {
-    visit(run.marks.lineMark.files[i].tokenStart);
-    visit(run.marks.altLineMark.files[i].tokenStart);
+    visit(run.checkpoints[Checkpoint::kLineStart].files[i].tokenStart);
+    visit(run.checkpoints[Checkpoint::kPairStart].files[i].tokenStart);
   }
 }
 

@@ -1,9 +1,10 @@
 // The page reader: each report file is held in a fixed 30000-byte window, its
 // page buffer, and served byte by byte by offset from the current token.
 // The window is refilled on demand, keeping everything from the earliest
-// position that the cursor or a mark still holds; plot sections, whitespace
-// codes and hidden lines are removed as the text comes in (skipPlot), SUB
-// bytes at the end are dropped and every file ends with a page end (FF).
+// position that the cursor or a checkpoint still holds; plot sections,
+// whitespace codes and hidden lines are removed as the text comes in
+// (skipPlot), SUB bytes at the end are dropped and every file ends with a page
+// end (FF).
 //
 // Owns RunState::readers. Used by the token reader, the comparison and the
 // listing. Every call that may refill (fillBuffer, charAt, matchAt,
@@ -62,8 +63,8 @@ inline bool atPageEndMayRefill(RunState& run, Side side) {
 
 // Removes `count` bytes at `pos` from the buffer of file `side` (cut to the
 // valid bytes; nothing when pos is at or past them) and moves the positions:
-// the current position and wordMark's always, lineMark's and altLineMark's
-// only while wordMode is off.
+// the current position and the word checkpoint's always, the line and pair
+// checkpoints' only while lines are compared.
 void deleteBytes(RunState& run, Side side, std::uint32_t pos,
                  std::uint32_t count);
 

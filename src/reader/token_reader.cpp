@@ -1,6 +1,7 @@
 #include "reader/token_reader.h"
 
 #include "reader/bytes.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/peek.h"
 #include "reader/words.h"
@@ -63,16 +64,6 @@ std::uint32_t wordLength(RunState& run, Side side, unsigned char first) {
   }
 }
 
-void savePositions(RunState& run, Mark& mark) {
-  mark.files[Side::kOne] = run.readers[Side::kOne].position;
-  mark.files[Side::kTwo] = run.readers[Side::kTwo].position;
-}
-
-void restorePositions(RunState& run, const Mark& mark) {
-  run.readers[Side::kOne].position = mark.files[Side::kOne];
-  run.readers[Side::kTwo].position = mark.files[Side::kTwo];
-}
-
 }  // namespace
 
 void nextToken(RunState& run, Side side) {
@@ -122,12 +113,13 @@ void nextTokenBoth(RunState& run) {
 
 void skipLeadIn(RunState& run, Side side) {
   ReaderPosition& pos = position(run, side);
-  // A leading plot section (only there when skipPlot is off). wordMark goes
-  // along so that in word mode compaction may drop what is passed.
+  // A leading plot section (only there when skipPlot is off). The word
+  // checkpoint goes along so that in word mode compaction may drop what is
+  // passed.
   while (charAt(run, side, 0) == kPlotMarker) {
     do {
       ++pos.tokenStart;
-      saveWordMark(run);
+      savePositions(run, Checkpoint::kWordStart);
     } while (charAt(run, side, 0) != kPlotMarker && !atFileEnd(run, side));
     if (!atFileEnd(run, side)) {
       ++pos.tokenStart;
@@ -143,7 +135,7 @@ void skipLeadIn(RunState& run, Side side) {
       }
     }
   }
-  saveWordMark(run);
+  savePositions(run, Checkpoint::kWordStart);
 }
 
 void skipToLineEnd(RunState& run, Side side) {
@@ -166,61 +158,16 @@ void resetReader(RunState& run, Side side) {
   r.heldBackAt = 0;
   r.heldBackLen = 0;
   r.position = ReaderPosition{};
-  run.marks.lineMark.files[side].tokenStart = 0;
+  run.checkpoints[Checkpoint::kLineStart].files[side].tokenStart = 0;
 }
 
 void startComparison(RunState& run) {
   clearCounters(run);
   run.repeatedPage.recorded = false;
   run.pending = PendingDiff{};
-  saveWordCounts(run);
-  saveWordMark(run);
-  saveLineMark(run);
-  keepLineMarkAsAlt(run);
-  saveLineMark(run);
+  saveCheckpoint(run, Checkpoint::kWordStart);
+  saveCheckpoint(run, Checkpoint::kLineStart);
+  saveCheckpoint(run, Checkpoint::kPairStart);
   fillBuffer(run, Side::kOne);
   fillBuffer(run, Side::kTwo);
-}
-
-void saveWordMark(RunState& run) {
-  savePositions(run, run.marks.wordMark);
-}
-
-void restoreWordMark(RunState& run) {
-  restorePositions(run, run.marks.wordMark);
-}
-
-void saveWordCounts(RunState& run) {
-  run.marks.wordMark.counts = run.counters.words;
-}
-
-void restoreWordCounts(RunState& run) {
-  run.counters.words = run.marks.wordMark.counts;
-}
-
-void saveLineMark(RunState& run) {
-  savePositions(run, run.marks.lineMark);
-  run.marks.lineMark.counts = run.counters.words;
-}
-
-void restoreLineMark(RunState& run) {
-  restorePositions(run, run.marks.lineMark);
-  run.counters.words = run.marks.lineMark.counts;
-}
-
-void restoreAltLineMark(RunState& run) {
-  restorePositions(run, run.marks.altLineMark);
-  run.counters.words = run.marks.altLineMark.counts;
-}
-
-void keepLineMarkAsAlt(RunState& run) {
-  run.marks.altLineMark = run.marks.lineMark;
-}
-
-void moveMarksToCurrent(RunState& run, Side side) {
-  const Side i = side;
-  const std::uint32_t current = run.readers[i].position.tokenStart;
-  run.marks.wordMark.files[i].tokenStart = current;
-  run.marks.lineMark.files[i].tokenStart = current;
-  run.marks.altLineMark.files[i].tokenStart = current;
 }

@@ -1,8 +1,8 @@
 // The token reader: walks each report file token by token (a word, a line
-// end or a page end), read in place in its page buffer, and keeps the three
-// marks that hold both files' positions for look-ahead and going back.
+// end or a page end), read in place in its page buffer. checkpoints.h saves
+// and restores its positions.
 //
-// Owns the positions in RunState::readers and RunState::marks. Used by the
+// Owns the positions in RunState::readers. Used by the
 // comparison and the listing. nextToken may refill the buffer (page_buffer.h).
 #pragma once
 
@@ -16,7 +16,7 @@
 void resetReader(RunState& run, Side side);
 
 // Readies a comparison of the two open, reset files: zero counters, an empty
-// pending difference and saved copy, no recorded page pair, every mark at
+// pending difference and saved copy, no recorded page pair, every checkpoint at
 // the start, and the first block of each file read into its page buffer.
 // The driver calls it once both files are open; so do the tests and the
 // benchmarks that compare without the driver.
@@ -39,7 +39,7 @@ struct TokenBytes {
   std::uint32_t length;
 };
 
-// The bytes of the token that `pos` (the current position or a mark's)
+// The bytes of the token that `pos` (the current position or a checkpoint's)
 // holds in the page buffer of `r`, cut to the buffer.
 inline TokenBytes tokenAt(const PageReader& r, const ReaderPosition& pos) {
   const std::uint32_t start = std::min(pos.tokenStart, kPageBufferSize);
@@ -58,7 +58,8 @@ void nextTokenBoth(RunState& run);
 
 // Passes what stands before the first page of file `side`: a leading plot
 // section, a leading form feed and the CR / CR LF pairs right after it; then
-// saves wordMark. Leaves tokenLength, lineCount and atLineEnd as they are.
+// saves the positions at Checkpoint::kWordStart. Leaves tokenLength, lineCount
+// and atLineEnd as they are.
 void skipLeadIn(RunState& run, Side side);
 
 // Moves file `side` on to the line end or page end that ends its current
@@ -66,24 +67,3 @@ void skipLeadIn(RunState& run, Side side);
 // stays when it is set already). In line mode the words in between are
 // passed without being read one by one.
 void skipToLineEnd(RunState& run, Side side);
-
-// Both files' positions to and from wordMark.
-void saveWordMark(RunState& run);
-void restoreWordMark(RunState& run);
-// The four word-level counters to and from wordMark's copy.
-void saveWordCounts(RunState& run);
-void restoreWordCounts(RunState& run);
-// Both files' positions and the four counters to and from lineMark.
-void saveLineMark(RunState& run);
-void restoreLineMark(RunState& run);
-// altLineMark keeps the state before a line pair while lineMark serves the
-// pair's trials. keepLineMarkAsAlt copies lineMark, positions and counters,
-// to altLineMark; restoreAltLineMark puts both files' positions and the four
-// counters back from it. Neither changes lineMark.
-void keepLineMarkAsAlt(RunState& run);
-void restoreAltLineMark(RunState& run);
-
-// Sets the tokenStart held by wordMark, lineMark and altLineMark for file
-// `side` to its current tokenStart, so that compaction may drop the text
-// before the current position.
-void moveMarksToCurrent(RunState& run, Side side);

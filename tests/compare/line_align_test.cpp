@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/compare_run.h"
+#include "reader/checkpoints.h"
 
 namespace {
 
@@ -291,10 +292,12 @@ std::string stateOf(CompareRun& cr) {
   const Counters& n = run.counters;
   return "window " + std::to_string(r.windowStart) + " " +
          std::to_string(r.bufLen) + " at " + show(r.position) + "word " +
-         show(run.marks.wordMark.files[Side::kOne]) + "line " +
-         show(run.marks.lineMark.files[Side::kOne]) + "alt " +
-         show(run.marks.altLineMark.files[Side::kOne]) + "counts " +
-         std::to_string(n.linesCompared) + " " +
+         show(checkpointPosition(run, Checkpoint::kWordStart, Side::kOne)) +
+         "line " +
+         show(checkpointPosition(run, Checkpoint::kLineStart, Side::kOne)) +
+         "alt " +
+         show(checkpointPosition(run, Checkpoint::kPairStart, Side::kOne)) +
+         "counts " + std::to_string(n.linesCompared) + " " +
          std::to_string(n.linesDiffered) + " " +
          std::to_string(n.words.wordDiffCount) + " " +
          std::to_string(n.words.numericDiffCount) + " " +

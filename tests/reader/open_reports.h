@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/run_state.h"
+#include "reader/checkpoints.h"
 #include "reader/page_buffer.h"
 #include "reader/token_reader.h"
 #include "support/fake_host.h"
@@ -66,7 +67,7 @@ inline std::string readTokens(RunState& run, Side side = Side::kOne) {
   std::string out;
   for (int i = 0; i < 10'000'000; ++i) {
     nextToken(run, side);
-    moveMarksToCurrent(run, side);
+    moveCheckpointsToCurrent(run, side);
     out += (out.empty() ? "" : " ") + tokenText(run, side);
     if (position(run, side).tokenLength == 0) {
       break;

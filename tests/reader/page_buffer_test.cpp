@@ -21,7 +21,7 @@ std::string drain(RunState& run, Side side) {
   for (;;) {
     out += bytesAt(r, r.position.tokenStart, r.bufLen - r.position.tokenStart);
     r.position.tokenStart = r.bufLen;
-    moveMarksToCurrent(run, side);
+    moveCheckpointsToCurrent(run, side);
     if (r.atEof) {
       return out;
     }
@@ -142,7 +142,7 @@ TEST(PageBuffer, ReadTakingExactlyTheRestLeavesTheEndToTheNextFill) {
   EXPECT_EQ(1, host.openFiles);
   // Asking past the end makes the next fill find the end of the file.
   position(run, Side::kOne).tokenStart = 29990;
-  moveMarksToCurrent(run, Side::kOne);
+  moveCheckpointsToCurrent(run, Side::kOne);
   EXPECT_EQ('\f', charAt(run, Side::kOne, 100));
   EXPECT_EQ(0, host.openFiles);
   EXPECT_EQ(lines(29999).substr(29990) + "\f", bufferText(run, Side::kOne));
@@ -155,7 +155,7 @@ TEST(PageBuffer, PositionOverDroppedSubsStandsAtTheFinalPageEnd) {
   openReports(host, run, lines(29996) + "\x1a\x1a\x1a");
   while (tokenText(run, Side::kOne) != "xxxxxx") {
     nextToken(run, Side::kOne);
-    moveMarksToCurrent(run, Side::kOne);
+    moveCheckpointsToCurrent(run, Side::kOne);
   }
   nextToken(run, Side::kOne);
   EXPECT_EQ("<END>", tokenText(run, Side::kOne));
@@ -366,7 +366,7 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
     std::uint32_t pos, count;
     bool wordMode;
     const char* buffer;
-    // current, wordMark, lineMark, altLineMark; from 2, 3, 5, 9
+    // current, word, line and pair checkpoints; from 2, 3, 5, 9
     std::uint32_t after[4];
   };
   const Row rows[] = {
@@ -387,9 +387,9 @@ TEST(PageBuffer, DeleteBytesMovesProtectedPositions) {
     r.bufLen = 10;
     std::uint32_t* positions[] = {
         &r.position.tokenStart,
-        &run.marks.wordMark.files[Side::kTwo].tokenStart,
-        &run.marks.lineMark.files[Side::kTwo].tokenStart,
-        &run.marks.altLineMark.files[Side::kTwo].tokenStart};
+        &run.checkpoints[Checkpoint::kWordStart].files[Side::kTwo].tokenStart,
+        &run.checkpoints[Checkpoint::kLineStart].files[Side::kTwo].tokenStart,
+        &run.checkpoints[Checkpoint::kPairStart].files[Side::kTwo].tokenStart};
     const std::uint32_t before[] = {2, 3, 5, 9};
     for (int i = 0; i < 4; ++i) {
       *positions[i] = before[i];
@@ -452,7 +452,7 @@ TEST(PageBuffer, MatchAtRefillsAcrossTheWindowEdge) {
   openReports(host, run, file, file);
   for (const Side side : kBothSides) {
     position(run, side).tokenStart = 29997;
-    moveMarksToCurrent(run, side);
+    moveCheckpointsToCurrent(run, side);
   }
   EXPECT_TRUE(matchAt(run, Side::kOne, 0, "D&T="));
   EXPECT_EQ(0u, position(run, Side::kOne).tokenStart);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/checkpoints.h"
 #include "reader/open_reports.h"
 #include "support/run_and_catch.h"
 
@@ -38,26 +39,27 @@ std::string readLine(RunState& run) {
   return out;
 }
 
-// Reads file 1 as the line comparison does, with lineMark at the start of
-// the current line and altLineMark at the start of the one before. Each line
-// is read again from wordMark, and with the line before it from altLineMark.
-std::string readWithMarks(RunState& run) {
+// Reads file 1 as the line comparison does, with the line checkpoint at the
+// start of the current line and the pair checkpoint at the start of the one
+// before. Each line is read again from the word checkpoint, and with the line
+// before it from the pair checkpoint.
+std::string readWithCheckpoints(RunState& run) {
   std::string out;
   std::string previous;
   while (previous != "<END> ") {
-    keepLineMarkAsAlt(run);
-    saveLineMark(run);
-    saveWordMark(run);
+    copyCheckpoint(run, Checkpoint::kLineStart, Checkpoint::kPairStart);
+    saveCheckpoint(run, Checkpoint::kLineStart);
+    savePositions(run, Checkpoint::kWordStart);
     const std::string line = readLine(run);
-    restoreWordMark(run);
+    restorePositions(run, Checkpoint::kWordStart);
     EXPECT_EQ(line, readLine(run));
-    restoreAltLineMark(run);
+    restoreCheckpoint(run, Checkpoint::kPairStart);
     std::string again = readLine(run);
     if (!previous.empty()) {
       again += readLine(run);
     }
     EXPECT_EQ(previous + line, again);
-    restoreLineMark(run);
+    restoreCheckpoint(run, Checkpoint::kLineStart);
     EXPECT_EQ(line, readLine(run));
     previous = line;
     out += line;
@@ -225,7 +227,7 @@ TEST(TokenReader, WindowEdgeSweepKeepsMarkedLines) {
       RunState run{host};
       openReports(host, run, fillerTo(at) + f.bytes + rest);
       const std::string text = fillerTo(at) + f.kept + rest + "\f";
-      EXPECT_EQ(naiveTokens(text, false), readWithMarks(run));
+      EXPECT_EQ(naiveTokens(text, false), readWithCheckpoints(run));
       EXPECT_EQ(
           static_cast<std::int32_t>(std::count(text.begin(), text.end(), '\n')),
           position(run, Side::kOne).lineCount);
@@ -263,8 +265,9 @@ TEST(TokenReader, SkipLeadIn) {
     run.settings.skipPlot = row.skipPlot;
     openReports(host, run, row.input);
     skipLeadIn(run, Side::kOne);
-    EXPECT_EQ(show(position(run, Side::kOne)),
-              show(run.marks.wordMark.files[Side::kOne]));
+    EXPECT_EQ(
+        show(position(run, Side::kOne)),
+        show(checkpointPosition(run, Checkpoint::kWordStart, Side::kOne)));
     EXPECT_EQ(0u, position(run, Side::kOne).tokenLength);
     EXPECT_EQ(row.tokens, readTokens(run));
     EXPECT_EQ(row.lines, position(run, Side::kOne).lineCount);
@@ -297,7 +300,7 @@ TEST(TokenReader, LongLeadingPlotSectionNeedsWordMode) {
   }
 }
 
-TEST(TokenReader, MarksKeepPositionsAndCounters) {
+TEST(TokenReader, CheckpointsKeepPositionsAndCounters) {
   FakeHost host;
   RunState run{host};
   auto setState = [&](std::uint32_t start, std::int32_t counts) {
@@ -316,36 +319,37 @@ TEST(TokenReader, MarksKeepPositionsAndCounters) {
   };
   setState(10, 1);
   const std::string first = state();
-  saveLineMark(run);
-  saveWordMark(run);
-  saveWordCounts(run);
+  saveCheckpoint(run, Checkpoint::kLineStart);
+  saveCheckpoint(run, Checkpoint::kWordStart);
   setState(20, 5);
   const std::string second = state();
-  keepLineMarkAsAlt(run);
-  saveLineMark(run);
+  copyCheckpoint(run, Checkpoint::kLineStart, Checkpoint::kPairStart);
+  saveCheckpoint(run, Checkpoint::kLineStart);
   setState(30, 7);
-  restoreAltLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kPairStart);
   EXPECT_EQ(first, state());
   setState(30, 7);
-  restoreLineMark(run);
+  restoreCheckpoint(run, Checkpoint::kLineStart);
   EXPECT_EQ(second, state());
-  restoreAltLineMark(run);  // lineMark's restore left altLineMark as it was
+  // Restoring the line checkpoint left the pair checkpoint as it was.
+  restoreCheckpoint(run, Checkpoint::kPairStart);
   EXPECT_EQ(first, state());
 
-  // Positions and counters of wordMark come back separately.
+  // Positions alone: the counters, and the checkpoint's copy of them, stay.
   setState(30, 7);
-  restoreWordMark(run);
+  restorePositions(run, Checkpoint::kWordStart);
   EXPECT_EQ(10u, position(run, Side::kOne).tokenStart);
   EXPECT_EQ(7, run.counters.words.wordDiffCount);
-  restoreWordCounts(run);
+  savePositions(run, Checkpoint::kWordStart);
+  restoreCheckpoint(run, Checkpoint::kWordStart);
   EXPECT_EQ(first, state());
 
   setState(40, 0);
-  moveMarksToCurrent(run, Side::kTwo);
-  for (const Mark* m :
-       {&run.marks.wordMark, &run.marks.lineMark, &run.marks.altLineMark}) {
-    EXPECT_EQ(140u, m->files[Side::kTwo].tokenStart);
-    EXPECT_NE(40u, m->files[Side::kOne].tokenStart);
+  moveCheckpointsToCurrent(run, Side::kTwo);
+  for (const Checkpoint at : {Checkpoint::kWordStart, Checkpoint::kLineStart,
+                              Checkpoint::kPairStart}) {
+    EXPECT_EQ(140u, checkpointPosition(run, at, Side::kTwo).tokenStart);
+    EXPECT_NE(40u, checkpointPosition(run, at, Side::kOne).tokenStart);
   }
 }
 
@@ -387,8 +391,8 @@ TEST(TokenReader, SkipToLineEndStopsWhereAWalkWould) {
       nextToken(skip, Side::kOne);
       if (position(walk, Side::kOne).atLineEnd) {
         // As the line comparison does: the text before is not needed.
-        moveMarksToCurrent(walk, Side::kOne);
-        moveMarksToCurrent(skip, Side::kOne);
+        moveCheckpointsToCurrent(walk, Side::kOne);
+        moveCheckpointsToCurrent(skip, Side::kOne);
         continue;
       }
       if (random() % 3 != 0) {

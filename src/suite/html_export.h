@@ -41,7 +41,7 @@ inline constexpr std::size_t kHtmlBudget = 24'000'000;
 // as they come into view, and keeps at most kHtmlDataListings bytes of
 // listings, so that a browser has it ready in a moment.
 inline constexpr std::size_t kHtmlRowsInline = 10'000;
-inline constexpr std::size_t kHtmlDataListings = 4'000'000;
+inline constexpr std::size_t kHtmlDataListings = 3'000'000;
 
 // The page for the pairs of `pairs` (run.pairs is not read), written to
 // `out`. A page that would pass `budget` bytes shows every pair that is not

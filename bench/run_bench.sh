@@ -448,7 +448,8 @@ fi
   if [ -n "$suite" ] && [[ " $tools " == *" suite-size "* ]]; then
     echo
     echo "zudiz-suite on suites of small pairs (70 % different), one run each:"
-    echo "wall time, peak RSS and report sizes (bench/suite_size.sh)"
+    echo "wall time, peak RSS, report sizes and the time until the HTML page"
+    echo "is usable in chromium (bench/suite_size.sh)"
     "$here/suite_size.sh" "$suite" "$dir/suite-size"
   fi
 } | tee "$dir/table.txt"

@@ -120,7 +120,7 @@ package: package-deps build windows
 
 # Times the program against cmp, diff and numdiff on generated reports;
 # settings by environment (BENCH_SIZES, BENCH_DIR, ...: see the script).
-bench:
+bench: browser-deps
 	@bench/run_bench.sh
 
 clean:

@@ -894,14 +894,19 @@ class PairWriter {
 //   longlines   lines of 12000 bytes (two and a half fill the window)
 //   blankruns   runs of 1 to 5000 blank lines, of other lengths in file 2
 //   shortlines  lines of one byte, a page end every 60 lines
+//   tinypages   pages of 3 to 6 bytes, their page end included: one or two
+//               short lines of digits or letters (a million pages in about
+//               4.5 MB), so that nearly every page differs from the one
+//               before it
 class WorstWriter {
  public:
   WorstWriter(std::string_view kind, Writer& one, Writer& two)
       : kind_(kind), rng_(mixSeed(0x3A7, kind.size())), one_(one), two_(two) {}
 
   static bool known(std::string_view kind) {
-    for (const char* k : {"pageends", "plotmarks", "hidden", "codes",
-                          "longlines", "blankruns", "shortlines"}) {
+    for (const char* k :
+         {"pageends", "plotmarks", "hidden", "codes", "longlines", "blankruns",
+          "shortlines", "tinypages"}) {
       if (kind == k) {
         return true;
       }
@@ -989,12 +994,39 @@ class WorstWriter {
           (f == 0 ? one_ : two_).write(blank);
         }
       }
+    } else if (kind_ == "tinypages") {
+      for (int page = 0; page < 1000; ++page) {
+        both(tinyPage());
+      }
     } else {
       newPage();
       for (int line = 0; line < 58; ++line) {
         both("x\r\n");
       }
     }
+  }
+
+  // A page of 3 to 6 bytes: runs of 1 to 3 digits or letters, each ended
+  // by a CR LF, an LF or the page's form feed.
+  std::string tinyPage() {
+    std::string page;
+    std::int64_t left = rng_.range(2, 5);  // the bytes before the form feed
+    while (left > 0) {
+      const std::int64_t run = rng_.range(1, left < 3 ? left : 3);
+      const char first = rng_.chance(500000) ? '0' : 'a';
+      for (std::int64_t i = 0; i < run; ++i) {
+        page += static_cast<char>(first + rng_.range(0, 9));
+      }
+      left -= run;
+      if (left >= 2 && rng_.chance(600000)) {
+        page += "\r\n";
+        left -= 2;
+      } else if (left >= 1) {
+        page += '\n';
+        left -= 1;
+      }
+    }
+    return page + "\f";
   }
 
   std::string kind_;

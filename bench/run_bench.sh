@@ -52,7 +52,8 @@
 # rows to those of an earlier default run).
 #   BENCH_WORST     inputs built to be slow ("gen_reports worst"), timed as
 #                   rows of their own (default "pageends plotmarks hidden
-#                   codes longlines blankruns shortlines"; empty: none)
+#                   codes longlines blankruns shortlines tinypages"; empty:
+#                   none)
 #   BENCH_WORST_SIZE   their size (default 10M)
 #   BENCH_WORST_TOOLS  the tools timed on them (default "diff bare zudiz")
 #   BENCH_BUILD     build folder (default build-bench)
@@ -68,7 +69,7 @@ runs=${BENCH_RUNS:-5}
 slow_runs=${BENCH_SLOW_RUNS:-3}
 small=${BENCH_SMALL:-1000}
 tools=${BENCH_TOOLS:-cmp cmp-full diff diff-I numdiff bare zudiz lookahead-1 lookahead-10 python suite-size}
-worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines}
+worst=${BENCH_WORST-pageends plotmarks hidden codes longlines blankruns shortlines tinypages}
 worst_size=${BENCH_WORST_SIZE:-10M}
 worst_tools=${BENCH_WORST_TOOLS:-diff bare zudiz}
 build=${BENCH_BUILD:-$root/build-bench}
@@ -365,7 +366,7 @@ fi
     BEGIN { split("cmp cmp-full diff diff-I numdiff bare zudiz", o, " ")
             for (i in o) order[o[i]] = i
             split("same tiny lines all half extra pageends plotmarks hidden " \
-                  "codes longlines blankruns shortlines", v, " ")
+                  "codes longlines blankruns shortlines tinypages", v, " ")
             for (i in v) vorder[v[i]] = i }
     { n = $3 + 0; u = substr($3, length($3))
       n *= u == "K" ? 1024 : u == "M" ? 1048576 : u == "G" ? 1073741824 : 1
@@ -447,7 +448,8 @@ fi
   if [ -n "$suite" ] && [[ " $tools " == *" suite-size "* ]]; then
     echo
     echo "zudiz-suite on suites of small pairs (70 % different), one run each:"
-    echo "wall time, peak RSS and report sizes (bench/suite_size.sh)"
+    echo "wall time, peak RSS, report sizes and the time until the HTML page"
+    echo "is usable in chromium (bench/suite_size.sh)"
     "$here/suite_size.sh" "$suite" "$dir/suite-size"
   fi
 } | tee "$dir/table.txt"

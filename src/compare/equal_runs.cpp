@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
+#include "compare/word_compare.h"
+#include "core/number.h"
+#include "core/records.h"
 #include "core/run_state.h"
 #include "reader/bytes.h"
 #include "reader/checkpoints.h"
@@ -103,7 +107,8 @@ struct LineCursor {
 // The line both cursors stand on, when it reads the same in both, its line
 // end included, and the byte after the line end (which tells a CR LF from a
 // lone CR) lies in both buffers: the length of its text and of its line
-// end. False when it does not.
+// end. False when it does not; then `end` is where the texts first differ
+// or the first line terminator stands.
 struct SameLine {
   std::uint32_t end;
   std::uint32_t endLength;
@@ -114,6 +119,7 @@ bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
   const unsigned char* text2 = two.text + two.at;
   const std::uint32_t room = std::min(one.room - one.at, two.room - two.at);
   const std::uint32_t end = findLineEndOrDifference(text1, text2, 0, room);
+  line.end = end;
   if (end + 1 >= room || text1[end] != text2[end] || text1[end] == kFf) {
     return false;
   }
@@ -125,9 +131,76 @@ bool sameLine(const LineCursor& one, const LineCursor& two, SameLine& line) {
   return true;
 }
 
+// The line both cursors stand on, when its words stand at the same places
+// in both files and each pair is equal or a pair of numbers that judgeWords
+// finds the same, and its line ends have the same length, with the byte
+// after them in both buffers: the length of its text and of its line end.
+// Each number pair goes into found.excused from `excused` on, which then
+// counts them. False when the line is no such line, or holds more number
+// pairs than there is room for. `line` comes as sameLine left it.
+bool excusedLine(RunState& run, const LineCursor& one, const LineCursor& two,
+                 EqualLines& found, std::int32_t& excused, SameLine& line) {
+  const unsigned char* text1 = one.text + one.at;
+  const unsigned char* text2 = two.text + two.at;
+  const std::uint32_t room = std::min(one.room - one.at, two.room - two.at);
+  std::int32_t count = excused;
+  // Every word before `i` ends at the same place in both files and reads
+  // the same, or is a pair of numbers passed already.
+  std::uint32_t i = 0;
+  std::uint32_t differ = line.end;  // as sameLine found it
+  for (;;) {
+    if (differ + 1 >= room) {
+      return false;
+    }
+    if (isLineTerminator(text1[differ]) && isLineTerminator(text2[differ])) {
+      const std::uint32_t length = one.lineEndLength(one.at + differ);
+      if (text1[differ] == kFf || text2[differ] == kFf ||
+          length != two.lineEndLength(two.at + differ)) {
+        return false;
+      }
+      line = {differ, length};
+      excused = count;
+      return true;
+    }
+    // Back to the blank before the word that holds or follows the
+    // difference (commas taken along, as they may join digits): every word
+    // before that blank ends there in both files alike.
+    std::uint32_t from = differ;
+    while (from > i &&
+           (isWordByte(text1[from - 1]) || text1[from - 1] == kComma)) {
+      --from;
+    }
+    const std::uint32_t at = skipBlanks(text1, from, room);
+    if (at != skipBlanks(text2, from, room) || at + 1 >= room ||
+        kByteClass[text1[at]] != ByteClass::kWordByte ||
+        kByteClass[text2[at]] != ByteClass::kWordByte) {
+      return false;
+    }
+    const std::uint32_t length = wordLengthWithin(text1, at, room);
+    if (length == 0 || length != wordLengthWithin(text2, at, room)) {
+      return false;
+    }
+    if (std::memcmp(text1 + at, text2 + at, length) != 0) {
+      const WordJudgement judged =
+          judgeWords(run, {text1 + at, length}, {text2 + at, length});
+      if (!judged.same() || count == kMaxExcusedNumbers) {
+        return false;
+      }
+      found.excused[static_cast<std::size_t>(count)] = {
+          judged.verdict, judged.units1, judged.units2,
+          std::int64_t{one.positionAt(0, 0, one.lineEnds, false).lineCount} + 1,
+          std::int64_t{two.positionAt(0, 0, two.lineEnds, false).lineCount} +
+              1};
+      ++count;
+    }
+    i = at + length;
+    differ = findLineEndOrDifference(text1, text2, i, room);
+  }
+}
+
 }  // namespace
 
-EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
+EqualLines findEqualLines(RunState& run, bool stopAtTags) {
   EqualLines found;
   const PageReader& r1 = run.readers[Side::kOne];
   const PageReader& r2 = run.readers[Side::kTwo];
@@ -147,12 +220,26 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
   LineCursor& two = files[1];
   std::array<LineCursor, 2> last = files;
   SameLine lastLine{};
-  SameLine line;
-  while (sameLine(one, two, line)) {
-    ++found.count;
-    found.blankAfter = false;
-    last = files;
-    lastLine = line;
+  std::int32_t pairs = 0;    // line pairs so far
+  std::int32_t excused = 0;  // number pairs in them
+  for (;;) {
+    SameLine line;
+    const bool same = sameLine(one, two, line);
+    // A run begins with a pair that reads the same: where lines differ
+    // everywhere, the word rules are not asked about each first pair.
+    if (!same &&
+        (pairs == 0 || !excusedLine(run, one, two, found, excused, line))) {
+      break;
+    }
+    ++pairs;
+    if (same) {
+      // The run may end here.
+      found.count = pairs;
+      found.excusedCount = excused;
+      found.blankAfter = false;
+      last = files;
+      lastLine = line;
+    }
     // The token after the line end in each file: a word in both goes on
     // with a pair, a blank line in both with runs of blank lines first.
     std::array<std::uint32_t, 2> next;
@@ -174,14 +261,18 @@ EqualLines findEqualLines(const RunState& run, bool stopAtTags) {
       if (blank[0].next == one.room || blank[1].next == two.room) {
         break;
       }
-      found.blankAfter = true;
+      found.blankAfter = found.blankAfter || same;
       for (int i = 0; i < 2; ++i) {
         LineCursor& file = files[i];
-        found.firstBlank[i] = file.positionAt(
-            next[i], file.lineEndLength(next[i]), file.lineEnds + 1, true);
+        if (same) {
+          found.firstBlank[i] = file.positionAt(
+              next[i], file.lineEndLength(next[i]), file.lineEnds + 1, true);
+        }
         file.lineEnds += blank[i].lineEnds;
-        found.lastBlank[i] = file.positionAt(blank[i].last, blank[i].lastLength,
-                                             file.lineEnds, true);
+        if (same) {
+          found.lastBlank[i] = file.positionAt(
+              blank[i].last, blank[i].lastLength, file.lineEnds, true);
+        }
         next[i] = blank[i].next;
       }
     } else if (kind != ByteClass::kWordByte) {
@@ -224,6 +315,19 @@ bool passEqualLines(RunState& run) {
   const EqualLines equal = findEqualLines(run, run.settings.skipHead > 0);
   if (equal.count == 0) {
     return false;
+  }
+  // The number pairs of the lines that do not read the same byte for byte,
+  // as comparing their words counts and records them.
+  WordCounts& counts = run.counters.words;
+  for (std::int32_t k = 0; k < equal.excusedCount; ++k) {
+    const ExcusedNumbers& n = equal.excused[static_cast<std::size_t>(k)];
+    recordNumbersOn(run, unitsToValue(n.units1), unitsToValue(n.units2),
+                    n.line1, n.line2, n.verdict);
+    if (n.verdict == Verdict::kTiny) {
+      bump(counts.tinyDiffCount);
+    } else if (n.verdict == Verdict::kLastPlace) {
+      bump(counts.lastDigitCount);
+    }
   }
   std::int32_t& compared = run.counters.linesCompared;
   compared = static_cast<std::int32_t>(

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "compare/head_pages.h"
 #include "compare/line_align.h"
 #include "compare/repeated_pages.h"
 #include "core/run_state.h"
@@ -145,7 +146,8 @@ void compareFiles(RunState& run) {
   skipLeadIn(run, Side::kOne);
   skipLeadIn(run, Side::kTwo);
   do {
-    if (!(run.values.shortcuts && passRepeatedPages(run))) {
+    if (!(run.values.shortcuts &&
+          (passRepeatedPages(run) || passHeadOnlyPages(run)))) {
       comparePagePair(run);
     }
   } while (!atFileEnd(run, Side::kOne) && !atFileEnd(run, Side::kTwo));

@@ -73,17 +73,25 @@ class RunRecords {
 
 // Called where the verdict on two unequal words read as numbers is decided:
 // records the pair when a collector is attached and the values differ.
-inline void recordNumbers(RunState& run, double value1, double value2,
-                          Verdict verdict) {
+// `line1` and `line2` are the numbers of the lines the two words stand on.
+inline void recordNumbersOn(RunState& run, double value1, double value2,
+                            std::int64_t line1, std::int64_t line2,
+                            Verdict verdict) {
   if (run.records == nullptr || value1 == value2) {
     return;
   }
   std::int64_t& met = run.counters.words.numbersMet;
-  run.records->numberPair(met, value1, value2,
-                          std::int64_t{position(run, Side::kOne).lineCount} + 1,
-                          std::int64_t{position(run, Side::kTwo).lineCount} + 1,
-                          verdict);
+  run.records->numberPair(met, value1, value2, line1, line2, verdict);
   ++met;
+}
+
+// recordNumbers for the current words of both files.
+inline void recordNumbers(RunState& run, double value1, double value2,
+                          Verdict verdict) {
+  recordNumbersOn(run, value1, value2,
+                  std::int64_t{position(run, Side::kOne).lineCount} + 1,
+                  std::int64_t{position(run, Side::kTwo).lineCount} + 1,
+                  verdict);
 }
 
 // Called by the alignment before each step: what it counted so far stays.

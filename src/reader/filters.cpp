@@ -1,5 +1,6 @@
 #include "reader/filters.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/reader_state.h"
@@ -39,6 +40,40 @@ std::uint32_t findPlotMarker(const unsigned char* buf, std::uint32_t from,
   }
   return static_cast<std::uint32_t>(static_cast<const unsigned char*>(marker) -
                                     buf);
+}
+
+// The most trailing blanks a line's code is read from: more than any
+// whitespace code, enough to tell the code and whether a blank stands
+// before it.
+constexpr std::uint32_t kMaxTrailingBlanks = 65;
+
+// The blanks at the end of the text before buf[lineEnd], counted back to
+// `from` at most and no further than kMaxTrailingBlanks.
+std::uint32_t trailingBlanks(const unsigned char* buf, std::uint32_t from,
+                             std::uint32_t lineEnd) {
+  const std::uint32_t stop =
+      lineEnd - std::min(lineEnd - from, kMaxTrailingBlanks);
+  std::uint32_t i = lineEnd;
+  while (i > stop && isBlank(buf[i - 1])) {
+    --i;
+  }
+  return lineEnd - i;
+}
+
+// The length of the whitespace code that the `blanks` blanks before
+// buf[lineEnd] end with: 0, or 8 to 64, the length trailingCodeLength
+// gives for the line.
+std::uint32_t codeLength(const unsigned char* buf, std::uint32_t lineEnd,
+                         std::uint32_t blanks) {
+  if (blanks < 4) {
+    return 0;
+  }
+  std::uint32_t v = 0;
+  for (std::uint32_t i = lineEnd - 4; i < lineEnd; ++i) {
+    v = v * 2 + (buf[i] == kTab ? 1 : 0);
+  }
+  const std::uint32_t code = 4 * (v + 1);
+  return v == 0 || blanks < code ? 0 : code;
 }
 
 }  // namespace
@@ -99,16 +134,18 @@ std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
     if (lineEnd == end) {
       break;
     }
-    std::uint32_t lineStart = lineEnd - 1;
-    while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
-      --lineStart;
-    }
-    std::uint32_t textLength = lineEnd - lineStart;
-    const std::uint32_t code = trailingCodeLength(buf, lineStart, textLength);
-    textLength -= code;
-    if (textLength > 0 && buf[lineStart + textLength - 1] == kTab) {
+    // The code and the byte before it are read from the blanks at the end of
+    // the text alone: the line's start is looked for only when the line is
+    // hidden.
+    const std::uint32_t blanks = trailingBlanks(buf, in, lineEnd);
+    const std::uint32_t code = codeLength(buf, lineEnd, blanks);
+    if (blanks > code && buf[lineEnd - code - 1] == kTab) {
       // A hidden line: its text, its line end and the line terminators
       // right after it go.
+      std::uint32_t lineStart = lineEnd - blanks;
+      while (lineStart > in && !isLineTerminator(buf[lineStart - 1])) {
+        --lineStart;
+      }
       kept.keep(in, lineStart - in);
       in = lineEnd;
       while (in < end && isLineTerminator(buf[in])) {
@@ -118,7 +155,7 @@ std::uint32_t removeCodesAndHiddenLines(unsigned char* buf, std::uint32_t start,
       continue;
     }
     if (code > 0) {
-      kept.keep(in, lineStart + textLength - in);
+      kept.keep(in, lineEnd - code - in);
       in = lineEnd;
     }
     from = lineEnd;

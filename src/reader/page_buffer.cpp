@@ -15,10 +15,6 @@ namespace {
 // section to pass through the buffer block by block.
 constexpr std::uint32_t kLatestPlotOpening = kPageBufferSize / 10 * 9;
 
-// A page end refills the buffer only when that frees at least this much of
-// it (see fillBufferAtPageEnd).
-constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
-
 // The tokenStart fields that compaction keeps and deletions move: the
 // current position and the word checkpoint's always, the two line
 // checkpoints' only while lines are compared (in word mode they are not used).
@@ -166,19 +162,10 @@ void fillBuffer(RunState& run, Side side) {
 }
 
 void fillBufferAtPageEnd(RunState& run, Side side) {
-  const PageReader& r = reader(run, side);
-  const std::uint32_t next = r.position.tokenStart + 1;
-  // A byte after the page end that is no SUB stays whatever the end of the
-  // file drops, so this page end cannot be the file's last one.
-  if (run.values.shortcuts && !r.atEof && next < r.bufLen &&
-      r.bytes()[next] != kSub) {
-    const std::uint32_t freed = smallestProtected(run, side) +
-                                (kMaxRead - std::min(r.bufLen, kMaxRead));
-    if (freed < kMinPageEndFill) {
-      return;
-    }
+  if (!putsOffPageEndFill(run, side, reader(run, side).position.tokenStart,
+                          smallestProtected(run, side))) {
+    fillBuffer(run, side);
   }
-  fillBuffer(run, side);
 }
 
 unsigned char charAtSlow(RunState& run, Side side, std::int32_t offset) {

@@ -12,6 +12,7 @@
 // file down: take tokenStart afresh after such a call.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -22,6 +23,10 @@
 // reads. Does nothing once the file has been read to its end.
 void fillBuffer(RunState& run, Side side);
 
+// A page end refills the buffer only when that frees at least this much of
+// it (see fillBufferAtPageEnd).
+inline constexpr std::uint32_t kMinPageEndFill = kPageBufferSize / 10;
+
 // The fill of a page end (nextToken): fillBuffer, unless the fill could
 // free less than a tenth of the window and more text follows the page end
 // in the buffer. A page end every few bytes would otherwise move the whole
@@ -29,6 +34,26 @@ void fillBuffer(RunState& run, Side side);
 // asked for, or at a later page end. What the filters remove does not
 // depend on how the file is read, so this holds with them on too.
 void fillBufferAtPageEnd(RunState& run, Side side);
+
+// Whether fillBufferAtPageEnd, with file `side` on the page end at offset
+// `pageEnd` and `smallest` the smallest position compaction keeps, puts the
+// fill off. For the shortcuts that pass page ends without reading them
+// token by token: they pass only page ends whose fill is put off (or that
+// would find the file read to its end), so the window stays as it is.
+inline bool putsOffPageEndFill(const RunState& run, Side side,
+                               std::uint32_t pageEnd, std::uint32_t smallest) {
+  const PageReader& r = run.readers[side];
+  const std::uint32_t next = pageEnd + 1;
+  // A byte after the page end that is no SUB stays whatever the end of the
+  // file drops, so this page end cannot be the file's last one.
+  if (!run.values.shortcuts || r.atEof || next >= r.bufLen ||
+      r.bytes()[next] == kSub) {
+    return false;
+  }
+  const std::uint32_t freed =
+      smallest + (kMaxRead - std::min(r.bufLen, kMaxRead));
+  return freed < kMinPageEndFill;
+}
 
 // The slow path of charAt: the byte lies outside the valid bytes.
 unsigned char charAtSlow(RunState& run, Side side, std::int32_t offset);

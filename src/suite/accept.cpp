@@ -162,8 +162,9 @@ bool layoutOf(const SuiteRun& run, Layout* layout,
                           " the result names: " + reason);
       return false;
     }
-    for (const PairPlan& plan :
-         pairList(text, fs::path(run.baseline).parent_path().string())) {
+    const PlanList plans =
+        pairList(text, fs::path(run.baseline).parent_path().string());
+    for (const PairPlan& plan : plans) {
       layout->listed.insert(plan.row.baselineFile.path);
     }
     return true;

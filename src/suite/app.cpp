@@ -274,7 +274,7 @@ void explainOpenFailure(const PairResult& row, zudiz::Result* result) {
 // Plans the pairs of folder mode (two folders, or two files). Returns false
 // after printing a usage error.
 bool planFolders(const SuiteOptions& options, const SuiteEnvironment& env,
-                 std::vector<PairPlan>* plans) {
+                 PlanList* plans) {
   const std::string& baseline = options.paths[0];
   const std::string& candidate = options.paths[1];
   std::int64_t size = 0;
@@ -306,12 +306,12 @@ bool planFolders(const SuiteOptions& options, const SuiteEnvironment& env,
                         (existsA && existsB ? " is not" : " does not exist"));
     return false;
   }
-  plans->push_back(pairFiles(baseline, candidate));
+  plans->add(pairFiles(baseline, candidate));
   return true;
 }
 
 bool planList(const SuiteOptions& options, const SuiteEnvironment& env,
-              std::vector<PairPlan>* plans) {
+              PlanList* plans) {
   std::string text;
   std::string reason;
   if (!readWholeFile(options.pairList, &text, &reason)) {
@@ -525,7 +525,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
   }
   // The pairs are planned before the reports are created, so that a report
   // inside a compared folder is not taken for a file of the suite.
-  std::vector<PairPlan> plans;
+  PlanList plans;
   bool planned = options.mode == SuiteMode::kList
                      ? planList(options, env, &plans)
                      : planFolders(options, env, &plans);
@@ -542,11 +542,14 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
     return kStatusUsage;
   }
   // A pair's rules come before its list line's own switches.
-  for (PairPlan& plan : plans) {
-    plan.row.switches =
-        joinSwitches(ruleSwitches(rules, plan.row.name), plan.row.switches);
+  if (!rules.empty()) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+      const std::string name(plans.name(i));
+      plans.setSwitches(
+          i, joinSwitches(ruleSwitches(rules, name), plans.switches(i)));
+    }
   }
-  plans = selectShard(std::move(plans), options.shardIndex, options.shardCount);
+  plans.keepShard(options.shardIndex, options.shardCount);
   run.switches = options.switches;
   run.baseline =
       options.mode == SuiteMode::kList ? options.pairList : options.paths[0];
@@ -599,7 +602,7 @@ int runSuite(const SuiteOptions& options, const SuiteEnvironment& env) {
     }
     consoleFailed.store(console.failed() || !spoolError.empty());
   };
-  RunnerOutcome outcome = runPairs(std::move(plans), settings, hooks);
+  RunnerOutcome outcome = runPairs(plans, settings, hooks);
   progress.clear();
   if (console.failed()) {
     return console.failureStatus(env);

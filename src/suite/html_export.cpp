@@ -131,7 +131,15 @@ bool hasListing(const PairResult& pair) {
 // The largest relative difference of a pair's numbers as a table cell: the
 // library's largest pair, greyed with "excused" when its verdict let it
 // pass; from the records, or else the histogram, for results without one.
-void appendLargestCell(std::string& out, const zudiz::Result& result) {
+struct LargestCell {
+  bool empty = true;
+  std::string value;              // data-v: the relative difference
+  std::string text;               // as shown, unescaped
+  const char* verdict = nullptr;  // the verdict that excused it, or null
+};
+
+LargestCell largestCellOf(const zudiz::Result& result) {
+  LargestCell cell;
   std::optional<NumberPair> largest = result.largest;
   for (const NumberPair& number : result.numbers) {
     if (!largest || relativeOf(number) > relativeOf(*largest)) {
@@ -140,15 +148,13 @@ void appendLargestCell(std::string& out, const zudiz::Result& result) {
   }
   if (largest) {
     const double relative = relativeOf(*largest);
-    if (largest->verdict == zudiz::Verdict::kListed) {
-      out += "<td data-v=\"" + shortest(relative) + "\">" + percent(relative) +
-             "</td>";
-    } else {
-      out += "<td class=\"excused\" data-v=\"" + shortest(relative) +
-             "\" title=\"" + kVerdictNames[static_cast<int>(largest->verdict)] +
-             "\">" + percent(relative) + " excused</td>";
+    cell.empty = false;
+    cell.value = shortest(relative);
+    cell.text = percent(relative);
+    if (largest->verdict != zudiz::Verdict::kListed) {
+      cell.verdict = kVerdictNames[static_cast<int>(largest->verdict)];
     }
-    return;
+    return cell;
   }
   for (int b = zudiz::kHistogramBuckets - 1; b >= 0; --b) {
     std::int64_t count = 0;
@@ -156,14 +162,36 @@ void appendLargestCell(std::string& out, const zudiz::Result& result) {
       addCapped(count, n);
     }
     if (count > 0) {
-      out += "<td data-v=\"" + shortest(lowerBound(b)) + "\">";
-      out += b == 0 ? "&lt; " + percent(lowerBound(1))
-                    : "&#8805; " + percent(lowerBound(b));
-      out += "</td>";
-      return;
+      cell.empty = false;
+      cell.value = shortest(lowerBound(b));
+      cell.text = b == 0 ? "< " + percent(lowerBound(1))
+                         : "\xE2\x89\xA5 " + percent(lowerBound(b));
+      return cell;
     }
   }
-  out += "<td></td>";
+  return cell;
+}
+
+void appendLargestCell(std::string& out, const zudiz::Result& result) {
+  const LargestCell cell = largestCellOf(result);
+  if (cell.empty) {
+    out += "<td></td>";
+  } else if (cell.verdict == nullptr) {
+    out += "<td data-v=\"" + cell.value + "\">";
+    constexpr std::string_view kAtLeast = "\xE2\x89\xA5";
+    if (std::string_view(cell.text).substr(0, kAtLeast.size()) == kAtLeast) {
+      out += "&#8805;";  // as the page has always written it
+      appendText(out, std::string_view(cell.text).substr(kAtLeast.size()));
+    } else {
+      appendText(out, cell.text);
+    }
+    out += "</td>";
+  } else {
+    out += "<td class=\"excused\" data-v=\"" + cell.value + "\" title=\"" +
+           cell.verdict + "\">";
+    appendText(out, cell.text);
+    out += " excused</td>";
+  }
 }
 
 // A pair's name as the table shows it: a line may break after each slash
@@ -232,6 +260,99 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index,
          "</td></tr>\n";
 }
 
+// --- Rows as data
+// --------------------------------------------------------------
+//
+// A page of many rows holds them as data for its script, which draws those
+// in view as they are needed: a browser then reads a large run in a moment
+// instead of laying out a table of a hundred thousand rows. Each row is a
+// JSON array:
+//   [status, name, counts, largest, seconds, seconds shown, listing, more]
+// status 0 same, 1 different, 2 missing, 3 error; texts as the page shows
+// them (control characters as their symbols), unescaped; counts:
+// [compared, differed, words, numeric, excused] or 0; largest: [value,
+// text] or [value, text, verdict that excused it] or 0; listing: the
+// pair's index + 1 when the page holds its listing, as the text of
+// <script type="text/html" id="lINDEX-data">, else 0; `more` only when
+// needed: [1 when the name is not UTF-8 else 0, message, switches].
+
+// `text` as a JSON string that may stand inside a script element: '<' is
+// written as \u003c, so no "</script" or "<!--" can appear.
+void appendDataString(std::string& out, std::string_view text) {
+  out += '"';
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || c == '<') {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void appendRowData(std::string& out, const PairResult& pair, std::size_t index,
+                   bool listing) {
+  out += '[';
+  out += std::to_string(static_cast<int>(pair.status));
+  out += ',';
+  appendDataString(out, visibleUtf8(pair.name, Bytes::kName, true));
+  out += ',';
+  if (pair.status == PairStatus::kSame ||
+      pair.status == PairStatus::kDifferent) {
+    const zudiz::Counts& counts = pair.result.counts;
+    char separator = '[';
+    for (std::int64_t count :
+         {counts.linesCompared, counts.linesDiffered, counts.wordDifferences,
+          counts.numericDifferences,
+          counts.tinyExcused + counts.lastPlaceExcused}) {
+      out += separator;
+      out += std::to_string(count);
+      separator = ',';
+    }
+    out += "],";
+    const LargestCell cell = largestCellOf(pair.result);
+    if (cell.empty) {
+      out += '0';
+    } else {
+      out += '[';
+      appendDataString(out, cell.value);
+      out += ',';
+      appendDataString(out, cell.text);
+      if (cell.verdict != nullptr) {
+        out += ',';
+        appendDataString(out, cell.verdict);
+      }
+      out += ']';
+    }
+  } else {
+    out += "0,0";
+  }
+  out += ',';
+  appendDataString(out, shortest(pair.seconds));
+  out += ',';
+  appendDataString(out, pair.seconds < 1
+                            ? formatted("%.0f", pair.seconds * 1000) + " ms"
+                            : formatted("%.2f", pair.seconds) + " s");
+  out += ',';
+  out += listing ? std::to_string(index + 1) : "0";
+  const bool utf8 = isUtf8(pair.name);
+  if (!utf8 || !pair.message.empty() || !pair.switches.empty()) {
+    out += utf8 ? ",[0," : ",[1,";
+    appendDataString(out, visibleUtf8(pair.message, Bytes::kReport, true));
+    out += ',';
+    appendDataString(out, visibleUtf8(pair.switches, Bytes::kName, true));
+    out += ']';
+  }
+  out += ']';
+}
+
 void appendListingRow(std::string& out, const PairResult& pair,
                       std::size_t index, std::size_t maxNumbers,
                       std::size_t changes) {
@@ -246,10 +367,24 @@ void appendListingRow(std::string& out, const PairResult& pair,
   out += "</td></tr>\n";
 }
 
+// A listing row kept as text for the page's script (see appendRowData). Its
+// report text is escaped and it holds no script, so it can stand inside a
+// script element as it is.
+void appendListingData(std::string& out, const PairResult& pair,
+                       std::size_t index, std::size_t maxNumbers,
+                       std::size_t changes) {
+  out +=
+      "<script type=\"text/html\" id=\"l" + std::to_string(index) + "-data\">";
+  appendListingRow(out, pair, index, maxNumbers, changes);
+  out += "</script>\n";
+}
+
 // Room kept for the note on what a page left out, its table of folders
 // included.
 constexpr std::size_t kNoteRoom = 200'000;
 constexpr std::size_t kFoldersShown = 1000;
+// Listings that did not fit in turn after which no more are tried.
+constexpr std::size_t kListingMisses = 100;
 
 // The folder of a pair's name ("" at the top).
 std::string_view folderOf(std::string_view name) {
@@ -263,6 +398,7 @@ std::string_view folderOf(std::string_view name) {
 // the listings of the pairs that changed most, as many as fit; then rows of
 // same pairs, in pair order, with what room is left.
 struct PagePlan {
+  bool asData = false;             // rows as data for the script
   std::vector<std::size_t> order;  // rows shown first to last, by status
   std::vector<char> listing;       // by pair: its listing is on the page
   std::size_t changes = 0;         // listed pairs each listing shows whole
@@ -274,8 +410,9 @@ struct PagePlan {
 };
 
 PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
-                  std::size_t room) {
+                  std::size_t room, bool asData) {
   PagePlan plan;
+  plan.asData = asData;
   plan.order.resize(pairs.size());
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     plan.order[i] = i;
@@ -299,7 +436,6 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
   struct Candidate {
     std::size_t index;
     std::int64_t change;
-    std::size_t bytes;
   };
   std::vector<Candidate> candidates;
   std::size_t rowBytes = 0;
@@ -309,7 +445,12 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const PairResult pair = pairs.at(i);
     piece.clear();
-    appendRow(piece, pair, i, hasListing(pair));
+    if (asData) {
+      appendRowData(piece, pair, i, hasListing(pair));
+      piece += ',';
+    } else {
+      appendRow(piece, pair, i, hasListing(pair));
+    }
     if (pair.status == PairStatus::kSame) {
       sameBytes += piece.size();
       sameSizes.push_back(static_cast<std::uint32_t>(piece.size()));
@@ -321,27 +462,46 @@ PagePlan planPage(const PairSource& pairs, std::size_t maxNumbers,
     }
     rowBytes += piece.size();
     if (hasListing(pair)) {
-      piece.clear();
-      appendListingRow(piece, pair, i, maxNumbers, plan.changes);
-      candidates.push_back({i, briefOf(pair).change, piece.size()});
+      candidates.push_back({i, briefOf(pair).change});
     }
   }
   room -= std::min(room, rowBytes);
   // The names of same pairs keep a quarter of what is left, when they need
-  // it; the listings take the rest, largest changes first.
+  // it; the listings take the rest, largest changes first. A page of rows
+  // as data keeps its listings lighter, as each is text the browser holds.
   const std::size_t sameShare = std::min(sameBytes, room / 4);
   std::size_t listingRoom = room - sameShare;
+  if (asData) {
+    listingRoom = std::min(listingRoom, kHtmlDataListings);
+  }
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const Candidate& a, const Candidate& b) {
                      return a.change > b.change;
                    });
+  // Each listing is made to measure it only while the room may still take
+  // it: once kListingMisses in turn did not fit, the rest are left out.
   plan.listing.assign(pairs.size(), 0);
+  std::size_t misses = 0;
   for (const Candidate& c : candidates) {
-    if (c.bytes <= listingRoom) {
+    if (misses >= kListingMisses) {
+      ++plan.listingsLeftOut;
+      continue;
+    }
+    piece.clear();
+    if (asData) {
+      appendListingData(piece, pairs.at(c.index), c.index, maxNumbers,
+                        plan.changes);
+    } else {
+      appendListingRow(piece, pairs.at(c.index), c.index, maxNumbers,
+                       plan.changes);
+    }
+    if (piece.size() <= listingRoom) {
       plan.listing[c.index] = 1;
-      listingRoom -= c.bytes;
+      listingRoom -= piece.size();
+      misses = 0;
     } else {
       ++plan.listingsLeftOut;
+      ++misses;
     }
   }
   plan.sameRoom = sameShare + listingRoom;
@@ -413,17 +573,25 @@ void appendLeftOut(std::string& out, const PagePlan& plan) {
 }
 
 // Writes the rows the plan keeps; returns how many same pairs it left out.
+// A page of rows as data writes them here as one JSON array and returns
+// the pairs whose listings it holds in `listed`.
 std::size_t writeRows(TextSink& out, const PairSource& pairs,
                       const PagePlan& plan, std::size_t maxNumbers,
-                      std::size_t room) {
+                      std::size_t room, std::vector<std::size_t>* listed) {
   std::string piece;
   std::size_t rowBytes = 0;
   std::size_t sameBytes = 0;
   std::size_t sameLeftOut = 0;
+  bool first = true;
   for (std::size_t i : plan.order) {
     const PairResult pair = pairs.at(i);
     piece.clear();
-    appendRow(piece, pair, i, plan.listing[i] != 0);
+    if (plan.asData) {
+      appendRowData(piece, pair, i, plan.listing[i] != 0);
+      piece += ',';
+    } else {
+      appendRow(piece, pair, i, plan.listing[i] != 0);
+    }
     if (pair.status == PairStatus::kSame) {
       if (sameBytes + piece.size() > plan.sameRoom) {
         ++sameLeftOut;
@@ -436,12 +604,41 @@ std::size_t writeRows(TextSink& out, const PairSource& pairs,
         continue;
       }
     }
-    if (plan.listing[i] != 0) {
+    if (plan.asData) {
+      piece.pop_back();  // the comma goes before a row, not after
+      out.write(first ? "" : ",\n");
+      first = false;
+      if (plan.listing[i] != 0) {
+        listed->push_back(i);
+      }
+    } else if (plan.listing[i] != 0) {
       appendListingRow(piece, pair, i, maxNumbers, plan.changes);
     }
     out.write(piece);
   }
   return sameLeftOut;
+}
+
+// The rows of a page that holds them as data, the listings it keeps, and
+// what a browser without script shows instead.
+void writeData(TextSink& out, const PairSource& pairs, const PagePlan& plan,
+               std::size_t maxNumbers, std::size_t room) {
+  out.write("<script type=\"application/json\" id=\"pair-data\">[\n");
+  std::vector<std::size_t> listed;
+  writeRows(out, pairs, plan, maxNumbers, room, &listed);
+  out.write("\n]</script>\n");
+  std::string piece;
+  for (std::size_t i : listed) {
+    piece.clear();
+    appendListingData(piece, pairs.at(i), i, maxNumbers, plan.changes);
+    out.write(piece);
+  }
+  out.write(
+      "<noscript><p class=\"left-out\">This page holds the rows of its " +
+      std::to_string(pairs.size()) +
+      " pairs as data that its script shows; without script it shows none. "
+      "The JSON record of the run (<code>--json</code>) holds every pair in "
+      "full.</p></noscript>\n");
 }
 
 }  // namespace
@@ -453,7 +650,8 @@ std::string exportHtml(const SuiteRun& run, std::size_t maxNumbers) {
 }
 
 void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
-               std::size_t maxNumbers, std::size_t budget) {
+               std::size_t maxNumbers, std::size_t budget,
+               std::size_t rowsInline) {
   std::string title;
   appendTitle(title, run);
   std::string header;
@@ -468,7 +666,7 @@ void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
   std::size_t room = budget > fixed ? budget - fixed : 0;
   // Room is kept for the note on what was left out, with its folder table.
   room -= std::min(kNoteRoom, room / 8);
-  PagePlan plan = planPage(pairs, maxNumbers, room);
+  PagePlan plan = planPage(pairs, maxNumbers, room, pairs.size() > rowsInline);
   appendLeftOut(header, plan);
 
   // The page with each {{name}} mark replaced by its filling; unknown marks
@@ -491,7 +689,14 @@ void writeHtml(const SuiteRun& run, const PairSource& pairs, TextSink& out,
     } else if (name == "chart") {
       out.write(chart);
     } else if (name == "rows") {
-      writeRows(out, pairs, plan, maxNumbers, room);
+      if (!plan.asData) {
+        std::vector<std::size_t> unused;
+        writeRows(out, pairs, plan, maxNumbers, room, &unused);
+      }
+    } else if (name == "data") {
+      if (plan.asData) {
+        writeData(out, pairs, plan, maxNumbers, room);
+      }
     } else {
       out.write(page.substr(open, close + 2 - open));
     }

@@ -23,132 +23,302 @@ double rounded(double seconds, double perUnit) {
   return std::round(seconds * perUnit) / perUnit;
 }
 
-Json countsJson(const zudiz::Counts& c) {
-  return Json{{"surplus_lines", c.surplusLines},
-              {"lines_compared", c.linesCompared},
-              {"lines_differed", c.linesDiffered},
-              {"word_differences", c.wordDifferences},
-              {"numeric_differences", c.numericDifferences},
-              {"tiny_excused", c.tinyExcused},
-              {"last_place_excused", c.lastPlaceExcused}};
+// --- Writing
+// ------------------------------------------------------------------
+//
+// Each pair's object is written straight as text, in the form a JSON
+// library's compact dump gives (no blanks, keys in a fixed order, numbers
+// in their shortest form), without building a document for it first.
+
+// `text`, which is UTF-8, as a JSON string: quotes, backslashes and control
+// characters escaped, everything else as it is.
+void appendString(std::string& out, std::string_view text) {
+  out += '"';
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (byte < 0x20) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          out += "\\u00";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 15];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
 }
 
-Json histogramJson(const zudiz::Histogram& histogram) {
-  Json json = Json::object();
+void appendBytes(std::string& out, std::string_view bytes) {
+  appendString(out, bytesToUtf8(bytes));
+}
+
+void appendName(std::string& out, std::string_view text) {
+  appendString(out, nameUtf8(text));
+}
+
+template <typename Whole>
+void appendWhole(std::string& out, Whole value) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  out.append(text, end);
+}
+
+// A number as the JSON library writes it: shortest form that reads back
+// exactly, "null" when it is not finite.
+void appendDouble(std::string& out, double value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  char text[64];
+  char* end = nlohmann::detail::to_chars(text, text + sizeof text, value);
+  out.append(text, end);
+}
+
+// `"key":` after the first member of an object, with its comma.
+void appendKey(std::string& out, const char* key) {
+  out += ",\"";
+  out += key;
+  out += "\":";
+}
+
+void appendCounts(std::string& out, const zudiz::Counts& c) {
+  out += "{\"surplus_lines\":";
+  appendWhole(out, c.surplusLines);
+  appendKey(out, "lines_compared");
+  appendWhole(out, c.linesCompared);
+  appendKey(out, "lines_differed");
+  appendWhole(out, c.linesDiffered);
+  appendKey(out, "word_differences");
+  appendWhole(out, c.wordDifferences);
+  appendKey(out, "numeric_differences");
+  appendWhole(out, c.numericDifferences);
+  appendKey(out, "tiny_excused");
+  appendWhole(out, c.tinyExcused);
+  appendKey(out, "last_place_excused");
+  appendWhole(out, c.lastPlaceExcused);
+  out += '}';
+}
+
+void appendHistogram(std::string& out, const zudiz::Histogram& histogram) {
+  out += '{';
+  bool first = true;
   for (int bucket = 0; bucket < zudiz::kHistogramBuckets; ++bucket) {
     const auto& counts = histogram.counts[bucket];
     bool any = false;
-    Json byVerdict = Json::object();
     for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
-      byVerdict[kVerdictNames[verdict]] = counts[verdict];
       any = any || counts[verdict] != 0;
     }
-    if (any) {
-      json[bucketName(bucket)] = std::move(byVerdict);
+    if (!any) {
+      continue;
     }
+    out += first ? "" : ",";
+    first = false;
+    appendString(out, bucketName(bucket));
+    out += ':';
+    for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
+      out += verdict == 0 ? "{\"" : ",\"";
+      out += kVerdictNames[verdict];
+      out += "\":";
+      appendWhole(out, counts[verdict]);
+    }
+    out += '}';
   }
-  return json;
+  out += '}';
 }
 
-Json linesJson(const std::vector<std::string>& lines) {
-  Json json = Json::array();
-  for (const std::string& line : lines) {
-    json.push_back(bytesToUtf8(line));
+void appendLines(std::string& out, const std::vector<std::string>& lines) {
+  out += '[';
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    out += i == 0 ? "" : ",";
+    appendBytes(out, lines[i]);
   }
-  return json;
+  out += ']';
 }
 
 // One side's file: its path, and its size and time when it existed.
-Json factsJson(const FileFacts& facts) {
-  Json json{{"path", nameUtf8(facts.path)}};
+void appendFacts(std::string& out, const FileFacts& facts) {
+  out += "{\"path\":";
+  appendName(out, facts.path);
   if (facts.exists) {
-    json["size"] = facts.size;
-    json["mtime_ns"] = facts.mtimeNs;
+    appendKey(out, "size");
+    appendWhole(out, facts.size);
+    appendKey(out, "mtime_ns");
+    appendWhole(out, facts.mtimeNs);
   }
-  return json;
+  out += '}';
 }
 
-Json largestJson(const std::optional<zudiz::NumberPair>& largest) {
+// value1, value2, line1 and line2 of a number pair, without the braces.
+void appendNumberMembers(std::string& out, const zudiz::NumberPair& n) {
+  out += "\"value1\":";
+  appendDouble(out, n.value1);
+  appendKey(out, "value2");
+  appendDouble(out, n.value2);
+  appendKey(out, "line1");
+  appendWhole(out, n.line1);
+  appendKey(out, "line2");
+  appendWhole(out, n.line2);
+}
+
+void appendVerdict(std::string& out, zudiz::Verdict verdict) {
+  appendKey(out, "verdict");
+  appendString(out, kVerdictNames[static_cast<int>(verdict)]);
+}
+
+void appendLargest(std::string& out,
+                   const std::optional<zudiz::NumberPair>& largest) {
   if (!largest) {
-    return nullptr;
+    out += "null";
+    return;
   }
   const zudiz::NumberPair& n = *largest;
-  return Json{{"value1", n.value1},
-              {"value2", n.value2},
-              {"line1", n.line1},
-              {"line2", n.line2},
-              {"relative", zudiz::relativeDifference(n.value1, n.value2)},
-              {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}};
+  out += '{';
+  appendNumberMembers(out, n);
+  appendKey(out, "relative");
+  appendDouble(out, zudiz::relativeDifference(n.value1, n.value2));
+  appendVerdict(out, n.verdict);
+  out += '}';
 }
 
 // Listed words as [column, start, length] triples.
-Json wordsJson(const std::vector<zudiz::ListedWord>& words) {
-  Json json = Json::array();
-  for (const zudiz::ListedWord& w : words) {
-    json.push_back(Json::array({w.column, w.start, w.length}));
+void appendWords(std::string& out,
+                 const std::vector<zudiz::ListedWord>& words) {
+  out += '[';
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const zudiz::ListedWord& w = words[i];
+    out += i == 0 ? "[" : ",[";
+    appendWhole(out, w.column);
+    out += ',';
+    appendWhole(out, w.start);
+    out += ',';
+    appendWhole(out, w.length);
+    out += ']';
   }
-  return json;
+  out += ']';
 }
 
-Json toleranceJson(const zudiz::Tolerance& tolerance) {
+void appendTolerance(std::string& out, const zudiz::Tolerance& tolerance) {
   using Kind = zudiz::Tolerance::Kind;
   if (tolerance.kind == Kind::kNone) {
-    return nullptr;
+    out += "null";
+    return;
   }
-  return Json{
-      {"kind", tolerance.kind == Kind::kRelative ? "relative" : "absolute"},
-      {"value", tolerance.value}};
+  out += "{\"kind\":";
+  appendString(out,
+               tolerance.kind == Kind::kRelative ? "relative" : "absolute");
+  appendKey(out, "value");
+  appendDouble(out, tolerance.value);
+  out += '}';
 }
 
-Json pairJson(const PairResult& pair) {
+void appendListed(std::string& out, const zudiz::ListedPair& l) {
+  out += "{\"line1\":";
+  appendWhole(out, l.line1);
+  appendKey(out, "line2");
+  appendWhole(out, l.line2);
+  appendKey(out, "extra");
+  appendWhole(out, l.extra);
+  appendKey(out, "text1");
+  appendBytes(out, withoutTrailingBlanks(l.text1));
+  appendKey(out, "text2");
+  appendBytes(out, withoutTrailingBlanks(l.text2));
+  appendKey(out, "page1");
+  appendWhole(out, l.page1);
+  appendKey(out, "page2");
+  appendWhole(out, l.page2);
+  appendKey(out, "line_text1");
+  appendBytes(out, l.lineText1);
+  appendKey(out, "line_text2");
+  appendBytes(out, l.lineText2);
+  appendKey(out, "context1");
+  appendLines(out, l.context1);
+  appendKey(out, "context2");
+  appendLines(out, l.context2);
+  appendKey(out, "words1");
+  appendWords(out, l.words1);
+  appendKey(out, "words2");
+  appendWords(out, l.words2);
+  out += '}';
+}
+
+void appendPair(std::string& out, const PairResult& pair) {
   const zudiz::Result& r = pair.result;
-  Json listed = Json::array();
-  for (const zudiz::ListedPair& l : r.pairs) {
-    listed.push_back(
-        Json{{"line1", l.line1},
-             {"line2", l.line2},
-             {"extra", l.extra},
-             {"text1", bytesToUtf8(withoutTrailingBlanks(l.text1))},
-             {"text2", bytesToUtf8(withoutTrailingBlanks(l.text2))},
-             {"page1", l.page1},
-             {"page2", l.page2},
-             {"line_text1", bytesToUtf8(l.lineText1)},
-             {"line_text2", bytesToUtf8(l.lineText2)},
-             {"context1", linesJson(l.context1)},
-             {"context2", linesJson(l.context2)},
-             {"words1", wordsJson(l.words1)},
-             {"words2", wordsJson(l.words2)}});
+  out += "{\"name\":";
+  appendName(out, pair.name);
+  appendKey(out, "baseline");
+  appendName(out, pair.baseline);
+  appendKey(out, "candidate");
+  appendName(out, pair.candidate);
+  appendKey(out, "switches");
+  appendName(out, pair.switches);
+  appendKey(out, "status");
+  appendString(out, statusName(pair.status));
+  appendKey(out, "message");
+  appendBytes(out, pair.message);
+  appendKey(out, "seconds");
+  appendDouble(out, rounded(pair.seconds, 1e6));
+  appendKey(out, "bytes");
+  appendWhole(out, pair.bytes);
+  appendKey(out, "counts");
+  appendCounts(out, r.counts);
+  appendKey(out, "listed");
+  out += '[';
+  for (std::size_t i = 0; i < r.pairs.size(); ++i) {
+    out += i == 0 ? "" : ",";
+    appendListed(out, r.pairs[i]);
   }
-  Json numbers = Json::array();
-  for (const zudiz::NumberPair& n : r.numbers) {
-    numbers.push_back(
-        Json{{"value1", n.value1},
-             {"value2", n.value2},
-             {"line1", n.line1},
-             {"line2", n.line2},
-             {"verdict", kVerdictNames[static_cast<int>(n.verdict)]}});
+  out += ']';
+  appendKey(out, "numbers");
+  out += '[';
+  for (std::size_t i = 0; i < r.numbers.size(); ++i) {
+    out += i == 0 ? "{" : ",{";
+    appendNumberMembers(out, r.numbers[i]);
+    appendVerdict(out, r.numbers[i].verdict);
+    out += '}';
   }
-  Json json{{"name", nameUtf8(pair.name)},
-            {"baseline", nameUtf8(pair.baseline)},
-            {"candidate", nameUtf8(pair.candidate)},
-            {"switches", nameUtf8(pair.switches)},
-            {"status", statusName(pair.status)},
-            {"message", bytesToUtf8(pair.message)},
-            {"seconds", rounded(pair.seconds, 1e6)},
-            {"bytes", pair.bytes},
-            {"counts", countsJson(r.counts)},
-            {"listed", std::move(listed)},
-            {"numbers", std::move(numbers)},
-            {"numbers_cut", r.numbersCut},
-            {"largest", largestJson(r.largest)},
-            {"tolerance", toleranceJson(r.tolerance)},
-            {"histogram", histogramJson(r.histogram)},
-            {"output", bytesToUtf8(r.output)}};
+  out += ']';
+  appendKey(out, "numbers_cut");
+  out += r.numbersCut ? "true" : "false";
+  appendKey(out, "largest");
+  appendLargest(out, r.largest);
+  appendKey(out, "tolerance");
+  appendTolerance(out, r.tolerance);
+  appendKey(out, "histogram");
+  appendHistogram(out, r.histogram);
+  appendKey(out, "output");
+  appendBytes(out, r.output);
   if (!pair.baselineFile.path.empty() || !pair.candidateFile.path.empty()) {
-    json["baseline_file"] = factsJson(pair.baselineFile);
-    json["candidate_file"] = factsJson(pair.candidateFile);
+    appendKey(out, "baseline_file");
+    appendFacts(out, pair.baselineFile);
+    appendKey(out, "candidate_file");
+    appendFacts(out, pair.candidateFile);
   }
-  return json;
+  out += '}';
 }
 
 // Reading: every accessor throws nlohmann's exceptions on a value of the
@@ -496,7 +666,7 @@ void writeJson(const SuiteRun& run, const PairSource& pairs, TextSink& out) {
   out.write(text);
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     text = i == 0 ? "\n  " : ",\n  ";
-    text += pairJson(pairs.at(i)).dump();
+    appendPair(text, pairs.at(i));
     out.write(text);
   }
   out.write("\n]}\n");

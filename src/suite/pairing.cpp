@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -37,7 +39,74 @@ FileFacts factsFrom(std::string path, const std::optional<Entry>& entry) {
   return facts;
 }
 
-using Tree = std::map<std::string, Entry>;
+// What a folder walk found on one side, sorted by relative path ('/'
+// between folders). The paths are kept one after the other in one block,
+// so that a suite of any size is walked in little memory.
+class Listing {
+ public:
+  void add(std::string_view path, const Entry& entry) {
+    Item item;
+    item.at = text_.size();
+    item.size = static_cast<std::uint32_t>(path.size());
+    item.kind = entry.kind;
+    item.bytes = entry.size;
+    item.mtimeNs = entry.mtimeNs;
+    if (!entry.detail.empty()) {
+      item.detail = static_cast<std::uint32_t>(details_.size());
+      details_.push_back(entry.detail);
+    }
+    text_ += path;
+    items_.push_back(item);
+  }
+
+  // Sorts by path; of two items with one path the later stays, as a
+  // folder that cannot be read is first added as a folder.
+  void sort() {
+    std::stable_sort(
+        items_.begin(), items_.end(),
+        [&](const Item& a, const Item& b) { return pathOf(a) < pathOf(b); });
+    std::vector<Item> kept;
+    kept.reserve(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (i + 1 < items_.size() && pathOf(items_[i]) == pathOf(items_[i + 1])) {
+        continue;
+      }
+      kept.push_back(items_[i]);
+    }
+    items_ = std::move(kept);
+  }
+
+  std::size_t size() const { return items_.size(); }
+  std::string_view path(std::size_t i) const { return pathOf(items_[i]); }
+  Entry entry(std::size_t i) const {
+    const Item& item = items_[i];
+    Entry entry;
+    entry.kind = item.kind;
+    entry.size = item.bytes;
+    entry.mtimeNs = item.mtimeNs;
+    if (item.detail != kNoDetail) {
+      entry.detail = details_[item.detail];
+    }
+    return entry;
+  }
+
+ private:
+  static constexpr std::uint32_t kNoDetail = 0xFFFFFFFF;
+  struct Item {
+    std::uint64_t at = 0;
+    std::uint32_t size = 0;
+    EntryKind kind = EntryKind::kFile;
+    std::uint32_t detail = kNoDetail;
+    std::int64_t bytes = 0;
+    std::int64_t mtimeNs = 0;
+  };
+  std::string_view pathOf(const Item& item) const {
+    return std::string_view(text_).substr(item.at, item.size);
+  }
+  std::string text_;
+  std::vector<Item> items_;
+  std::vector<std::string> details_;
+};
 
 // Matches one set such as "[a-z]" or "[!0-9]" at the start of `pattern`
 // against `c`. Returns the length of the set in the pattern, or 0 when the
@@ -73,7 +142,7 @@ std::size_t matchSet(std::string_view pattern, char c, bool* matched) {
   return i + 1;
 }
 
-void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
+void walkFolder(const fs::path& root, const std::string& rel, Listing& tree) {
   std::error_code ec;
   fs::directory_iterator it(rel.empty() ? root : root / fs::path(rel), ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -90,7 +159,7 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
       if (fs::is_symlink(link)) {
         continue;  // not followed: a link may lead back up the tree
       }
-      tree[childRel].kind = EntryKind::kFolder;
+      tree.add(childRel, Entry{EntryKind::kFolder, 0, "", 0});
       walkFolder(root, childRel, tree);
       continue;
     } else if (fs::is_regular_file(target)) {
@@ -101,11 +170,11 @@ void walkFolder(const fs::path& root, const std::string& rel, Tree& tree) {
     } else {
       found.kind = EntryKind::kOther;
     }
-    tree[childRel] = found;
+    tree.add(childRel, found);
   }
   if (ec) {
     Entry unreadable{EntryKind::kUnreadable, 0, ec.message()};
-    tree[rel.empty() ? "." : rel] = unreadable;
+    tree.add(rel.empty() ? "." : rel, unreadable);
   }
 }
 
@@ -342,44 +411,32 @@ bool passesGlobs(const std::vector<std::string>& globs, std::string_view path) {
   });
 }
 
-std::vector<PairPlan> pairFolders(const std::string& baseline,
-                                  const std::string& candidate,
-                                  const std::vector<std::string>& globs) {
-  Tree one;
-  Tree two;
+PlanList pairFolders(const std::string& baseline, const std::string& candidate,
+                     const std::vector<std::string>& globs) {
+  Listing one;
+  Listing two;
   walkFolder(fs::path(baseline), "", one);
   walkFolder(fs::path(candidate), "", two);
+  one.sort();
+  two.sort();
 
-  // Both trees are sorted by name: they are walked side by side, and each
-  // entry is dropped once its plan is made, so that a large suite is not
-  // held twice.
-  std::size_t count = 0;
-  for (auto i = one.begin(), j = two.begin(); i != one.end() || j != two.end();
-       ++count) {
-    const bool takeOne =
-        j == two.end() || (i != one.end() && i->first <= j->first);
-    const bool takeTwo =
-        i == one.end() || (j != two.end() && j->first <= i->first);
-    i = takeOne ? std::next(i) : i;
-    j = takeTwo ? std::next(j) : j;
-  }
-  std::vector<PairPlan> plans;
-  plans.reserve(count);
-  while (!one.empty() || !two.empty()) {
-    const bool inOne = !one.empty() && (two.empty() || one.begin()->first <=
-                                                           two.begin()->first);
-    const bool inTwo = !two.empty() && (one.empty() || two.begin()->first <=
-                                                           one.begin()->first);
-    const std::string name = inOne ? one.begin()->first : two.begin()->first;
+  // Both listings are sorted by path: they are walked side by side.
+  PlanList plans(baseline, candidate);
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < one.size() || j < two.size()) {
+    const bool inOne =
+        i < one.size() && (j == two.size() || one.path(i) <= two.path(j));
+    const bool inTwo =
+        j < two.size() && (i == one.size() || two.path(j) <= one.path(i));
+    const std::string name(inOne ? one.path(i) : two.path(j));
     std::optional<Entry> a;
     std::optional<Entry> b;
     if (inOne) {
-      a = std::move(one.begin()->second);
-      one.erase(one.begin());
+      a = one.entry(i++);
     }
     if (inTwo) {
-      b = std::move(two.begin()->second);
-      two.erase(two.begin());
+      b = two.entry(j++);
     }
     bool folderA = a && a->kind == EntryKind::kFolder;
     bool folderB = b && b->kind == EntryKind::kFolder;
@@ -410,14 +467,14 @@ std::vector<PairPlan> pairFolders(const std::string& baseline,
     if (!unreadable) {
       plan.row.baselineFile = factsFrom(joinPath(baseline, name), a);
       plan.row.candidateFile = factsFrom(joinPath(candidate, name), b);
+      if (a) {
+        plan.row.baseline = plan.row.baselineFile.path;
+      }
+      if (b) {
+        plan.row.candidate = plan.row.candidateFile.path;
+      }
     }
-    if (a && !unreadable) {
-      plan.row.baseline = joinPath(baseline, name);
-    }
-    if (b && !unreadable) {
-      plan.row.candidate = joinPath(candidate, name);
-    }
-    plans.push_back(std::move(plan));
+    plans.add(plan);
   }
   return plans;
 }
@@ -503,8 +560,7 @@ std::vector<ListLine> readPairList(std::string_view text) {
   return lines;
 }
 
-std::vector<PairPlan> pairList(std::string_view text,
-                               const std::string& folder) {
+PlanList pairList(std::string_view text, const std::string& folder) {
   std::vector<ListLine> lines = readPairList(text);
   std::map<std::string, int> uses;
   for (const ListLine& line : lines) {
@@ -539,22 +595,16 @@ std::vector<PairPlan> pairList(std::string_view text,
                              line.switches, {line.baseline, line.candidate}));
   }
   sortPlans(plans);
-  return plans;
+  PlanList list;
+  for (const PairPlan& plan : plans) {
+    list.add(plan);
+  }
+  return list;
 }
 
-std::vector<PairPlan> selectShard(std::vector<PairPlan> plans, int index,
-                                  int count) {
-  if (count == 1) {
-    return plans;
-  }
-  std::vector<PairPlan> kept;
-  kept.reserve(plans.size() / static_cast<std::size_t>(count) + 1);
-  for (std::size_t i = 0; i < plans.size(); ++i) {
-    if (static_cast<int>(i % static_cast<std::size_t>(count)) == index - 1) {
-      kept.push_back(std::move(plans[i]));
-    }
-  }
-  return kept;
+PlanList selectShard(PlanList plans, int index, int count) {
+  plans.keepShard(index, count);
+  return plans;
 }
 
 void sortPlans(std::vector<PairPlan>& plans) {
@@ -562,6 +612,129 @@ void sortPlans(std::vector<PairPlan>& plans) {
                    [](const PairPlan& a, const PairPlan& b) {
                      return pairBefore(a.row, b.row);
                    });
+}
+
+}  // namespace suite
+
+namespace suite {
+
+PlanList::PlanList(std::string baselineRoot, std::string candidateRoot)
+    : roots_{std::move(baselineRoot), std::move(candidateRoot)} {}
+
+std::uint32_t PlanList::switchesIndex(const std::string& switches) {
+  // Few distinct switches are used in a suite: the rules give the same
+  // ones to many pairs.
+  auto [at, added] = switchesAt_.try_emplace(
+      switches, static_cast<std::uint32_t>(switches_.size()));
+  if (added) {
+    switches_.push_back(switches);
+  }
+  return at->second;
+}
+
+void PlanList::add(const PairPlan& plan) {
+  const PairFacts& row = plan.row;
+  Record record;
+  record.text = text_.size();
+  record.nameSize = static_cast<std::uint32_t>(row.name.size());
+  record.messageSize = static_cast<std::uint32_t>(row.message.size());
+  record.switches = switchesIndex(row.switches);
+  record.status = row.status;
+  record.toCompare = plan.toCompare;
+  record.bytes = row.bytes;
+  text_ += row.name;
+  text_ += row.message;
+  const std::string* given[2] = {&row.baseline, &row.candidate};
+  const FileFacts* facts[2] = {&row.baselineFile, &row.candidateFile};
+  for (int k = 0; k < 2; ++k) {
+    Side& side = record.sides[k];
+    const std::string& path = facts[k]->path;
+    if (!given[k]->empty() && *given[k] != path) {
+      throw std::invalid_argument("a plan names a path other than its file's");
+    }
+    side.present = !given[k]->empty();
+    side.exists = facts[k]->exists;
+    side.size = facts[k]->size;
+    side.mtimeNs = facts[k]->mtimeNs;
+    if (!path.empty() && !roots_[k].empty() &&
+        path == joinPath(roots_[k], row.name)) {
+      side.pathSize = kJoined;
+    } else {
+      side.pathSize = static_cast<std::uint32_t>(path.size());
+      text_ += path;
+    }
+  }
+  records_.push_back(record);
+}
+
+std::string PlanList::pathOf(const Record& record, int side) const {
+  const Side& s = record.sides[side];
+  if (s.pathSize == kJoined) {
+    return joinPath(roots_[side],
+                    std::string(text_, record.text, record.nameSize));
+  }
+  std::uint64_t at = record.text + record.nameSize + record.messageSize;
+  if (side == 1 && record.sides[0].pathSize != kJoined) {
+    at += record.sides[0].pathSize;
+  }
+  return std::string(text_, at, s.pathSize);
+}
+
+std::string_view PlanList::name(std::size_t index) const {
+  const Record& record = records_[index];
+  return std::string_view(text_).substr(record.text, record.nameSize);
+}
+
+PairPlan PlanList::operator[](std::size_t index) const {
+  const Record& record = records_[index];
+  PairPlan plan;
+  plan.toCompare = record.toCompare;
+  PairFacts& row = plan.row;
+  row.name = std::string(name(index));
+  row.message =
+      std::string(text_, record.text + record.nameSize, record.messageSize);
+  row.switches = switches_[record.switches];
+  row.status = record.status;
+  row.bytes = record.bytes;
+  FileFacts* facts[2] = {&row.baselineFile, &row.candidateFile};
+  std::string* given[2] = {&row.baseline, &row.candidate};
+  for (int k = 0; k < 2; ++k) {
+    const Side& side = record.sides[k];
+    facts[k]->path = pathOf(record, k);
+    facts[k]->exists = side.exists;
+    facts[k]->size = side.size;
+    facts[k]->mtimeNs = side.mtimeNs;
+    if (side.present) {
+      *given[k] = facts[k]->path;
+    }
+  }
+  return plan;
+}
+
+void PlanList::setSwitches(std::size_t index, const std::string& switches) {
+  records_[index].switches = switchesIndex(switches);
+}
+
+void PlanList::keepShard(int index, int count) {
+  if (count <= 1) {
+    return;
+  }
+  PlanList kept(roots_[0], roots_[1]);
+  for (std::size_t i = static_cast<std::size_t>(index - 1); i < size();
+       i += static_cast<std::size_t>(count)) {
+    kept.add((*this)[i]);
+  }
+  *this = std::move(kept);
+}
+
+void PlanList::sort() {
+  std::vector<PairPlan> all(begin(), end());
+  sortPlans(all);
+  PlanList sorted(roots_[0], roots_[1]);
+  for (const PairPlan& plan : all) {
+    sorted.add(plan);
+  }
+  *this = std::move(sorted);
 }
 
 }  // namespace suite

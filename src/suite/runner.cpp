@@ -31,7 +31,7 @@ PairStatus statusOf(zudiz::Status status) {
 }
 
 // Runs one pair on a worker thread.
-PairResult runOne(PairPlan& plan, const RunnerSettings& settings,
+PairResult runOne(PairPlan plan, const RunnerSettings& settings,
                   const RunnerHooks& hooks) {
   PairResult row;
   static_cast<PairFacts&>(row) = std::move(plan.row);
@@ -56,15 +56,14 @@ PairResult runOne(PairPlan& plan, const RunnerSettings& settings,
 
 }  // namespace
 
-RunnerOutcome runPairs(std::vector<PairPlan> plans,
-                       const RunnerSettings& settings,
+RunnerOutcome runPairs(const PlanList& plans, const RunnerSettings& settings,
                        const RunnerHooks& hooks) {
   Clock::time_point start = Clock::now();
   const std::size_t total = plans.size();
   Progress progress;
   progress.pairsTotal = static_cast<std::int64_t>(total);
-  for (const PairPlan& plan : plans) {
-    progress.bytesTotal += plan.row.bytes;
+  for (std::size_t i = 0; i < total; ++i) {
+    progress.bytesTotal += plans.bytes(i);
   }
 
   // A finished pair waits in its slot until it is handed on; only the pairs
@@ -88,7 +87,7 @@ RunnerOutcome runPairs(std::vector<PairPlan> plans,
       if (i >= total) {
         break;
       }
-      std::int64_t bytes = plans[i].row.bytes;
+      std::int64_t bytes = plans.bytes(i);
       auto row =
           std::make_unique<PairResult>(runOne(plans[i], settings, hooks));
       std::lock_guard<std::mutex> lock(mutex);

@@ -51,8 +51,7 @@ struct RunnerOutcome {
 // Runs every plan (those not to be compared pass through as they are) and
 // returns the results. After a stop, `rows` holds every pair started before
 // it, which are the first ones of the plan.
-RunnerOutcome runPairs(std::vector<PairPlan> plans,
-                       const RunnerSettings& settings,
+RunnerOutcome runPairs(const PlanList& plans, const RunnerSettings& settings,
                        const RunnerHooks& hooks);
 
 }  // namespace suite

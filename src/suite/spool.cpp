@@ -307,6 +307,9 @@ bool PairSpool::open(std::string* error) {
     *error = "cannot create a temporary file: " + reason;
     return false;
   }
+  // Records are read back in turn, pass after pass: a larger buffer saves
+  // calls to the system.
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
   return true;
 }
 
@@ -315,6 +318,7 @@ bool PairSpool::append(const PairResult& pair, std::string* error) {
   // A write after a read must first go back to the end of the records.
   errno = 0;
   const bool placed = !flushed_ || seekTo(file_, bytes());
+  readAt_ = kNowhere;
   if (!placed ||
       std::fwrite(record_.data(), 1, record_.size(), file_) != record_.size()) {
     *error = "cannot write a temporary file: " +
@@ -338,11 +342,16 @@ PairResult PairSpool::at(std::size_t index) const {
   const std::uint64_t begin = index == 0 ? 0 : ends_[index - 1];
   record_.resize(ends_[index] - begin);
   PairResult pair;
-  if (!seekTo(file_, begin) ||
+  // Records read in turn are read on without a seek, which would drop
+  // what the stream has buffered.
+  const bool placed = begin == readAt_ || seekTo(file_, begin);
+  readAt_ = kNowhere;
+  if (!placed ||
       std::fread(record_.data(), 1, record_.size(), file_) != record_.size() ||
       !decodePair(record_, &pair)) {
     throw std::runtime_error("cannot read back a temporary file");
   }
+  readAt_ = ends_[index];
   return pair;
 }
 

@@ -47,6 +47,9 @@ class PairSpool : public PairSource {
   std::vector<PairBrief> briefs_;
   mutable bool flushed_ = true;  // every record written reached the file
   mutable std::string record_;   // the last record read or written
+  // Where the stream stands after the last read, or kNowhere.
+  static constexpr std::uint64_t kNowhere = ~std::uint64_t{0};
+  mutable std::uint64_t readAt_ = kNowhere;
 };
 
 // A pair as the spool stores it, and back. decodePair returns false when

@@ -59,7 +59,10 @@ TEST(EqualRuns, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
   const Row rows[] = {
       {"to the file end", "a b\nc d\n", "a b\nc d\n", true, 2},
       {"a changed line", "a b\nc d\n", "a b\nc e\n", true, 1},
+      // Single lowercase letters read as the same number (0 with a unit),
+      // but a run begins with a pair that reads the same byte for byte.
       {"the first line changed", "a b\nc d\n", "a c\nc d\n", true, 0},
+      {"the first line changed in a word", "a B\nc d\n", "a C\nc d\n", true, 0},
       {"a page end", "a\nb\n\fc\n", "a\nb\n\fc\n", true, 2},
       {"a line that ends in a page end", "a\fb\n", "a\fb\n", true, 0},
       {"a tagged line", "a\nD&T=1\nb\n", "a\nD&T=1\nb\n", true, 1},
@@ -87,6 +90,27 @@ TEST(EqualRuns, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
       {"blank lines before a tagged line", "a\n\n\nD&T=1\n", "a\n\nD&T=1\n",
        true, 1,
        "2+1 line 2 end 3+1 line 3 end | 2+1 line 2 end 2+1 line 2 end"},
+      // Numbers the word rules excuse: the run goes on over them, but its
+      // last line reads the same byte for byte.
+      {"an excused number", "a\na 1000.1 b\nc\n", "a\na 1000.2 b\nc\n", true,
+       3},
+      {"an excused number in the first word", "a\n1000.1\nc\n",
+       "a\n1000.2\nc\n", true, 3},
+      {"an excused number in the first line", "a 1000.1\nc\n", "a 1000.2\nc\n",
+       true, 0},
+      {"an excused number on the last line", "a\nb 1000.1\n", "a\nb 1000.2\n",
+       true, 1},
+      {"an excused number before blank lines", "a\nb 1000.1\n\nc\n",
+       "a\nb 1000.2\n\n\nc\n", true, 3},
+      {"an excused number, then a changed line", "a\nb 1000.1\nc\n",
+       "a\nb 1000.2\nd\n", true, 1},
+      {"a number apart by more", "a\na 10 b\nc\n", "a\na 12 b\nc\n", true, 1},
+      {"equal numbers of other lengths", "a\na 1.5 b\nc\n", "a\na 1.50 b\nc\n",
+       true, 1},
+      {"a comma that parts words in one file", "a\na 1,5\nc\n", "a\na 1,x\nc\n",
+       true, 1},
+      {"other line ends after an excused number", "a\na 1000.1\r\nc\n",
+       "a\na 1000.2\nc\n", true, 1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -113,6 +137,30 @@ TEST(EqualRuns, FindEqualLinesStopsWhereTheLinesStopReadingTheSame) {
     EXPECT_EQ(walkLines(run, Side::kTwo, equal.count), shown(equal, 1));
     EXPECT_EQ(reads, host.readCalls);
   }
+}
+
+TEST(EqualRuns, FindEqualLinesKeepsTheExcusedNumbersInOrder) {
+  FakeHost host;
+  RunState run{host};
+  openReports(host, run, "v\nx 1000.1 y 2.5\n\nz 7.25\nq 1000.1\nw\n",
+              "v\nx 1000.2 y 2.6\n\n\nz 7.25\nq 1000.2\nw\n");
+  nextTokenBoth(run);
+  const EqualLines equal = findEqualLines(run, true);
+  EXPECT_EQ(5, equal.count);
+  ASSERT_EQ(3, equal.excusedCount);
+  std::string excused;
+  for (int k = 0; k < equal.excusedCount; ++k) {
+    const ExcusedNumbers& n = equal.excused[static_cast<std::size_t>(k)];
+    excused += std::to_string(static_cast<int>(n.verdict)) + " " +
+               std::to_string(n.units1) + " " + std::to_string(n.units2) +
+               " lines " + std::to_string(n.line1) + " " +
+               std::to_string(n.line2) + "; ";
+  }
+  // Tiny (1), last place (2); the lines as each file numbers them.
+  EXPECT_EQ(
+      "1 10001000 10002000 lines 2 2; 2 25000 26000 lines 2 2; "
+      "1 10001000 10002000 lines 5 6; ",
+      excused);
 }
 
 TEST(EqualRuns, FindEqualLinesWantsBothFilesOnAWordInLineMode) {

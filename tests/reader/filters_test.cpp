@@ -1,6 +1,7 @@
 #include "reader/filters.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -82,6 +83,76 @@ TEST(Filters, CodesAndHiddenLinesLeaveTheBytesBeforeStart) {
   const std::uint32_t end = removeCodesAndHiddenLines(
       buf, 5, static_cast<std::uint32_t>(bytes.size()));
   EXPECT_EQ("old\t\nabc\nnew\n", bytes.substr(0, end));
+}
+
+// The code and hidden-line rule line by line: each line that a line
+// terminator ends loses its whitespace code (trailingCodeLength), and goes
+// with every line terminator after it when its text then ends in a TAB.
+std::string codesAndHiddenLinesByLine(const std::string& bytes) {
+  const auto terminator = [](char c) {
+    return c == '\n' || c == '\r' || c == '\f';
+  };
+  std::string out;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    std::size_t end = i;
+    while (end < bytes.size() && !terminator(bytes[end])) {
+      ++end;
+    }
+    std::string text = bytes.substr(i, end - i);
+    if (end == bytes.size()) {
+      out += text;  // no line end: left as it is
+      break;
+    }
+    text.resize(
+        text.size() -
+        trailingCodeLength(reinterpret_cast<const unsigned char*>(text.data()),
+                           0, static_cast<std::uint32_t>(text.size())));
+    std::size_t next = end;
+    while (next < bytes.size() && terminator(bytes[next])) {
+      ++next;
+    }
+    if (!text.empty() && text.back() == '\t') {
+      i = next;
+      continue;
+    }
+    out += text + bytes.substr(end, next - end);
+    i = next;
+  }
+  return out;
+}
+
+TEST(Filters, CodesAndHiddenLinesAsLineByLine) {
+  const char* const pieces[] = {
+      "a",
+      "x1",
+      " ",
+      "\t",
+      "\r\n",
+      "\n",
+      "\r",
+      "\f",
+      "    ",
+      "       \t",
+      "    \t   \t",
+      "   \t",
+      "\t\t\t\t",
+      "                                                                    "};
+  std::mt19937 random(7);
+  for (int k = 0; k < 3000; ++k) {
+    std::string bytes;
+    for (int n = std::uniform_int_distribution<int>(1, 30)(random); n > 0;
+         --n) {
+      bytes += pieces[std::uniform_int_distribution<std::size_t>(
+          0, std::size(pieces) - 1)(random)];
+    }
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    std::string filtered = bytes;
+    const std::uint32_t end = removeCodesAndHiddenLines(
+        reinterpret_cast<unsigned char*>(filtered.data()), 0,
+        static_cast<std::uint32_t>(filtered.size()));
+    ASSERT_EQ(codesAndHiddenLinesByLine(bytes), filtered.substr(0, end));
+  }
 }
 
 TEST(Filters, LastLineStart) {

@@ -1,7 +1,7 @@
 // html_sample: writes HTML reports of made-up suite runs for the browser
 // test and for measuring, with what the test expects of each beside it.
 //
-//   html_sample DIR [mixed] [large] [wide] [tail]
+//   html_sample DIR [mixed] [large] [wide] [tail] [paged] [paged-large]
 //
 // mixed  a dozen pairs of every status, hostile names, switches and report
 //        text, a pair whose number records are cut, a word-mode listing;
@@ -10,6 +10,9 @@
 //        runs of 1 MB reports give: full listings, 10000 records each;
 // tail   one pair compared by the library for real: 20000 numbers that
 //        drift by tiny amounts, then one listed change of 37.5 %.
+// paged, paged-large
+//        mixed and large with their rows as data for the page's script, as
+//        a page of a large run holds them.
 //
 // Each NAME.html comes with NAME.json: the pairs' names, statuses and
 // outputs (every output byte as the character of the same number) and the
@@ -550,7 +553,8 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << "usage: html_sample DIR [mixed] [large] [wide] [tail]\n";
+    std::cerr << "usage: html_sample DIR [mixed] [large] [wide] [tail] "
+                 "[paged] [paged-large]\n";
     return 2;
   }
   std::string dir = argv[1];
@@ -560,9 +564,9 @@ int main(int argc, char** argv) {
   }
   for (const std::string& name : names) {
     SuiteRun run;
-    if (name == "mixed") {
+    if (name == "mixed" || name == "paged") {
       run = mixedRun();
-    } else if (name == "large") {
+    } else if (name == "large" || name == "paged-large") {
       run = largeRun();
     } else if (name == "wide") {
       run = wideRun();
@@ -573,7 +577,11 @@ int main(int argc, char** argv) {
       return 2;
     }
     auto start = std::chrono::steady_clock::now();
-    std::string page = suite::exportHtml(run);
+    suite::StringSink sink;
+    suite::writeHtml(run, suite::VectorPairs(run.pairs), sink, 100,
+                     suite::kHtmlBudget,
+                     name.rfind("paged", 0) == 0 ? 0 : suite::kHtmlRowsInline);
+    const std::string& page = sink.text();
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
             .count();

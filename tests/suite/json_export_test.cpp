@@ -1,6 +1,7 @@
 #include "suite/json_export.h"
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -399,3 +400,34 @@ TEST(SuiteJson, Utf8Checks) {
 }
 
 }  // namespace
+
+// Each pair's line is written as text straight away; it must stay what a
+// JSON library's compact dump of the same object gives, byte for byte, as
+// records written before were.
+TEST(SuiteJson, EachPairLineIsTheCompactDumpOfItself) {
+  suite::SuiteRun run = sampleRun();
+  run.pairs[0].baselineFile = {"base/sub/run12.rpt", true, 617,
+                               1700000000123456789};
+  run.pairs[0].candidateFile = {"cand/sub/run12.rpt", false, 0, 0};
+  run.pairs[0].result.numbers.push_back(
+      {1e300, -0.0, 3, 4, zudiz::Verdict::kTiny});
+  run.pairs[0].result.numbers.push_back(
+      {0.1 + 0.2, 5e-324, 5, 6, zudiz::Verdict::kLastPlace});
+  run.pairs[1].name = "d\xE9j\xE0 \"vu\"\\\x7F.rpt";
+  run.pairs[1].seconds = 1234.5678919;
+  std::istringstream lines(suite::exportJson(run));
+  std::string line;
+  int pairs = 0;
+  while (std::getline(lines, line)) {
+    if (line.rfind("  {", 0) != 0) {
+      continue;
+    }
+    ++pairs;
+    if (line.back() == ',') {
+      line.pop_back();
+    }
+    line.erase(0, 2);
+    EXPECT_EQ(nlohmann::ordered_json::parse(line).dump(), line);
+  }
+  EXPECT_EQ(3, pairs);
+}

@@ -138,8 +138,7 @@ TEST(SuitePairing, ListLineWords) {
 }
 
 // name -> "status message baseline|candidate" for easy comparison.
-std::map<std::string, std::string> describe(
-    const std::vector<PairPlan>& plans) {
+std::map<std::string, std::string> describe(const suite::PlanList& plans) {
   std::map<std::string, std::string> out;
   for (const PairPlan& plan : plans) {
     std::string what =
@@ -166,7 +165,7 @@ TEST(SuitePairing, ListLinesPairRelativeToTheListFolder) {
       "   # indented comment\n"
       "lonely.rpt\n"
       "\"open quote\n";
-  std::vector<PairPlan> plans = suite::pairList(list, dir.path().string());
+  suite::PlanList plans = suite::pairList(list, dir.path().string());
   std::map<std::string, std::string> expected = {
       {"base/a.rpt", "compare"},
       {"base/my run.rpt", "compare"},
@@ -188,7 +187,7 @@ TEST(SuitePairing, ListLinesMayRepeatAFileAfterAByteOrderMark) {
   TempDir dir;
   dir.write("a", "1");
   dir.write("b", "2");
-  std::vector<PairPlan> plans = suite::pairList(
+  suite::PlanList plans = suite::pairList(
       "\xEF\xBB\xBF"
       "a b /LINE\na b /ALL\na b\n",
       dir.path().string());
@@ -234,7 +233,7 @@ TEST(SuitePairing, ListTyposAreErrorsThatNameTheirLineOrFile) {
       {"base/a.rpt (line 9)", "error line 9: Too many files"},
       {"line 10", "error a file name is empty"},
   };
-  std::vector<PairPlan> plans = suite::pairList(list, dir.path().string());
+  suite::PlanList plans = suite::pairList(list, dir.path().string());
   EXPECT_EQ(expected, describe(plans));
   EXPECT_EQ(expected.size(), plans.size());  // no name given twice
 }
@@ -289,7 +288,7 @@ TEST(SuitePairing, FoldersPairByRelativePath) {
       {"same.rpt", "compare"},
       {"sub/deep/r.rpt", "compare"},
   };
-  std::vector<PairPlan> plans = suite::pairFolders(dir / "a", dir / "b", {});
+  suite::PlanList plans = suite::pairFolders(dir / "a", dir / "b", {});
   EXPECT_EQ(expected, describe(plans));
   for (std::size_t i = 1; i < plans.size(); ++i) {
     EXPECT_LT(plans[i - 1].row.name, plans[i].row.name);
@@ -351,9 +350,11 @@ TEST(SuitePairing, TwoFilesMakeOnePair) {
 }
 
 TEST(SuitePairing, ShardsSplitThePairsWithoutOverlap) {
-  std::vector<PairPlan> plans(10);
+  suite::PlanList plans;
   for (int i = 0; i < 10; ++i) {
-    plans[i].row.name = std::to_string(i);
+    PairPlan plan;
+    plan.row.name = std::to_string(i);
+    plans.add(plan);
   }
   for (int count : {1, 3, 4, 10, 12}) {
     std::string seen;
@@ -370,3 +371,94 @@ TEST(SuitePairing, ShardsSplitThePairsWithoutOverlap) {
 }
 
 }  // namespace
+
+// Every field of a plan, for comparing whole plans.
+std::string everything(const PairPlan& plan) {
+  const suite::PairFacts& r = plan.row;
+  auto side = [](const suite::FileFacts& f) {
+    return f.path + "|" + std::to_string(f.exists) + "|" +
+           std::to_string(f.size) + "|" + std::to_string(f.mtimeNs);
+  };
+  return std::to_string(plan.toCompare) + "|" + r.name + "|" + r.baseline +
+         "|" + r.candidate + "|" + r.switches + "|" +
+         suite::statusName(r.status) + "|" + r.message + "|" +
+         std::to_string(r.bytes) + "|" + side(r.baselineFile) + "|" +
+         side(r.candidateFile);
+}
+
+TEST(SuitePairing, APlanListGivesBackEachPlanWhole) {
+  const std::string rootA = (std::filesystem::path("base") / "a").string();
+  const std::string rootB = (std::filesystem::path("cand") / "b").string();
+  auto under = [](const std::string& root, const std::string& name) {
+    return (std::filesystem::path(root) / name).make_preferred().string();
+  };
+  auto plan = [](std::string name, bool compare, PairStatus status,
+                 std::string message, suite::FileFacts one,
+                 suite::FileFacts two, bool presentOne, bool presentTwo) {
+    PairPlan p;
+    p.toCompare = compare;
+    p.row.name = std::move(name);
+    p.row.status = status;
+    p.row.message = std::move(message);
+    p.row.bytes = one.size + two.size;
+    p.row.baseline = presentOne ? one.path : "";
+    p.row.candidate = presentTwo ? two.path : "";
+    p.row.baselineFile = std::move(one);
+    p.row.candidateFile = std::move(two);
+    return p;
+  };
+  const std::vector<PairPlan> plans = {
+      // Paths under the roots (kept as the name only), and elsewhere.
+      plan("g/x.rpt", true, PairStatus::kError, "",
+           {under(rootA, "g/x.rpt"), true, 12, 1700000000123456789},
+           {under(rootB, "g/x.rpt"), true, 13, -5}, true, true),
+      plan("g/gone.rpt", false, PairStatus::kMissing,
+           "only in baseline: g/gone.rpt",
+           {under(rootA, "g/gone.rpt"), true, 4, 9},
+           {under(rootB, "g/gone.rpt")}, true, false),
+      plan("listed.rpt", true, PairStatus::kError, "",
+           {"/elsewhere/listed.rpt", true, 1, 2},
+           {under(rootB, "other.rpt"), true, 3, 4}, true, true),
+      plan("broken", false, PairStatus::kError,
+           "cannot read the baseline folder: denied", {}, {}, false, false),
+      plan("", false, PairStatus::kError, "a file name is empty", {}, {}, false,
+           false),
+  };
+  suite::PlanList list(rootA, rootB);
+  for (const PairPlan& p : plans) {
+    list.add(p);
+  }
+  ASSERT_EQ(plans.size(), list.size());
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    EXPECT_EQ(everything(plans[i]), everything(list[i])) << i;
+    EXPECT_EQ(plans[i].row.name, list.name(i));
+    EXPECT_EQ(plans[i].row.bytes, list.bytes(i));
+  }
+
+  // Switches, a shard and pair order keep every other field.
+  list.setSwitches(1, "/ALL");
+  list.setSwitches(2, "/ALL");
+  list.setSwitches(3, "/LINE");
+  EXPECT_EQ("/ALL", list[1].row.switches);
+  EXPECT_EQ("/LINE", list[3].row.switches);
+  EXPECT_EQ("", list[4].row.switches);
+  suite::PlanList sorted = list;
+  sorted.sort();
+  std::vector<std::string> names;
+  for (const PairPlan& p : sorted) {
+    names.push_back(p.row.name);
+  }
+  EXPECT_EQ((std::vector<std::string>{"", "broken", "g/gone.rpt", "g/x.rpt",
+                                      "listed.rpt"}),
+            names);
+  EXPECT_EQ(everything(list[0]), everything(sorted[3]));
+  suite::PlanList shard = suite::selectShard(list, 2, 3);
+  ASSERT_EQ(2u, shard.size());
+  EXPECT_EQ(everything(list[1]), everything(shard[0]));
+  EXPECT_EQ(everything(list[4]), everything(shard[1]));
+
+  // A plan whose row names another path than its file's is refused.
+  PairPlan odd = plans[0];
+  odd.row.candidate = "somewhere/else.rpt";
+  EXPECT_THROW(list.add(odd), std::invalid_argument);
+}

@@ -17,15 +17,17 @@ using suite::PairStatus;
 // Plans of `count` pairs; every third is already missing, the others are
 // compared. The fake comparison makes pair i different when i is odd,
 // sleeping a little in a varying pattern so workers finish out of order.
-std::vector<PairPlan> plansOf(int count) {
-  std::vector<PairPlan> plans(count);
+suite::PlanList plansOf(int count) {
+  suite::PlanList plans;
   for (int i = 0; i < count; ++i) {
-    plans[i].row.name = std::to_string(i);
-    plans[i].row.bytes = 10;
-    plans[i].toCompare = i % 3 != 0;
-    if (!plans[i].toCompare) {
-      plans[i].row.status = PairStatus::kMissing;
+    PairPlan plan;
+    plan.row.name = std::to_string(i);
+    plan.row.bytes = 10;
+    plan.toCompare = i % 3 != 0;
+    if (!plan.toCompare) {
+      plan.row.status = PairStatus::kMissing;
     }
+    plans.add(plan);
   }
   return plans;
 }

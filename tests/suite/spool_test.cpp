@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -380,6 +381,54 @@ TEST(SuiteHtmlBudget, LargeRunKeepsWithinItsBudget) {
   // points to the JSON record.
   EXPECT_NE(std::string::npos, page.find("This page leaves out"));
   EXPECT_NE(std::string::npos, page.find("<td>same</td><td>300</td>"));
+  EXPECT_NE(std::string::npos, page.find("JSON record"));
+}
+
+// A page of more rows than it writes as HTML holds them as data for its
+// script: every row once, texts that cannot end the script element, the
+// listings it keeps as text, and a word for readers without script.
+TEST(SuiteHtmlBudget, ManyRowsGoToThePageAsData) {
+  std::vector<PairResult> pairs;
+  for (int i = 0; i < 5; ++i) {
+    pairs.push_back(
+        pairNamed("same/s" + std::to_string(i) + ".rpt", PairStatus::kSame));
+  }
+  pairs.push_back(changedPair("diff/</script><!--x.rpt", 3));
+  PairResult odd = pairNamed("odd\xFF.rpt", PairStatus::kError);
+  odd.message = "cannot open \"x\"\x01";
+  odd.switches = "/ALL";
+  pairs.push_back(odd);
+  const suite::SuiteRun run = runOf(pairs);
+  const std::string rows = suite::exportHtml(run);
+  EXPECT_EQ(std::string::npos, rows.find("id=\"pair-data\""));
+
+  suite::StringSink sink;
+  suite::writeHtml(run, suite::VectorPairs(run.pairs), sink, 100,
+                   suite::kHtmlBudget, 4);
+  const std::string& page = sink.text();
+  EXPECT_EQ(0u, count(page, "<tr data-pair"));
+  const std::size_t start = page.find("id=\"pair-data\">");
+  ASSERT_NE(std::string::npos, start);
+  const std::size_t end = page.find("</script>", start);
+  const std::string text =
+      page.substr(page.find('>', start) + 1, end - page.find('>', start) - 1);
+  EXPECT_EQ(std::string::npos, text.find('<'));
+  const nlohmann::json data = nlohmann::json::parse(text);
+  ASSERT_EQ(7u, data.size());
+  // Different first, then errors, then same, as the rows of a page.
+  EXPECT_EQ(1, data[0][0]);
+  EXPECT_EQ("diff/</script><!--x.rpt", data[0][1]);
+  EXPECT_EQ(6, data[0][6]);  // its listing, pair 5, is on the page
+  EXPECT_NE(std::string::npos,
+            page.find("<script type=\"text/html\" id=\"l5-data\"><tr "
+                      "class=\"listing\" id=\"l5\">"));
+  EXPECT_EQ(3, data[1][0]);
+  EXPECT_EQ("odd\u00FF.rpt", data[1][1]);
+  EXPECT_EQ(nlohmann::json::parse(R"([1, "cannot open \"x\"\u2401", "/ALL"])"),
+            data[1][7]);
+  EXPECT_EQ(0, data[6][0]);
+  EXPECT_EQ("same/s4.rpt", data[6][1]);
+  EXPECT_NE(std::string::npos, page.find("<noscript>"));
   EXPECT_NE(std::string::npos, page.find("JSON record"));
 }
 

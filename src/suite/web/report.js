@@ -24,52 +24,218 @@ function init() {
       ['listed', 'below 0.1 %', 'last place only', 'within tolerance'];
 
   // Every pair: its row, the row of its listing (or null), its first place.
+  // A page of many pairs holds its rows as data (#pair-data): each pair's
+  // row is then made when it is first shown, and only the first rows of the
+  // current order are in the table, more as the reader scrolls on.
+  const data = document.getElementById('pair-data');
+  const statusNames = ['same', 'different', 'missing', 'error'];
   const pairs = [];
-  for (const row of Array.from(body.rows)) {
-    if (row.hasAttribute('data-pair')) {
-      pairs.push({row: row, listing: null, order: pairs.length});
-    } else if (row.classList.contains('listing') && pairs.length > 0) {
-      const pair = pairs[pairs.length - 1];
-      pair.listing = row;
-      pair.row.classList.add('has-listing');
+  const byRow = new Map();
+  if (data) {
+    for (const d of JSON.parse(data.textContent)) {
+      pairs.push({row: null, listing: null, order: pairs.length, data: d,
+                  status: statusNames[d[0]], name: d[1], open: false});
+    }
+  } else {
+    for (const row of Array.from(body.rows)) {
+      if (row.hasAttribute('data-pair')) {
+        pairs.push({row: row, listing: null, order: pairs.length,
+                    status: row.dataset.status, name: row.dataset.pair});
+      } else if (row.classList.contains('listing') && pairs.length > 0) {
+        const pair = pairs[pairs.length - 1];
+        pair.listing = row;
+        pair.row.classList.add('has-listing');
+      }
     }
   }
-  const byRow = new Map(pairs.map((pair) => [pair.row, pair]));
+  for (const pair of pairs) {
+    if (pair.row) {
+      byRow.set(pair.row, pair);
+    }
+  }
+
+  // --- Rows made from data ---------------------------------------------------
+
+  const escapes =
+      {'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;', '\'': '&#39;'};
+  function escaped(text) {
+    return text.replace(/[&<>"']/g, (c) => escapes[c]);
+  }
+
+  // The row of a pair as the page writes it when it holds its rows (the
+  // data's fields are described where the page is written).
+  function rowHtml(d) {
+    const status = statusNames[d[0]];
+    const name = escaped(d[1]);
+    const more = d[7] || [0, '', ''];
+    const hook = 'data-pair';  // the tools' hook, as on every row
+    let html = '<tr ' + hook + '="' + name + '" data-status="' + status +
+        '"><td>' + status + '</td><td class="name">';
+    html += d[6] ? '<a href="#l' + (d[6] - 1) + '">' : '';
+    html += name.replace(/[/\\]/g, '$&<wbr>');
+    html += d[6] ? '</a>' : '';
+    if (more[0] & 1) {
+      html += '<span class="msg">(not UTF-8: each byte shown as one ' +
+          'character)</span>';
+    }
+    if (more[1]) {
+      html += '<span class="msg">' + escaped(more[1]) + '</span>';
+    }
+    if (more[2]) {
+      html += '<span class="sw">' + escaped(more[2]) + '</span>';
+    }
+    html += '</td>';
+    if (d[2]) {
+      for (const count of d[2]) {
+        html += '<td>' + count + '</td>';
+      }
+      const largest = d[3];
+      if (!largest) {
+        html += '<td></td>';
+      } else if (largest.length < 3) {
+        html += valueCell(largest[0], '', escaped(largest[1]));
+      } else {
+        html += valueCell(largest[0],
+            ' class="excused" title="' + escaped(largest[2]) + '"',
+            escaped(largest[1]) + ' excused');
+      }
+    } else {
+      html += '<td></td>'.repeat(6);
+    }
+    return html + valueCell(d[4], '', escaped(d[5])) + '</tr>';
+  }
+
+  // A cell whose value for sorting is `value`.
+  function valueCell(value, attributes, html) {
+    return '<td' + attributes + ' data-v="' + value + '">' + html + '</td>';
+  }
+
+  // Makes the rows of `list` that are not made yet, all in one go.
+  function makeRows(list) {
+    const missing = list.filter((pair) => !pair.row);
+    if (missing.length === 0) {
+      return;
+    }
+    const maker = document.createElement('template');
+    maker.innerHTML = missing.map((pair) => rowHtml(pair.data)).join('');
+    const rows = Array.from(maker.content.children);
+    missing.forEach((pair, i) => {
+      pair.row = rows[i];
+      byRow.set(pair.row, pair);
+      if (pair.data[6]) {
+        pair.row.classList.add('has-listing');
+      }
+    });
+  }
+
+  // The listing row of a pair, made from its text the first time.
+  function listingOf(pair) {
+    if (!pair.listing && data && pair.data[6]) {
+      const text = document.getElementById('l' + (pair.data[6] - 1) + '-data');
+      if (text) {
+        const maker = document.createElement('template');
+        maker.innerHTML = text.textContent;
+        pair.listing = maker.content.firstElementChild;
+      }
+    }
+    return pair.listing;
+  }
+
+  // The pairs in their current order, and those the filter lets through;
+  // with rows as data, the first `limit` of these are in the table.
+  let ordered = pairs.slice();
+  let shownPairs = pairs.slice();
+  const step = 500;
+  let limit = step;
+  const more = document.createElement('tr');
+  more.className = 'more';
+  more.innerHTML = '<td colspan="9"><button type="button">Show more</button> ' +
+      '<span></span></td>';
+  more.querySelector('button').addEventListener('click', () => showMore());
+
+  function draw() {
+    const list = shownPairs.slice(0, limit);
+    makeRows(list);
+    const rows = document.createDocumentFragment();
+    for (const pair of list) {
+      rows.append(pair.row);
+      if (pair.open && listingOf(pair)) {
+        rows.append(pair.listing);
+      }
+    }
+    const left = shownPairs.length - list.length;
+    if (left > 0) {
+      more.querySelector('span').textContent = left + ' more pairs';
+      rows.append(more);
+    }
+    body.replaceChildren(rows);
+    for (const pair of list) {
+      if (pair.open) {
+        setOpen(pair, true);
+      }
+    }
+  }
+
+  function showMore() {
+    limit += step;
+    draw();
+  }
+
+  // More rows are drawn as the end of the table comes into view.
+  if ('IntersectionObserver' in window) {
+    new IntersectionObserver((entries) => {
+      if (entries.some((entry) => entry.isIntersecting)) {
+        showMore();
+      }
+    }, {rootMargin: '400px'}).observe(more);
+  }
 
   // --- Sorting ---------------------------------------------------------------
 
-  function cellValue(row, column, kind) {
-    const cell = row.cells[column];
+  function cellValue(pair, column, kind) {
     if (kind === 'status') {
-      return statusRank[row.dataset.status];
+      return statusRank[pair.status];
     }
     if (kind === 'text') {
-      return row.dataset.pair;
+      return pair.name;
     }
-    const text =
-        cell.dataset.v !== undefined ? cell.dataset.v : cell.textContent;
+    let text;
+    if (pair.data) {
+      const d = pair.data;
+      text = column === 8 ? d[4] :
+          column === 7    ? (d[3] ? d[3][0] : '') :
+          d[2]            ? String(d[2][column - 2]) :
+                            '';
+    } else {
+      const cell = pair.row.cells[column];
+      text = cell.dataset.v !== undefined ? cell.dataset.v : cell.textContent;
+    }
     const value = text.trim() === '' ? NaN : Number(text);
     return Number.isNaN(value) ? -Infinity : value;
   }
 
   function sortBy(column, direction) {
     const kind = headers[column].dataset.kind || 'number';
-    const keyed =
-        pairs.map((pair) => [cellValue(pair.row, column, kind), pair]);
+    const keyed = pairs.map((pair) => [cellValue(pair, column, kind), pair]);
     keyed.sort((a, b) => {
       if (a[0] !== b[0]) {
         return (a[0] < b[0] ? -1 : 1) * direction;
       }
       return a[1].order - b[1].order;
     });
-    const rows = document.createDocumentFragment();
-    for (const [, pair] of keyed) {
-      rows.append(pair.row);
-      if (pair.listing) {
-        rows.append(pair.listing);
+    ordered = keyed.map((entry) => entry[1]);
+    if (data) {
+      applyFilter();
+    } else {
+      const rows = document.createDocumentFragment();
+      for (const pair of ordered) {
+        rows.append(pair.row);
+        if (pair.listing) {
+          rows.append(pair.listing);
+        }
       }
+      body.append(rows);
     }
-    body.append(rows);
     headers.forEach((header, i) => {
       if (i === column) {
         header.setAttribute(
@@ -105,27 +271,34 @@ function init() {
     const wanted =
         new Set(boxes.filter((box) => box.checked).map((box) => box.value));
     const query = search.value.trim().toLowerCase();
-    let count = 0;
-    for (const pair of pairs) {
-      const visible = wanted.has(pair.row.dataset.status) &&
-          (query === '' || pair.row.dataset.pair.toLowerCase().includes(query));
-      if (pair.row.hidden === visible) {
-        pair.row.hidden = !visible;
-        if (pair.listing) {
-          pair.listing.hidden = !visible;
+    const visible = (pair) => wanted.has(pair.status) &&
+        (query === '' || pair.name.toLowerCase().includes(query));
+    if (data) {
+      shownPairs = ordered.filter(visible);
+      limit = step;
+      draw();
+    } else {
+      shownPairs = [];
+      for (const pair of pairs) {
+        const shown = visible(pair);
+        if (pair.row.hidden === shown) {
+          pair.row.hidden = !shown;
+          if (pair.listing) {
+            pair.listing.hidden = !shown;
+          }
+        }
+        if (shown) {
+          shownPairs.push(pair);
         }
       }
-      if (visible) {
-        count++;
-      }
     }
-    shown.textContent = count + ' of ' + pairs.length + ' pairs shown';
+    shown.textContent = shownPairs.length + ' of ' + pairs.length +
+        ' pairs shown';
   }
 
   const counts = {};
   for (const pair of pairs) {
-    const status = pair.row.dataset.status;
-    counts[status] = (counts[status] || 0) + 1;
+    counts[pair.status] = (counts[pair.status] || 0) + 1;
   }
   for (const box of boxes) {
     box.parentNode.querySelector('.n').textContent =
@@ -137,6 +310,15 @@ function init() {
   // --- Folding ---------------------------------------------------------------
 
   function setOpen(pair, open) {
+    if (data && pair.data[6]) {
+      pair.open = open;
+      if (!pair.row || !pair.row.isConnected) {
+        return;  // made open when it is drawn
+      }
+      if (open && listingOf(pair) && !pair.listing.isConnected) {
+        pair.row.after(pair.listing);
+      }
+    }
     if (!pair.listing) {
       return;
     }
@@ -170,11 +352,11 @@ function init() {
   body.addEventListener('click', (event) => {
     const row = event.target.closest('tr');
     const pair = row && byRow.get(row);
-    if (!pair || !pair.listing) {
+    if (!pair || !(pair.listing || (data && pair.data[6]))) {
       return;
     }
     event.preventDefault();
-    setOpen(pair, !pair.listing.classList.contains('open'));
+    setOpen(pair, !(pair.listing && pair.listing.classList.contains('open')));
   });
 
   // The listing as printed, behind its own fold, is wrapped when opened.
@@ -189,10 +371,8 @@ function init() {
   }, true);
 
   document.getElementById('expand-all').addEventListener('click', () => {
-    for (const pair of pairs) {
-      if (!pair.row.hidden) {
-        setOpen(pair, true);
-      }
+    for (const pair of shownPairs) {
+      setOpen(pair, true);
     }
   });
   document.getElementById('collapse-all').addEventListener('click', () => {

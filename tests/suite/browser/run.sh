@@ -16,7 +16,7 @@ if [[ ! -x $chromium || ! -d $here/node_modules/puppeteer-core ]] ||
   exit 77
 fi
 mkdir -p "$out"
-"$sample" "$out" mixed large wide tail
+"$sample" "$out" mixed large wide tail paged paged-large
 if [[ $# -ge 4 ]]; then
   # The bundled example suite, as `make demo` shows it (status 1: some
   # pairs differ).

@@ -21,9 +21,14 @@
 // checkpoints are left where the plain step leaves them. It is taken only
 // when every byte the plain step would read (both lines of the pair, the
 // next line of each file when a trial reads it, and the token after each)
-// lies in the page buffers, so the plain step would not have refilled, and
-// never when a page end is among them or the longer look-ahead could be
-// asked. Taken only while RunValues::shortcuts is on.
+// lies in the page buffers, so the plain step would not have refilled; never
+// when a line of the pair or a next line runs into a page end, or a page end
+// follows the pair (the token after a next line may be one, as for the
+// quick trials: the fill a page end may make changes no result), nor when the
+// longer look-ahead may look for a block (no one-line trial matched and
+// Settings::lookahead is above 1). The word checkpoint is left where the plain
+// step's last comparison leaves it. Taken only while RunValues::shortcuts is
+// on.
 #pragma once
 
 #include <cstddef>

@@ -276,33 +276,12 @@ void appendRow(std::string& out, const PairResult& pair, std::size_t index,
 // <script type="text/html" id="lINDEX-data">, else 0; `more` only when
 // needed: [1 when the name is not UTF-8 else 0, message, switches].
 
-// `text` as a JSON string that may stand inside a script element: '<' is
-// written as \u003c, so no "</script" or "<!--" can appear.
-void appendDataString(std::string& out, std::string_view text) {
-  out += '"';
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20 || c == '<') {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
 void appendRowData(std::string& out, const PairResult& pair, std::size_t index,
                    bool listing) {
   out += '[';
   out += std::to_string(static_cast<int>(pair.status));
   out += ',';
-  appendDataString(out, visibleUtf8(pair.name, Bytes::kName, true));
+  appendJsonString(out, visibleUtf8(pair.name, Bytes::kName, true), true);
   out += ',';
   if (pair.status == PairStatus::kSame ||
       pair.status == PairStatus::kDifferent) {
@@ -322,12 +301,12 @@ void appendRowData(std::string& out, const PairResult& pair, std::size_t index,
       out += '0';
     } else {
       out += '[';
-      appendDataString(out, cell.value);
+      appendJsonString(out, cell.value, true);
       out += ',';
-      appendDataString(out, cell.text);
+      appendJsonString(out, cell.text, true);
       if (cell.verdict != nullptr) {
         out += ',';
-        appendDataString(out, cell.verdict);
+        appendJsonString(out, cell.verdict, true);
       }
       out += ']';
     }
@@ -335,19 +314,22 @@ void appendRowData(std::string& out, const PairResult& pair, std::size_t index,
     out += "0,0";
   }
   out += ',';
-  appendDataString(out, shortest(pair.seconds));
+  appendJsonString(out, shortest(pair.seconds), true);
   out += ',';
-  appendDataString(out, pair.seconds < 1
-                            ? formatted("%.0f", pair.seconds * 1000) + " ms"
-                            : formatted("%.2f", pair.seconds) + " s");
+  appendJsonString(out,
+                   pair.seconds < 1
+                       ? formatted("%.0f", pair.seconds * 1000) + " ms"
+                       : formatted("%.2f", pair.seconds) + " s",
+                   true);
   out += ',';
   out += listing ? std::to_string(index + 1) : "0";
   const bool utf8 = isUtf8(pair.name);
   if (!utf8 || !pair.message.empty() || !pair.switches.empty()) {
     out += utf8 ? ",[0," : ",[1,";
-    appendDataString(out, visibleUtf8(pair.message, Bytes::kReport, true));
+    appendJsonString(out, visibleUtf8(pair.message, Bytes::kReport, true),
+                     true);
     out += ',';
-    appendDataString(out, visibleUtf8(pair.switches, Bytes::kName, true));
+    appendJsonString(out, visibleUtf8(pair.switches, Bytes::kName, true), true);
     out += ']';
   }
   out += ']';

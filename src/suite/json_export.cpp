@@ -30,54 +30,12 @@ double rounded(double seconds, double perUnit) {
 // library's compact dump gives (no blanks, keys in a fixed order, numbers
 // in their shortest form), without building a document for it first.
 
-// `text`, which is UTF-8, as a JSON string: quotes, backslashes and control
-// characters escaped, everything else as it is.
-void appendString(std::string& out, std::string_view text) {
-  out += '"';
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (byte < 0x20) {
-          static constexpr char kHex[] = "0123456789abcdef";
-          out += "\\u00";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 15];
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
 void appendBytes(std::string& out, std::string_view bytes) {
-  appendString(out, bytesToUtf8(bytes));
+  appendJsonString(out, bytesToUtf8(bytes));
 }
 
 void appendName(std::string& out, std::string_view text) {
-  appendString(out, nameUtf8(text));
+  appendJsonString(out, nameUtf8(text));
 }
 
 template <typename Whole>
@@ -138,7 +96,7 @@ void appendHistogram(std::string& out, const zudiz::Histogram& histogram) {
     }
     out += first ? "" : ",";
     first = false;
-    appendString(out, bucketName(bucket));
+    appendJsonString(out, bucketName(bucket));
     out += ':';
     for (int verdict = 0; verdict < zudiz::kVerdicts; ++verdict) {
       out += verdict == 0 ? "{\"" : ",\"";
@@ -187,7 +145,7 @@ void appendNumberMembers(std::string& out, const zudiz::NumberPair& n) {
 
 void appendVerdict(std::string& out, zudiz::Verdict verdict) {
   appendKey(out, "verdict");
-  appendString(out, kVerdictNames[static_cast<int>(verdict)]);
+  appendJsonString(out, kVerdictNames[static_cast<int>(verdict)]);
 }
 
 void appendLargest(std::string& out,
@@ -229,8 +187,8 @@ void appendTolerance(std::string& out, const zudiz::Tolerance& tolerance) {
     return;
   }
   out += "{\"kind\":";
-  appendString(out,
-               tolerance.kind == Kind::kRelative ? "relative" : "absolute");
+  appendJsonString(out,
+                   tolerance.kind == Kind::kRelative ? "relative" : "absolute");
   appendKey(out, "value");
   appendDouble(out, tolerance.value);
   out += '}';
@@ -277,7 +235,7 @@ void appendPair(std::string& out, const PairResult& pair) {
   appendKey(out, "switches");
   appendName(out, pair.switches);
   appendKey(out, "status");
-  appendString(out, statusName(pair.status));
+  appendJsonString(out, statusName(pair.status));
   appendKey(out, "message");
   appendBytes(out, pair.message);
   appendKey(out, "seconds");

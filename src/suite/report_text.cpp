@@ -213,4 +213,45 @@ void appendHtml(std::string& out, std::string_view text, Bytes bytes) {
   }
 }
 
+void appendJsonString(std::string& out, std::string_view text,
+                      bool escapeLessThan) {
+  out += '"';
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (byte < 0x20 || (c == '<' && escapeLessThan)) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          out += "\\u00";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 15];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
 }  // namespace suite

@@ -45,4 +45,11 @@ std::string visibleUtf8(std::string_view text, Bytes bytes,
 void appendHtml(std::string& out, std::string_view text,
                 Bytes bytes = Bytes::kName);
 
+// Appends `text`, which is UTF-8, as a JSON string: quotes, backslashes and
+// control characters escaped, everything else as it is. With
+// `escapeLessThan` each '<' is written as \u003c too, so that the string
+// may stand inside a script element (no "</script" or "<!--" can appear).
+void appendJsonString(std::string& out, std::string_view text,
+                      bool escapeLessThan = false);
+
 }  // namespace suite

@@ -30,29 +30,6 @@ struct Token {
   std::uint32_t length = 0;
 };
 
-// The offset just after the word whose first byte is buf[at], by the
-// word-end rule (words.h), or 0 when the bytes that decide it run to `end`.
-std::uint32_t wordEnd(const unsigned char* buf, std::uint32_t at,
-                      std::uint32_t end) {
-  std::uint32_t i = findWordEnd(buf, at + 1, end);
-  for (;;) {
-    if (i >= end) {
-      return 0;
-    }
-    // Only a comma between two digits goes on with the word.
-    if (buf[i] != kComma || !isDigit(buf[i - 1])) {
-      return i;
-    }
-    if (i + 1 >= end) {
-      return 0;
-    }
-    if (!isDigit(buf[i + 1])) {
-      return i;
-    }
-    i = findWordEnd(buf, i + 2, end);
-  }
-}
-
 // The token at or after offset `at`, blanks passed.
 Token tokenFrom(const PageReader& r, std::uint32_t at) {
   using Kind = Token::Kind;
@@ -64,11 +41,11 @@ Token tokenFrom(const PageReader& r, std::uint32_t at) {
   const unsigned char c = buf[at];
   switch (kByteClass[c]) {
     case ByteClass::kWordByte: {
-      const std::uint32_t end = wordEnd(buf, at, r.bufLen);
-      if (end == 0) {
+      const std::uint32_t length = wordLengthWithin(buf, at, r.bufLen);
+      if (length == 0) {
         return {};
       }
-      return {Kind::kWord, at, end - at};
+      return {Kind::kWord, at, length};
     }
     case ByteClass::kLineEnd:
       if (c != kCr) {
@@ -103,15 +80,15 @@ bool readLine(const PageReader& r, std::uint32_t start, LineRecord& line) {
     }
     const unsigned char c = buf[at];
     if (isWordByte(c)) {
-      const std::uint32_t wordStop = wordEnd(buf, at, end);
-      if (wordStop == 0 || count == kMaxRecordedWords) {
+      const std::uint32_t length = wordLengthWithin(buf, at, end);
+      if (length == 0 || count == kMaxRecordedWords) {
         return false;
       }
       WordRecord& word = line.words[count++];
       word.at = static_cast<std::uint16_t>(at - start);
-      word.length = static_cast<std::uint16_t>(wordStop - at);
+      word.length = static_cast<std::uint16_t>(length);
       word.scanned = false;
-      at = wordStop;
+      at += length;
       continue;
     }
     if (c != kLf && c != kCr) {
